@@ -1,0 +1,14 @@
+// The two integer rules used everywhere: "round" sends halves to the even neighbour,
+// "div" truncates toward zero.
+#pragma once
+
+#include <cstdint>
+
+namespace pq {
+
+std::int64_t Round(double value);
+
+// Truncating integer division; a zero divisor gives 0 rather than a fault.
+std::int64_t Div(std::int64_t a, std::int64_t b);
+
+} // namespace pq
