@@ -14,6 +14,8 @@ void ShowCurrentException(QWidget* owner) noexcept
     QString text;
     try {
         throw;
+    } catch (const SilentAbort&) {
+        return;
     } catch (const std::exception& e) {
         text = QString::fromUtf8(e.what());
     } catch (...) {

@@ -12,6 +12,14 @@ class QWidget;
 
 namespace pq {
 
+// A refusal that is already explained (or needs no word): it unwinds to the code that
+// started the action, and the guard swallows it without a box. Grid moves refused by their
+// selection event are the main user.
+class SilentAbort : public std::exception {
+public:
+    const char* what() const noexcept override { return "Operation aborted"; }
+};
+
 // Shows the error of the exception currently being handled, in an error box owned by owner.
 void ShowCurrentException(QWidget* owner) noexcept;
 

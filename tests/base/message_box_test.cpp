@@ -47,3 +47,10 @@ TEST(Guard, AnExceptionInAHandlerBecomesAnErrorBoxAndNeverReachesTheEventLoop)
     EXPECT_EQ(rec.shown.last().text, "未知错误！");
     EXPECT_TRUE(RunGuarded(nullptr, [] {}));
 }
+
+TEST(Guard, SilentAbortUnwindsWithoutABox)
+{
+    MessageBoxRecorder rec;
+    EXPECT_FALSE(RunGuarded(nullptr, [] { throw SilentAbort(); }));
+    EXPECT_TRUE(rec.shown.isEmpty());
+}
