@@ -1,0 +1,23 @@
+// The embedded application server: one SQLite file, created with its tables (and the demo
+// data, when asked) on first use.
+#pragma once
+
+#include "appserver/sql_app_server.h"
+
+namespace pq {
+
+class SqliteAppServer : public SqlAppServer {
+public:
+    // Opens (creating when missing) the database file at path; throws with the database's
+    // message when it cannot. The caller holds the first reference.
+    static SqliteAppServer* Open(const QString& path, bool seedDemoData = true);
+
+    // ~/.local/share/pagequill/paymenttype.sqlite (or $XDG_DATA_HOME/pagequill/...).
+    static QString DefaultPath();
+
+protected:
+    SqliteAppServer();
+    QString ClockStatement() const override;
+};
+
+} // namespace pq

@@ -1,0 +1,122 @@
+// The real plug-in library, loaded at run time into a test host as the demo host does.
+#include "host/plugin_host.h"
+#include "plugin/plugin_messages.h"
+#include "tests/support/recording_app_server.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QFrame>
+#include <QPointer>
+#include <QTest>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+using namespace pq;
+
+namespace {
+
+class ModuleTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        app.resize(800, 600);
+        app.show();
+        panel = new QWidget(&app);
+        panel->show();
+        host = new PluginHost(&app, panel, &app);
+        ASSERT_TRUE(host->Load(QStringLiteral(PQ_PLUGIN_PATH))) << host->ErrorString().toStdString();
+        server = new test::RecordingAppServer(true);
+        serverRef = AppServerRef(server);
+    }
+    void TearDown() override { host->Unload(); }
+
+    QFrame* PanelMain() const
+    {
+        QWidget* w = host->PluginWindow();
+        return w ? w->findChild<QFrame*>(QStringLiteral("PanelMain")) : nullptr;
+    }
+
+    QWidget app;
+    QWidget* panel = nullptr;
+    PluginHost* host = nullptr;
+    test::RecordingAppServer* server = nullptr;
+    AppServerRef serverRef;
+};
+
+} // namespace
+
+TEST_F(ModuleTest, AZeroPanelGivesAZeroPanelMainAndTheResizeMessageSizesIt)
+{
+    panel->setGeometry(0, 0, 0, 0);
+    host->Open(server, "0001");
+    ASSERT_NE(host->PluginWindow(), nullptr);
+    ASSERT_NE(PanelMain(), nullptr);
+    EXPECT_EQ(PanelMain()->size(), QSize(0, 0));
+
+    SendPluginMessage(host->PluginWindow(), WM_PLUGIN_RESIZE, 300, 500);
+    EXPECT_EQ(PanelMain()->width(), 500);
+    EXPECT_EQ(PanelMain()->height(), 300);
+}
+
+TEST_F(ModuleTest, TheWindowFillsThePanelAndFollowsItsResizes)
+{
+    panel->setGeometry(0, 0, 640, 480);
+    host->Open(server, "0001");
+    QWidget* w = host->PluginWindow();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->parentWidget(), panel);
+    EXPECT_EQ(w->geometry(), QRect(0, 0, 640, 480));
+    EXPECT_EQ(PanelMain()->size(), QSize(640, 480));
+    panel->resize(700, 300); // the host relays 1026 on every panel resize
+    EXPECT_EQ(w->size(), QSize(700, 300));
+    EXPECT_EQ(PanelMain()->size(), QSize(700, 300));
+}
+
+TEST_F(ModuleTest, ClosingSendsExactlyOneNoticeBeforeTheWindowIsGone)
+{
+    panel->resize(400, 300);
+    host->Open(server, "0001");
+    QPointer<QWidget> w = host->PluginWindow();
+    ASSERT_TRUE(w);
+    bool aliveAtNotice = false;
+    host->onPluginClosed = [&] { aliveAtNotice = !w.isNull(); };
+    w->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(host->ClosedNotices(), 1);
+    EXPECT_TRUE(aliveAtNotice);
+    EXPECT_TRUE(w.isNull()); // freed once the close completed
+}
+
+TEST_F(ModuleTest, DestroyingThePanelDestroysTheWindowWithoutANotice)
+{
+    host->Open(server, "0001");
+    QPointer<QWidget> w = host->PluginWindow();
+    ASSERT_TRUE(w);
+    delete panel;
+    EXPECT_TRUE(w.isNull());
+    EXPECT_EQ(host->ClosedNotices(), 0);
+}
+
+TEST_F(ModuleTest, UnloadingReleasesTheServerReference)
+{
+    const int before = server->RefCount();
+    host->Open(server, "0001");
+    EXPECT_EQ(server->RefCount(), before + 1); // the plug-in holds one until unload
+    host->ClosePluginWindow();
+    EXPECT_EQ(server->RefCount(), before + 1); // not released when the window closes
+    host->Unload();
+    EXPECT_EQ(server->RefCount(), before);
+}
+
+TEST(PluginHostCode, LengthPrefixedCodeIsGbkAndAtMost255Bytes)
+{
+    EXPECT_EQ(PluginHost::LengthPrefixedCode(""), QByteArray(1, '\0'));
+    const QByteArray c = PluginHost::LengthPrefixedCode("张0");
+    EXPECT_EQ(static_cast<unsigned char>(c[0]), 3);
+    const QByteArray full = PluginHost::LengthPrefixedCode(QString(255, 'x'));
+    EXPECT_EQ(static_cast<unsigned char>(full[0]), 255);
+    EXPECT_EQ(full.size(), 256);
+    const QByteArray over = PluginHost::LengthPrefixedCode(QString(300, 'y'));
+    EXPECT_EQ(static_cast<unsigned char>(over[0]), 255);
+}
