@@ -1,20 +1,66 @@
-// Printing into a PDF file: one file across all the pages of a document, each page with the
+// Printing into a PDF file: one file across all the pages of a print, each page with the
 // paper and orientation of the device mode in force when it starts.
 #pragma once
 
 #include "report/preview/printer/printer_backend.h"
 
 #include <QPageLayout>
+#include <QPainter>
+
+class QPdfWriter;
 
 namespace pq {
 
-// Page layout (no margins) for a device mode: its paper id when it is a known size, else
-// its width and length; nullopt when the size is unknown or zero.
+// Page layout (no margins) for a device mode: its paper id when that is a known size and no
+// explicit size is given, else its width and length; nullopt when no usable (non-zero) size.
 std::optional<QPageLayout> PageLayoutForDevMode(const TRMDevMode& devMode);
 
-// Resolution of the PDF device.
-inline constexpr int kPdfResolution = 600;
+class TRMPdfContext : public TRMPrintContext {
+public:
+    // Resolution of the PDF device.
+    static constexpr int kResolution = 600;
 
-std::unique_ptr<TRMPrintContext> CreatePdfContext(const TRMDevMode& devMode);
+    explicit TRMPdfContext(const TRMDevMode& devMode);
+    // A device-like PDF: its own resolution, and a layout whose margins are the device's
+    // unprintable edges (the painter's origin is the printable area's corner).
+    TRMPdfContext(std::optional<QPageLayout> layout, int resolution);
+    ~TRMPdfContext() override;
+
+    TRMDeviceCaps Caps() const override;
+    bool Reset(const TRMDevMode& devMode) override;
+    // Opens the file on the first document; later documents of a kept-open file continue it.
+    bool StartDoc(const QString& title, const QString& outputFile) override;
+    bool StartPage() override;
+    bool EndPage() override;
+    // Completes the file unless it is kept open for further documents.
+    bool EndDoc() override;
+    // Drops the file: a partial PDF is never left behind.
+    bool AbortDoc() override;
+    QPainter* Painter() override;
+    QString LastError() const override { return m_error; }
+
+    void SetKeepOpen(bool keep) { m_keepOpen = keep; }
+    // Writes the file out; false (with LastError) when it could not be completed.
+    bool Finish();
+    QString FileName() const { return m_fileName; }
+    int PageCount() const { return m_pages; }
+
+protected:
+    // The layout a device mode asks for; devices override it with their own papers and edges.
+    virtual std::optional<QPageLayout> LayoutFor(const TRMDevMode& devMode) const;
+    bool Fail(const QString& error);
+
+private:
+    int m_resolution = kResolution;
+
+    std::optional<QPageLayout> m_layout;
+    std::unique_ptr<QPdfWriter> m_writer;
+    QPainter m_painter;
+    QString m_fileName;
+    QString m_error;
+    bool m_docOpen = false;
+    bool m_keepOpen = false;
+    int m_pages = 0;
+};
 
 } // namespace pq

@@ -12,7 +12,7 @@
 
 #include <QColor>
 #include <QFont>
-#include <QRect>
+#include <QMargins>
 #include <QSize>
 #include <QString>
 
@@ -44,6 +44,7 @@ struct TRMPageMetrics {
 };
 
 class TRMCustomPrinter;
+class TRMPdfContext;
 
 // The printer's drawing surface. Its painter is the open document's; the font rule (point
 // sizes at the printer's vertical resolution, black text on a monochrome device) is applied
@@ -110,11 +111,13 @@ public:
     // Current sheet in 0.1 mm, orientation applied.
     int GetPaperWidth();
     int GetPaperHeight();
-    // (OffsetLeft, OffsetTop, OffsetRight, OffsetBottom) in device pixels; zero without a
-    // context. Returned as left/top/right/bottom in a QRect's coordinates.
-    QRect GetPrintableOffsets();
+    // (OffsetLeft, OffsetTop, OffsetRight, OffsetBottom) in device pixels; all zero without
+    // a context.
+    QMargins GetPrintableOffsets();
     // (DpiX, DpiY); the screen's resolution without a context.
     QSize GetPixelsPerInch();
+    // Printable area in device pixels; without a context, the built-in table's sheet at the
+    // screen's resolution less the standard 18-pixel margins.
     int GetPrintableWidth();
     int GetPrintableHeight();
     bool IsColor();
@@ -198,7 +201,7 @@ private:
     QString m_outputFileName;
     bool m_inRun = false;
     // the PDF file of the current run, kept between documents
-    std::unique_ptr<TRMPrintContext> m_file;
+    std::unique_ptr<TRMPdfContext> m_file;
     QString m_fileName;
 
     // device
