@@ -117,9 +117,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
-    bool viewportEvent(QEvent* event) override;
 
 private:
     friend class GridEditor;
@@ -142,16 +140,19 @@ private:
     bool IsForwardedFromEditor(int key, Qt::KeyboardModifiers mods) const;
     bool RaiseKeyDown(int& key, Qt::KeyboardModifiers mods);
     bool Navigate(int key, Qt::KeyboardModifiers mods);
-    // Runs one character through OnKeyPress and applies what comes out. fromEvent is the
-    // key event it came with (for Backspace's own editing), or nullptr.
-    void TypeChar(QChar ch, QKeyEvent* fromEvent);
+    // Runs one character (a UTF-16 unit or a surrogate pair) through OnKeyPress and applies
+    // what comes out. fromEvent is the key event it came with (Backspace keeps its own
+    // editing, Ctrl+Backspace deleting a word), or nullptr.
+    void TypeChar(const QString& unit, QKeyEvent* fromEvent);
     // Runs text (paste, input method) through OnKeyPress and the byte limit, returning
     // what may be inserted in place of the editor's selection.
-    QString FilterIncoming(const QString& text, int replacedLength);
+    QString FilterIncoming(const QString& text);
     void InsertIntoEditor(const QString& text);
     void PasteFromClipboard(bool selection);
     void EditorTextChanged(const QString& text);
-    int RemainingBytes(int replacedLength) const;
+    // Bytes still free in the current cell once the editor's selection is replaced;
+    // INT_MAX without a limit.
+    int RemainingBytes() const;
 
     QList<QStringList> m_cells; // [row][col]
     QList<int> m_colWidths;
