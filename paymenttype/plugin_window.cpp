@@ -1,11 +1,13 @@
-#include "plugin/frm_base.h"
+#include "paymenttype/frm_payment_type.h"
 #include "plugin/plugin_window_factory.h"
 
 namespace pq {
 
 TFrmBase* CreatePluginWindow(QWidget* hostPanel)
 {
-    return TFrmBase::CreateForm<TFrmBase>(hostPanel);
+    return TFrmBase::CreateForm<TfrmpaymentType>(hostPanel);
 }
+
+void ReleasePluginWindowValues() { ClearWindowValues(); }
 
 } // namespace pq

@@ -12,10 +12,19 @@ namespace {
 
 // Library unload: release the server and clear the context. Static destructors of a shared
 // object run when it is unloaded.
-// The context is built inside the hook's constructor so that it outlives the hook.
+// The process-wide values are built (empty) inside the hook's constructor, so that they
+// outlive the hook.
 struct UnloadHook {
-    UnloadHook() { pq::Context(); }
-    ~UnloadHook() { pq::ClearPluginContext(); }
+    UnloadHook()
+    {
+        pq::Context();
+        pq::ReleasePluginWindowValues();
+    }
+    ~UnloadHook()
+    {
+        pq::ReleasePluginWindowValues();
+        pq::ClearPluginContext();
+    }
 } g_unloadHook;
 
 } // namespace

@@ -7,4 +7,6 @@ class QWidget;
 namespace pq {
 class TFrmBase;
 TFrmBase* CreatePluginWindow(QWidget* hostPanel);
+// Library unload: clears what the window keeps process-wide.
+void ReleasePluginWindowValues();
 } // namespace pq
