@@ -1,6 +1,9 @@
 #include "report/engine/rm_types.h"
 
-namespace pq::rm {
+#include "resources/rm_locale.h"
+#include "resources/rm_strings.h"
+
+namespace pq {
 
 QString BandTypeName(int bandType)
 {
@@ -17,6 +20,13 @@ QString BandTypeName(int bandType)
     return QString::fromLatin1(kNames[bandType]);
 }
 
+QString BandTypeCaption(int bandType)
+{
+    if (bandType < 0 || bandType >= kBandTypeCount)
+        return {};
+    return RMLoadStr(res::kBandNamesFirst + bandType);
+}
+
 int DataBandTypeFor(int bandType)
 {
     if ((bandType >= 0 && bandType <= 6) || (bandType >= 14 && bandType <= 17))
@@ -30,4 +40,4 @@ int DataBandTypeFor(int bandType)
     return -1;
 }
 
-} // namespace pq::rm
+} // namespace pq

@@ -1,0 +1,293 @@
+#include "report/engine/rm_globals.h"
+
+#include "report/engine/rm_band.h"
+#include "report/engine/rm_page.h"
+#include "report/engine/rm_report.h"
+#include "report/engine/rm_variables.h"
+#include "report/engine/rm_views.h"
+
+#include "resources/rm_locale.h"
+#include "resources/rm_strings.h"
+
+#include "base/units.h"
+
+#include <QApplication>
+#include <QPalette>
+#include <QWidget>
+
+namespace pq {
+
+// ---- state and current objects ----
+
+TRMEngineState& RMEngineState()
+{
+    static TRMEngineState state;
+    return state;
+}
+
+TRMCurrent& RMCurrent()
+{
+    static TRMCurrent current;
+    return current;
+}
+
+TRMCurrentScope::TRMCurrentScope(TRMReport* report, TRMPage* page, TRMBand* band, TRMView* view)
+    : m_saved(RMCurrent())
+{
+    TRMCurrent& c = RMCurrent();
+    c.CurReport = report;
+    c.CurPage = page;
+    c.CurBand = band;
+    c.CurView = view;
+}
+
+TRMCurrentScope::~TRMCurrentScope()
+{
+    RMCurrent() = m_saved;
+}
+
+namespace {
+
+int& CreationCounter()
+{
+    static int counter = 0;
+    return counter;
+}
+
+} // namespace
+
+void RMAssignCreationID(TRMView& view)
+{
+    const TRMEngineState& st = RMEngineState();
+    if (RMCurrent().CurReport && !st.Preparing && !st.Previewing && !st.Printing)
+        view.ID = ++CreationCounter();
+}
+
+int RMLastCreationID()
+{
+    return CreationCounter();
+}
+
+void RMSetLastCreationID(int id)
+{
+    CreationCounter() = id;
+}
+
+void RMForgetView(const TRMView* view)
+{
+    TRMCurrent& c = RMCurrent();
+    if (c.CurView == view)
+        c.CurView = nullptr;
+    auto& hooks = RMGlobals().HookList;
+    std::erase(hooks, view);
+}
+
+void RMForgetBand(const TRMBand* band)
+{
+    if (RMCurrent().CurBand == band)
+        RMCurrent().CurBand = nullptr;
+}
+
+void RMForgetPage(const TRMPage* page)
+{
+    if (RMCurrent().CurPage == page)
+        RMCurrent().CurPage = nullptr;
+}
+
+void RMForgetReport(const TRMReport* report)
+{
+    if (RMCurrent().CurReport == report)
+        RMCurrent() = TRMCurrent{};
+}
+
+QColor RMColor(std::uint32_t color)
+{
+    if (color == kNoColor)
+        return QColor(Qt::transparent);
+    if (color & 0x80000000u) {
+        // System colours by their platform index; the few the engine uses map onto the
+        // application palette.
+        const QPalette pal = QGuiApplication::palette();
+        switch (color & 0xFF) {
+        case 5: return pal.color(QPalette::Base);            // window
+        case 8: return pal.color(QPalette::Text);            // window text
+        case 13: return pal.color(QPalette::Highlight);
+        case 14: return pal.color(QPalette::HighlightedText);
+        case 15: return pal.color(QPalette::Button);         // button face
+        case 18: return pal.color(QPalette::ButtonText);
+        default: return pal.color(QPalette::Window);
+        }
+    }
+    return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
+}
+
+// ---- constants ----
+
+void RMRegisterConstants(const std::vector<std::pair<QString, int>>& constants)
+{
+    TRMVariables& list = RMConstants();
+    for (const auto& [name, value] : constants)
+        if (!list.Exists(name))
+            list.SetVariable(name, Variant::FromInt(value));
+}
+
+void RMRegisterCalcMemoConstants()
+{
+    RMAddCalcMemoConstants();
+}
+
+// ---- add-in registry ----
+
+namespace {
+
+std::vector<TRMAddInObjectInfo>& AddIns()
+{
+    static std::vector<TRMAddInObjectInfo> list;
+    return list;
+}
+
+struct MissingState {
+    QString text;
+    bool missing = false;
+};
+
+MissingState& Missing()
+{
+    static MissingState state;
+    return state;
+}
+
+} // namespace
+
+void RMRegisterObject(TRMAddInObjectInfo info)
+{
+    if (info.ClassName.isEmpty() || !info.Create || RMFindAddIn(info.ClassName))
+        return;
+    AddIns().push_back(std::move(info));
+}
+
+void RMUnRegisterObject(const QString& className)
+{
+    auto& list = AddIns();
+    std::erase_if(list, [&](const TRMAddInObjectInfo& i) {
+        return i.ClassName.compare(className, Qt::CaseInsensitive) == 0;
+    });
+}
+
+const std::vector<TRMAddInObjectInfo>& RMAddIns()
+{
+    return AddIns();
+}
+
+const TRMAddInObjectInfo* RMFindAddIn(const QString& className)
+{
+    for (const TRMAddInObjectInfo& i : AddIns())
+        if (i.ClassName.compare(className, Qt::CaseInsensitive) == 0)
+            return &i;
+    return nullptr;
+}
+
+QString RMMissingClasses()
+{
+    return Missing().text;
+}
+
+bool RMComponentsMissing()
+{
+    return Missing().missing;
+}
+
+void RMResetMissingClasses()
+{
+    Missing() = MissingState{};
+}
+
+std::unique_ptr<TRMView> RMCreateObject(int typ, const QString& className)
+{
+    switch (typ) {
+    case gtMemo: return std::make_unique<TRMMemoView>();
+    case gtPicture: return std::make_unique<TRMPictureView>();
+    case gtBand: return std::make_unique<TRMBandView>();
+    case gtSubReport: return std::make_unique<TRMSubReportView>();
+    case gtLine: return std::make_unique<TRMLineView>();
+    case gtCalcMemo: return std::make_unique<TRMCalcMemoView>();
+    case gtMoney: return std::make_unique<TRMMoneyView>();
+    case gtRegion: return std::make_unique<TRMRegionView>();
+    case gtAddIn: {
+        if (const TRMAddInObjectInfo* info = RMFindAddIn(className)) {
+            std::unique_ptr<TRMView> view = info->Create();
+            if (view)
+                view->Typ = gtAddIn;
+            return view;
+        }
+        MissingState& m = Missing();
+        m.text += className + QLatin1Char('\n');
+        m.missing = true;
+        throw TRMClassNotFound(m.text);
+    }
+    default:
+        return nullptr;
+    }
+}
+
+// ---- globals object ----
+
+TRMGlobals::TRMGlobals()
+    : m_measure(8, 8, QImage::Format_RGB32)
+{
+    ScreenPixelsX = units::ScreenDpi();
+    ScreenPixelsY = units::ScreenDpi();
+    const TRMLocale& loc = RMLocale();
+    DefaultCharset = loc.LoadInt(res::kDefaultCharset, 134);
+    for (int i = 0; i < kBandTypeCount; ++i)
+        BandNames.append(loc.LoadStr(res::kBandNamesFirst + i));
+    for (int i = 0; i < 4; ++i)
+        BooleanFormats.append(loc.LoadStr(res::kBooleanFormatsFirst + i));
+    for (int i = 0; i < 7; ++i)
+        DateFormats.append(loc.LoadStr(res::kDateFormatsFirst + i));
+    for (int i = 0; i < 4; ++i)
+        TimeFormats.append(loc.LoadStr(res::kTimeFormatsFirst + i));
+    m_measure.fill(Qt::white);
+}
+
+TRMGlobals::~TRMGlobals() = default;
+
+QWidget* TRMGlobals::DialogForm()
+{
+    if (!m_dialogForm && QApplication::instance()) {
+        m_dialogForm = std::make_unique<QWidget>();
+        m_dialogForm->setObjectName(QStringLiteral("RMDialogForm"));
+        m_dialogForm->setGeometry(-100, -100, 10, 10);
+    }
+    return m_dialogForm.get();
+}
+
+namespace {
+
+std::unique_ptr<TRMGlobals>& GlobalsHolder()
+{
+    static std::unique_ptr<TRMGlobals> holder;
+    return holder;
+}
+
+} // namespace
+
+TRMGlobals& RMGlobals()
+{
+    auto& g = GlobalsHolder();
+    if (!g)
+        g = std::make_unique<TRMGlobals>();
+    return *g;
+}
+
+void RMFreeGlobals()
+{
+    GlobalsHolder().reset();
+}
+
+QWidget* RMDialogForm()
+{
+    return RMGlobals().DialogForm();
+}
+
+} // namespace pq

@@ -1,0 +1,649 @@
+#include "report/engine/rm_view.h"
+
+#include "report/engine/rm_globals.h"
+
+#include "base/rounding.h"
+
+#include <QLocale>
+#include <QPainter>
+#include <QPen>
+#include <QtEndian>
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+namespace pq {
+
+// ---- frame line ----
+
+QByteArray TRMFrameLine::ToBytes() const
+{
+    QByteArray out(kStreamSize, '\0');
+    out[0] = Visible ? 1 : 0;
+    out[1] = static_cast<char>(Style);
+    qToLittleEndian<quint32>(Color, out.data() + 2);
+    quint32 bits = 0;
+    static_assert(sizeof(float) == sizeof(quint32));
+    std::memcpy(&bits, &Width, sizeof bits);
+    qToLittleEndian<quint32>(bits, out.data() + 6);
+    return out;
+}
+
+bool TRMFrameLine::FromBytes(const QByteArray& bytes)
+{
+    if (bytes.size() < kStreamSize)
+        return false;
+    Visible = bytes[0] != 0;
+    Style = static_cast<std::uint8_t>(bytes[1]);
+    Color = qFromLittleEndian<quint32>(bytes.constData() + 2);
+    const quint32 bits = qFromLittleEndian<quint32>(bytes.constData() + 6);
+    std::memcpy(&Width, &bits, sizeof bits);
+    return true;
+}
+
+bool TRMFrameLine::IsDouble() const
+{
+    // The named constant psDouble (7) means a double line as much as the 0x10 bit does.
+    return (Style & kFrameDoubleBit) != 0 || Style == psDouble;
+}
+
+// ---- view ----
+
+int RMDefaultFormat()
+{
+    const QString sep = QLocale::system().decimalPoint();
+    const ushort ch = sep.size() == 1 && sep.at(0).unicode() < 0x100 ? sep.at(0).unicode() : u'.';
+    return 0x200 + ch;
+}
+
+TRMView::TRMView()
+    : Format(RMDefaultFormat())
+{
+    RMAssignCreationID(*this);
+}
+
+TRMView::~TRMView()
+{
+    RMForgetView(this);
+}
+
+void TRMView::SetFlag(int bit, bool on)
+{
+    Flags = static_cast<std::uint16_t>(on ? (Flags | bit) : (Flags & ~bit));
+}
+
+void TRMView::SetExtFlag(int bit, bool on)
+{
+    ExtFlags = on ? (ExtFlags | bit) : (ExtFlags & ~bit);
+}
+
+int TRMView::FrameTyp() const
+{
+    return (RightFrame.Visible ? frRight : 0) | (BottomFrame.Visible ? frBottom : 0)
+        | (LeftFrame.Visible ? frLeft : 0) | (TopFrame.Visible ? frTop : 0);
+}
+
+void TRMView::SetFrameTyp(int typ)
+{
+    RightFrame.Visible = (typ & frRight) != 0;
+    BottomFrame.Visible = (typ & frBottom) != 0;
+    LeftFrame.Visible = (typ & frLeft) != 0;
+    TopFrame.Visible = (typ & frTop) != 0;
+}
+
+QStringList* TRMView::StringListProp(const QString& n)
+{
+    if (n == QLatin1String("MEMO"))
+        return &Memo;
+    if (n == QLatin1String("MEMO1"))
+        return &Memo1;
+    if (n == QLatin1String("ONBEFOREPRINT"))
+        return &OnBeforePrint;
+    if (n == QLatin1String("ONAFTERPRINT"))
+        return &OnAfterPrint;
+    return nullptr;
+}
+
+namespace {
+
+QString JoinLines(const QStringList& lines)
+{
+    return lines.join(QLatin1String("\r\n"));
+}
+
+QStringList SplitLines(const QString& text)
+{
+    if (text.isEmpty())
+        return {};
+    QString t = text;
+    t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return t.split(QLatin1Char('\n'));
+}
+
+TRMFrameLine* FrameByPrefix(TRMView& v, const QString& side)
+{
+    if (side == QLatin1String("LEFTFRAME"))
+        return &v.LeftFrame;
+    if (side == QLatin1String("TOPFRAME"))
+        return &v.TopFrame;
+    if (side == QLatin1String("RIGHTFRAME"))
+        return &v.RightFrame;
+    if (side == QLatin1String("BOTTOMFRAME"))
+        return &v.BottomFrame;
+    return nullptr;
+}
+
+} // namespace
+
+void TRMView::SetPropValue(const QString& name, const Variant& value)
+{
+    const QString n = name.toUpper();
+    auto i = [&value](std::int64_t fb = 0) { return PropInt(value, fb); };
+
+    if (n == QLatin1String("NAME"))
+        Name = PropText(value);
+    else if (n == QLatin1String("LEFT"))
+        Left = static_cast<int>(i(Left));
+    else if (n == QLatin1String("TOP"))
+        Top = static_cast<int>(i(Top));
+    else if (n == QLatin1String("WIDTH"))
+        Width = static_cast<int>(i(Width));
+    else if (n == QLatin1String("HEIGHT"))
+        Height = static_cast<int>(i(Height));
+    else if (n == QLatin1String("FLAGS"))
+        Flags = static_cast<std::uint16_t>(i(Flags));
+    else if (n == QLatin1String("ISPRINTING"))
+        IsPrinting = PropBool(value);
+    else if (n == QLatin1String("FRAMETYP"))
+        SetFrameTyp(static_cast<int>(i(FrameTyp())));
+    else if (n == QLatin1String("FRAMEWIDTH")) {
+        const float w = static_cast<float>(PropFloat(value, LeftFrame.Width));
+        for (TRMFrameLine* f : Frames())
+            f->Width = w;
+    } else if (n == QLatin1String("FRAMECOLOR")) {
+        for (TRMFrameLine* f : Frames())
+            f->Color = static_cast<std::uint32_t>(i(f->Color));
+    } else if (n == QLatin1String("FRAMESTYLE")) {
+        for (TRMFrameLine* f : Frames())
+            f->Style = static_cast<std::uint8_t>(i(f->Style));
+    } else if (n == QLatin1String("FILLCOLOR"))
+        FillColor = static_cast<std::uint32_t>(i(FillColor));
+    else if (n == QLatin1String("TAG"))
+        Tag = PropText(value);
+    else if (n == QLatin1String("BANDALIGN")) {
+        const std::int64_t a = i(BandAlign);
+        if (a >= baNone && a <= baRest)
+            BandAlign = static_cast<std::uint8_t>(a);
+    } else if (n == QLatin1String("PRINTFRAME"))
+        SetFlag(flPrintFrame, PropBool(value));
+    else if (n == QLatin1String("PRINTVISIBLE"))
+        SetFlag(flPrintVisible, PropBool(value));
+    else if (n == QLatin1String("VISIBLE"))
+        Visible = PropBool(value);
+    else if (n == QLatin1String("MEMO"))
+        Memo = SplitLines(PropText(value));
+    else if (n == QLatin1String("MEMO1"))
+        Memo1 = SplitLines(PropText(value));
+    else if (n == QLatin1String("RESTRICTIONS"))
+        Restrictions = static_cast<std::uint16_t>(i(Restrictions));
+    else if (n == QLatin1String("GAPX"))
+        Gapx = static_cast<int>(i(Gapx));
+    else if (n == QLatin1String("GAPY"))
+        Gapy = static_cast<int>(i(Gapy));
+    else if (n == QLatin1String("STRETCHED"))
+        SetStretched(PropBool(value));
+    else if (n == QLatin1String("DATAFIELD")) {
+        // The field expression becomes the whole text.
+        Memo = QStringList{PropText(value)};
+    } else if (n == QLatin1String("ONBEFOREPRINT"))
+        OnBeforePrint = SplitLines(PropText(value));
+    else if (n == QLatin1String("ONAFTERPRINT"))
+        OnAfterPrint = SplitLines(PropText(value));
+    else {
+        const int dot = n.indexOf(QLatin1Char('.'));
+        if (dot > 0) {
+            if (TRMFrameLine* f = FrameByPrefix(*this, n.left(dot))) {
+                const QString field = n.mid(dot + 1);
+                if (field == QLatin1String("VISIBLE"))
+                    f->Visible = PropBool(value);
+                else if (field == QLatin1String("WIDTH"))
+                    f->Width = static_cast<float>(PropFloat(value, f->Width));
+                else if (field == QLatin1String("COLOR"))
+                    f->Color = static_cast<std::uint32_t>(i(f->Color));
+                else if (field == QLatin1String("STYLE"))
+                    f->Style = static_cast<std::uint8_t>(i(f->Style));
+                return;
+            }
+        }
+        TRMObject::SetPropValue(n, value);
+    }
+}
+
+Variant TRMView::GetPropValue(const QString& name)
+{
+    const QString n = name.toUpper();
+    if (n == QLatin1String("NAME"))
+        return Variant(Name);
+    if (n == QLatin1String("LEFT"))
+        return Variant::FromInt(Left);
+    if (n == QLatin1String("TOP"))
+        return Variant::FromInt(Top);
+    if (n == QLatin1String("WIDTH"))
+        return Variant::FromInt(Width);
+    if (n == QLatin1String("HEIGHT"))
+        return Variant::FromInt(Height);
+    if (n == QLatin1String("FLAGS"))
+        return Variant::FromInt(Flags);
+    if (n == QLatin1String("ISPRINTING"))
+        return Variant::FromBool(IsPrinting);
+    if (n == QLatin1String("FRAMETYP"))
+        return Variant::FromInt(FrameTyp());
+    if (n == QLatin1String("FRAMEWIDTH"))
+        return Variant::FromFloat(LeftFrame.Width);
+    if (n == QLatin1String("FRAMECOLOR"))
+        return Variant::FromInt(LeftFrame.Color);
+    if (n == QLatin1String("FRAMESTYLE"))
+        return Variant::FromInt(LeftFrame.Style);
+    if (n == QLatin1String("FILLCOLOR"))
+        return Variant::FromInt(FillColor);
+    if (n == QLatin1String("TAG"))
+        return Variant(Tag);
+    if (n == QLatin1String("BANDALIGN"))
+        return Variant::FromInt(BandAlign);
+    if (n == QLatin1String("PRINTFRAME"))
+        return Variant::FromBool(HasFlag(flPrintFrame));
+    if (n == QLatin1String("PRINTVISIBLE"))
+        return Variant::FromBool(HasFlag(flPrintVisible));
+    if (n == QLatin1String("VISIBLE"))
+        return Variant::FromBool(Visible);
+    if (n == QLatin1String("MEMO"))
+        return Variant(JoinLines(Memo));
+    if (n == QLatin1String("MEMO1"))
+        return Variant(JoinLines(Memo1));
+    if (n == QLatin1String("RESTRICTIONS"))
+        return Variant::FromInt(Restrictions);
+    if (n == QLatin1String("GAPX"))
+        return Variant::FromInt(Gapx);
+    if (n == QLatin1String("GAPY"))
+        return Variant::FromInt(Gapy);
+    if (n == QLatin1String("STRETCHED"))
+        return Variant::FromBool(Stretched());
+    if (n == QLatin1String("DATAFIELD"))
+        return Variant(Memo.isEmpty() ? QString() : Memo.first());
+    if (n == QLatin1String("ONBEFOREPRINT"))
+        return Variant(JoinLines(OnBeforePrint));
+    if (n == QLatin1String("ONAFTERPRINT"))
+        return Variant(JoinLines(OnAfterPrint));
+    const int dot = n.indexOf(QLatin1Char('.'));
+    if (dot > 0) {
+        if (const TRMFrameLine* f = FrameByPrefix(*this, n.left(dot))) {
+            const QString field = n.mid(dot + 1);
+            if (field == QLatin1String("VISIBLE"))
+                return Variant::FromBool(f->Visible);
+            if (field == QLatin1String("WIDTH"))
+                return Variant::FromFloat(f->Width);
+            if (field == QLatin1String("COLOR"))
+                return Variant::FromInt(f->Color);
+            if (field == QLatin1String("STYLE"))
+                return Variant::FromInt(f->Style);
+            return Variant::Null();
+        }
+    }
+    return TRMObject::GetPropValue(n);
+}
+
+Variant TRMView::DoMethod(const QString& name, const QList<Variant>& args)
+{
+    const QString n = name.toUpper();
+    if (n == QLatin1String("HIDE")) {
+        Visible = false;
+        return Variant::Null();
+    }
+    if (n == QLatin1String("SHOW")) {
+        Visible = true;
+        return Variant::Null();
+    }
+    return TRMObject::DoMethod(n, args);
+}
+
+void TRMView::RegisterProperties()
+{
+    ClearPropList();
+    AddProperty(QStringLiteral("Name"), rmdtString | rmdtOneObject);
+    AddProperty(QStringLiteral("Left"), rmdtSize);
+    AddProperty(QStringLiteral("Top"), rmdtSize);
+    AddProperty(QStringLiteral("Width"), rmdtSize);
+    AddProperty(QStringLiteral("Height"), rmdtSize);
+    AddProperty(QStringLiteral("FrameTyp"), rmdtInteger);
+    AddProperty(QStringLiteral("FrameWidth"), rmdtFloat);
+    AddProperty(QStringLiteral("FrameColor"), rmdtColor);
+    AddEnumProperty(QStringLiteral("FrameStyle"),
+        QStringLiteral("psSolid;psDash;psDot;psDashDot;psDashDotDot;psDouble"),
+        {Variant::FromInt(psSolid), Variant::FromInt(psDash), Variant::FromInt(psDot),
+            Variant::FromInt(psDashDot), Variant::FromInt(psDashDotDot), Variant::FromInt(psDouble)});
+    AddProperty(QStringLiteral("FillColor"), rmdtColor);
+    AddEnumProperty(QStringLiteral("BandAlign"),
+        QStringLiteral("baNone;baLeft;baRight;baCenter;baWidth;baBottom;baTop;baClient;baHeight;baRest"),
+        {Variant::FromInt(0), Variant::FromInt(1), Variant::FromInt(2), Variant::FromInt(3),
+            Variant::FromInt(4), Variant::FromInt(5), Variant::FromInt(6), Variant::FromInt(7),
+            Variant::FromInt(8), Variant::FromInt(9)});
+    AddProperty(QStringLiteral("PrintFrame"), rmdtBoolean);
+    AddProperty(QStringLiteral("PrintVisible"), rmdtBoolean);
+    AddProperty(QStringLiteral("Visible"), rmdtBoolean);
+    AddProperty(QStringLiteral("Memo"), rmdtHasEditor);
+    AddProperty(QStringLiteral("Restrictions"), rmdtInteger);
+    AddProperty(QStringLiteral("Tag"), rmdtString);
+    AddProperty(QStringLiteral("Gapx"), rmdtInteger);
+    AddProperty(QStringLiteral("Gapy"), rmdtInteger);
+    AddProperty(QStringLiteral("Stretched"), rmdtBoolean);
+}
+
+// ---- drawing ----
+
+void TRMView::ShowBackground()
+{
+    if (!Canvas || FillColor == kNoColor)
+        return;
+    Canvas->fillRect(QRect(Left, Top, Width, Height), RMColor(FillColor));
+}
+
+void TRMView::ShowFrame()
+{
+    if (!Canvas)
+        return;
+    QPainter& p = *Canvas;
+    p.save();
+    auto pen = [](const TRMFrameLine& f) {
+        QPen pn(RMColor(f.Color));
+        pn.setWidthF(std::max(1.0f, f.Width));
+        switch (f.Style & 0x0F) {
+        case psDash: pn.setStyle(Qt::DashLine); break;
+        case psDot: pn.setStyle(Qt::DotLine); break;
+        case psDashDot: pn.setStyle(Qt::DashDotLine); break;
+        case psDashDotDot: pn.setStyle(Qt::DashDotDotLine); break;
+        case psClear: pn.setStyle(Qt::NoPen); break;
+        default: pn.setStyle(Qt::SolidLine); break;
+        }
+        return pn;
+    };
+    const int l = Left, t = Top, r = Left + Width, b = Top + Height;
+    struct Side { const TRMFrameLine* f; QLine line; QPoint inward; };
+    const Side sides[] = {
+        {&LeftFrame, QLine(l, t, l, b), QPoint(1, 0)},
+        {&TopFrame, QLine(l, t, r, t), QPoint(0, 1)},
+        {&RightFrame, QLine(r, t, r, b), QPoint(-1, 0)},
+        {&BottomFrame, QLine(l, b, r, b), QPoint(0, -1)},
+    };
+    for (const Side& s : sides) {
+        if (!s.f->Visible)
+            continue;
+        p.setPen(pen(*s.f));
+        p.drawLine(s.line);
+        if (s.f->IsDouble()) {
+            const int gap = static_cast<int>(Round(2 * s.f->Width));
+            p.drawLine(s.line.translated(s.inward * gap));
+        }
+    }
+    if (LineKind >= 1 && LineKind <= 6 && Typ != gtBand) {
+        p.setPen(QPen(Qt::black, 1));
+        const QPoint tl(l, t), tr(r, t), bl(l, b), br(r, b);
+        const QPoint midBottom((l + r) / 2, b), midRight(r, (t + b) / 2), midLeft(l, (t + b) / 2);
+        if (LineKind == 1 || LineKind == 3)
+            p.drawLine(tl, br);
+        if (LineKind == 2 || LineKind == 3) {
+            p.drawLine(tl, midBottom);
+            p.drawLine(tl, midRight);
+        }
+        if (LineKind == 4 || LineKind == 6)
+            p.drawLine(bl, tr);
+        if (LineKind == 5 || LineKind == 6) {
+            p.drawLine(tr, midLeft);
+            p.drawLine(tr, midBottom);
+        }
+    }
+    p.restore();
+}
+
+void TRMView::BeginDraw()
+{
+    TSavedState& s = SavedState;
+    s.Left = Left;
+    s.Top = Top;
+    s.Width = Width;
+    s.Height = Height;
+    s.Gapx = Gapx;
+    s.Gapy = Gapy;
+    s.FrameWidths = {LeftFrame.Width, TopFrame.Width, RightFrame.Width, BottomFrame.Width};
+    SaveExtraState(s);
+    s.Saved = true;
+
+    const TRMEngineState& st = RMEngineState();
+    if (!st.Previewing && !st.Printing) {
+        // Design and preparation work in unscaled report pixels.
+        ScaleX = ScaleY = 1.0;
+        OffsX = OffsY = 0;
+    }
+    Left = static_cast<int>(Round(s.Left * ScaleX)) + OffsX;
+    Top = static_cast<int>(Round(s.Top * ScaleY)) + OffsY;
+    Width = static_cast<int>(Round(s.Width * ScaleX));
+    Height = static_cast<int>(Round(s.Height * ScaleY));
+    ScaleExtraState();
+
+    std::array<float, 4> w = s.FrameWidths;
+    const auto frames = Frames();
+    for (int k = 0; k < 4; ++k)
+        if (!frames[k]->Visible)
+            w[k] = 0;
+    Gapx = static_cast<int>(Round(s.Gapx * ScaleX + 0.5));
+    Gapy = static_cast<int>(Round(s.Gapy * ScaleY + 0.5));
+    for (int k = 0; k < 4; ++k)
+        frames[k]->Width = static_cast<float>(w[k] * ScaleX);
+
+    int left = Left + static_cast<int>(Round(ScaleX * w[0] / 2));
+    int top = Top + static_cast<int>(Round(ScaleY * w[1] / 2));
+    int right = static_cast<int>(Round(ScaleX * (s.Left + s.Width) + OffsX))
+        - static_cast<int>(Round((ScaleX * w[2] - 1) / 2)) + 1;
+    int bottom = static_cast<int>(Round(ScaleY * (s.Top + s.Height) + OffsY))
+        - static_cast<int>(Round((ScaleY * w[3] - 1) / 2)) + 1;
+    if (LeftFrame.Visible && LeftFrame.IsDouble())
+        left += static_cast<int>(Round(2 * LeftFrame.Width));
+    if (TopFrame.Visible && TopFrame.IsDouble())
+        top += static_cast<int>(Round(2 * TopFrame.Width));
+    if (RightFrame.Visible && RightFrame.IsDouble())
+        right -= static_cast<int>(Round(2 * RightFrame.Width));
+    if (BottomFrame.Visible && BottomFrame.IsDouble())
+        bottom -= static_cast<int>(Round(2 * BottomFrame.Width));
+    // QRect's right and bottom are inclusive; the computed edges are exclusive.
+    DrawRect = QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
+}
+
+void TRMView::EndDraw()
+{
+    const TSavedState& s = SavedState;
+    if (!s.Saved)
+        return;
+    Left = s.Left;
+    Top = s.Top;
+    Width = s.Width;
+    Height = s.Height;
+    Gapx = s.Gapx;
+    Gapy = s.Gapy;
+    LeftFrame.Width = s.FrameWidths[0];
+    TopFrame.Width = s.FrameWidths[1];
+    RightFrame.Width = s.FrameWidths[2];
+    BottomFrame.Width = s.FrameWidths[3];
+    RestoreExtraState(s);
+    SavedState.Saved = false;
+}
+
+QRegion TRMView::GetClipRgn(bool enlarged) const
+{
+    auto half = [](const TRMFrameLine& f) {
+        return f.Visible ? static_cast<int>(Round(f.Width / 2.0)) : 0;
+    };
+    QRect r(QPoint(Left - half(LeftFrame), Top - half(TopFrame)),
+        QPoint(Left + Width + half(RightFrame), Top + Height + half(BottomFrame)));
+    if (enlarged)
+        r.adjust(-10, -10, 10, 10);
+    return QRegion(r);
+}
+
+void TRMView::SetBounds(int left, int top, int width, int height)
+{
+    Left = left;
+    Top = top;
+    Width = width;
+    Height = height;
+}
+
+// ---- band alignment ----
+
+namespace {
+
+bool SameRow(const TRMView& a, const TRMView& b)
+{
+    return &a != &b && a.Top == b.Top;
+}
+
+void AlignLeft(TRMView& v, const std::vector<TRMView*>& row, const TRMAlignArea& area)
+{
+    const TRMView* best = nullptr;
+    for (const TRMView* o : row)
+        if (SameRow(v, *o) && o->BandAlign == baLeft && o->Left < v.Left
+            && (!best || o->Left > best->Left))
+            best = o;
+    v.Left = best ? best->Left + best->Width : area.LeftLimit;
+}
+
+void AlignRight(TRMView& v, const std::vector<TRMView*>& row, const TRMAlignArea& area)
+{
+    const TRMView* best = nullptr;
+    for (const TRMView* o : row)
+        if (SameRow(v, *o) && o->BandAlign == baRight && o->Left > v.Left
+            && (!best || o->Left < best->Left))
+            best = o;
+    v.Left = best ? best->Left - v.Width - 1 : area.RightLimit - v.Width;
+}
+
+void AlignWidth(TRMView& v, const TRMAlignArea& area, TRMAlignPhase phase)
+{
+    if (area.CrossBand && area.HasBand) {
+        v.Left = area.BandLeft;
+        v.Width = area.BandWidth;
+        return;
+    }
+    v.Left = area.LeftLimit;
+    if (phase != TRMAlignPhase::Design && !area.HasBand)
+        v.Width = area.RightLimit - 1 - area.LeftLimit;
+    else
+        v.Width = area.RightLimit - area.LeftLimit;
+}
+
+void AlignHeight(TRMView& v, const TRMAlignArea& area)
+{
+    if (area.HasBand) {
+        v.Top = area.BandTop;
+        v.Height = area.BandHeight;
+    } else {
+        v.Top = area.TopLimit;
+        v.Height = area.BottomLimit - 1 - area.TopLimit;
+    }
+}
+
+void AlignRest(TRMView& v, const std::vector<TRMView*>& row, const TRMAlignArea& area)
+{
+    const TRMView* leftN = nullptr;
+    const TRMView* rightN = nullptr;
+    for (const TRMView* o : row) {
+        if (!SameRow(v, *o))
+            continue;
+        if (o->BandAlign == baLeft && o->Left < v.Left && (!leftN || o->Left > leftN->Left))
+            leftN = o;
+        if (o->BandAlign == baRight && o->Left > v.Left && (!rightN || o->Left < rightN->Left))
+            rightN = o;
+    }
+    v.Left = leftN ? leftN->Left + leftN->Width : area.LeftLimit;
+    const int right = rightN ? rightN->Left - 1 : area.RightLimit;
+    v.Width = std::max(0, right - v.Left);
+}
+
+} // namespace
+
+void RMAlignView(TRMView& v, const std::vector<TRMView*>& row, const TRMAlignArea& area,
+    TRMAlignPhase phase)
+{
+    const bool design = phase == TRMAlignPhase::Design;
+    const bool streamOut = phase == TRMAlignPhase::StreamOut;
+    const int bandTop = area.HasBand ? area.BandTop : area.TopLimit;
+    const int bandHeight = area.HasBand ? area.BandHeight : area.BottomLimit - area.TopLimit;
+    switch (v.BandAlign) {
+    case baLeft:
+        AlignLeft(v, row, area);
+        break;
+    case baRight:
+        AlignRight(v, row, area);
+        break;
+    case baCenter:
+        v.Left = area.LeftLimit + static_cast<int>(Div(area.RightLimit - area.LeftLimit - v.Width, 2));
+        break;
+    case baWidth:
+        AlignWidth(v, area, phase);
+        // The printed copy of a cross-band view carries its final width, not the rule.
+        if (streamOut && area.CrossBand)
+            v.BandAlign = baNone;
+        break;
+    case baBottom:
+        if (design || streamOut)
+            v.Top = bandTop + bandHeight - v.Height;
+        break;
+    case baTop:
+        if (design || streamOut)
+            v.Top = bandTop;
+        break;
+    case baClient:
+        if (design) {
+            v.Top = bandTop;
+            AlignWidth(v, area, phase);
+            AlignHeight(v, area);
+        } else {
+            AlignWidth(v, area, phase);
+        }
+        break;
+    case baHeight:
+        if (design)
+            AlignHeight(v, area);
+        break;
+    case baRest:
+        AlignRest(v, row, area);
+        break;
+    default:
+        break;
+    }
+}
+
+void RMAlignViews(const std::vector<TRMView*>& views, const TRMAlignArea& area, TRMAlignPhase phase)
+{
+    std::vector<TRMView*> lefts, rights, others;
+    for (TRMView* v : views) {
+        if (v->BandAlign == baLeft)
+            lefts.push_back(v);
+        else if (v->BandAlign == baRight)
+            rights.push_back(v);
+        else if (v->BandAlign != baNone)
+            others.push_back(v);
+    }
+    // Each left-aligned view packs against the one already placed to its left, so left
+    // to right; right-aligned ones mirror that.
+    std::stable_sort(lefts.begin(), lefts.end(), [](auto* a, auto* b) { return a->Left < b->Left; });
+    std::stable_sort(rights.begin(), rights.end(), [](auto* a, auto* b) { return a->Left > b->Left; });
+    for (TRMView* v : lefts)
+        RMAlignView(*v, views, area, phase);
+    for (TRMView* v : rights)
+        RMAlignView(*v, views, area, phase);
+    for (TRMView* v : others)
+        RMAlignView(*v, views, area, phase);
+}
+
+} // namespace pq
