@@ -443,8 +443,10 @@ void TRMCustomPrinter::FailJob(const QString& what, const QString& detail)
     if (m_jobContext)
         m_jobContext->AbortDoc();
     m_aborted = true;
-    if (m_jobContext == m_file.get())
-        m_file.reset();
+    // A run's file holds the earlier documents of this print; the print failed, so it goes too.
+    if (m_file && m_jobContext != m_file.get())
+        m_file->AbortDoc();
+    m_file.reset();
     m_jobContext = nullptr;
     m_dc.reset();
     m_printing = false;
@@ -488,8 +490,8 @@ void TRMCustomPrinter::BeginDoc()
         }
         if (!m_file)
             m_file = std::make_unique<TRMPdfContext>(dm);
-        else
-            m_file->Reset(dm);
+        else if (!m_file->Reset(dm))
+            FailJob(QStringLiteral("无法开始打印到文件“%1”。").arg(m_outputFileName), m_file->LastError());
         m_file->SetKeepOpen(m_inRun);
         m_jobContext = m_file.get();
         RefreshCaps();

@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Starts the CUPS scheduler on this machine (no systemd needed) and creates a PDF print
+# queue whose jobs land as PDF files in a spool folder, for the printer tests.
+# Needs root and the Debian packages cups, cups-client, cups-bsd and printer-driver-cups-pdf.
+# Prints the queue's name and spool folder as shell assignments:
+#   eval "$(bash scripts/cups-queue.sh)"    # sets PQ_CUPS_QUEUE and PQ_CUPS_SPOOL
+# Exits non-zero, with the reason on stderr, when the scheduler cannot be started.
+set -euo pipefail
+
+QUEUE="${PQ_CUPS_QUEUE:-PagequillPDF}"
+INSTANCE=pagequill
+SPOOL="${PQ_CUPS_SPOOL:-/var/spool/pagequill-pdf}"
+PPD=/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd
+
+fail() { echo "cups-queue: $*" >&2; exit 1; }
+
+[ "$(id -u)" -eq 0 ] || fail "must run as root"
+command -v cupsd >/dev/null || fail "cupsd not installed (package cups)"
+command -v lpadmin >/dev/null || fail "lpadmin not installed (package cups-client)"
+[ -x /usr/lib/cups/backend/cups-pdf ] || [ -f /usr/lib/cups/backend/cups-pdf ] \
+  || fail "the cups-pdf backend is missing (package printer-driver-cups-pdf)"
+[ -f "$PPD" ] || fail "$PPD missing (package printer-driver-cups-pdf)"
+
+# A cups-pdf instance of our own: device URI cups-pdf:/pagequill reads this file, so the
+# machine's ordinary PDF printer settings stay untouched.
+mkdir -p "$SPOOL"
+chmod 1777 "$SPOOL"
+cat > "/etc/cups/cups-pdf-${INSTANCE}.conf" <<CONF
+Out ${SPOOL}
+AnonDirName ${SPOOL}
+UserUMask 0000
+AnonUMask 0000
+Grp lp
+CONF
+
+# lpstat -r exits 0 either way; only its words tell.
+running() { lpstat -r 2>/dev/null | grep -qx "scheduler is running"; }
+
+if ! running; then
+  mkdir -p /run/cups /var/spool/cups/tmp /var/cache/cups /var/log/cups
+  cupsd >&2 || fail "cupsd would not start"
+fi
+for _ in $(seq 1 50); do
+  running && break
+  sleep 0.2
+done
+running || fail "the CUPS scheduler does not answer (see /var/log/cups/error_log)"
+
+lpadmin -p "$QUEUE" -E -v "cups-pdf:/${INSTANCE}" -P "$PPD" -o printer-error-policy=abort-job >&2 \
+  || fail "lpadmin could not create the queue $QUEUE"
+cupsenable "$QUEUE" >&2 || true
+cupsaccept "$QUEUE" >&2 || true
+lpstat -p "$QUEUE" >/dev/null 2>&1 || fail "queue $QUEUE not visible after creation"
+
+echo "export PQ_CUPS_QUEUE=${QUEUE}"
+echo "export PQ_CUPS_SPOOL=${SPOOL}"

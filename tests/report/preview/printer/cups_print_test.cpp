@@ -1,0 +1,124 @@
+// Prints through the real backend into a CUPS PDF queue. scripts/cups-queue.sh starts the
+// scheduler and the queue and names them in PQ_CUPS_QUEUE and PQ_CUPS_SPOOL.
+#include "report/preview/printer/printer.h"
+#include "report/preview/printer/qt_backend.h"
+#include "test_support.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QPainter>
+#include <QProcess>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+namespace pq {
+namespace {
+
+class CupsPrint : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        queue = qEnvironmentVariable("PQ_CUPS_QUEUE");
+        spool = qEnvironmentVariable("PQ_CUPS_SPOOL");
+        if (queue.isEmpty() || spool.isEmpty())
+            GTEST_SKIP() << "PQ_CUPS_QUEUE / PQ_CUPS_SPOOL not set: no CUPS queue on this machine "
+                            "(run: eval \"$(bash scripts/cups-queue.sh)\" as root)";
+        SetPrinterBackend(std::make_unique<TRMQtPrinterBackend>());
+    }
+    void TearDown() override { SetPrinterBackend(nullptr); }
+
+    int QueueIndex()
+    {
+        const QStringList names = GetPrinterList().Names();
+        return static_cast<int>(names.indexOf(queue));
+    }
+
+    QString queue;
+    QString spool;
+};
+
+TEST_F(CupsPrint, QueueIsListedWithItsPapers)
+{
+    const int index = QueueIndex();
+    ASSERT_GE(index, 2) << "queue " << queue.toStdString() << " not among the printers";
+    TRMPrinterInfo* info = GetPrinterList().GetInfo(index);
+    ASSERT_NE(info, nullptr);
+    EXPECT_GT(info->PaperCount(), 6);
+    EXPECT_EQ(info->PaperNames.last(), QStringLiteral("自定义大小"));
+    EXPECT_NE(info->PaperIds.indexOf(QStringLiteral("9")), -1) << "A4 by its code";
+    EXPECT_EQ(info->BinNames.first(), QStringLiteral("缺省"));
+
+    TRMPrinter& p = GetReportPrinter();
+    p.SetSelectedPrinter(index);
+    p.SetPageSettings(9, 2100, 2970, false, 65535, true);
+    EXPECT_NEAR(p.GetPaperWidth(), 2100, 1);
+    EXPECT_NEAR(p.GetPaperHeight(), 2970, 1);
+    EXPECT_GT(p.GetPixelsPerInch().width(), 0);
+    TRMPageMetrics m;
+    p.FillPageMetrics(m);
+    EXPECT_GT(m.PhysWidthDev, 0);
+    EXPECT_EQ(m.PageWidth, 794);
+}
+
+TEST_F(CupsPrint, TwoPageJobIsSpooledAsPdf)
+{
+    const int index = QueueIndex();
+    ASSERT_GE(index, 2) << "queue " << queue.toStdString() << " not among the printers";
+    TRMPrinter& p = GetReportPrinter();
+    p.SetSelectedPrinter(index);
+    p.SetPageSettings(9, 2100, 2970, false, 65535, true);
+    const QString token = QStringLiteral("pqjob%1").arg(QDateTime::currentMSecsSinceEpoch());
+    p.SetTitle(token);
+    p.BeginDoc();
+    for (int page = 1; page <= 2; ++page) {
+        p.OpenPage();
+        QPainter* painter = p.Canvas().Painter();
+        ASSERT_NE(painter, nullptr);
+        painter->drawRect(QRect(0, 0, p.GetPrintableWidth() - 1, p.GetPrintableHeight() - 1));
+        painter->drawText(QRect(0, 0, p.GetPrintableWidth(), p.GetPrintableHeight()), Qt::AlignCenter,
+            QStringLiteral("CUPS page %1").arg(page));
+        p.EndPage();
+    }
+    p.EndDoc();
+
+    // The job goes through the scheduler's filters; wait a bounded time for its file.
+    QString found;
+    QElapsedTimer timer;
+    timer.start();
+    while (found.isEmpty() && timer.elapsed() < 90000) {
+        const QStringList files = QDir(spool).entryList({QStringLiteral("*%1*.pdf").arg(token)}, QDir::Files);
+        if (!files.isEmpty()) {
+            const QString path = QDir(spool).filePath(files.first());
+            // The backend writes the file in one go; pdfinfo tells when it is complete.
+            if (test::ReadPdfInfo(path).ok)
+                found = path;
+        }
+        if (found.isEmpty())
+            QThread::msleep(250);
+    }
+    ASSERT_FALSE(found.isEmpty()) << "no spooled PDF for job " << token.toStdString() << " in "
+                                  << spool.toStdString();
+    const test::PdfInfo info = test::ReadPdfInfo(found);
+    EXPECT_EQ(info.pages, 2);
+    ASSERT_EQ(info.sizes.size(), 2);
+    EXPECT_NEAR(info.sizes[0].width(), 595.3, 2);
+    EXPECT_NEAR(info.sizes[0].height(), 841.9, 2);
+}
+
+TEST_F(CupsPrint, MissingQueueIsReportedNotSwallowed)
+{
+    const int index = QueueIndex();
+    ASSERT_GE(index, 2);
+    TRMPrinter& p = GetReportPrinter();
+    p.SetSelectedPrinter(index);
+    // A printer whose queue stops accepting jobs must not report a successful print.
+    ASSERT_EQ(QProcess::execute(QStringLiteral("cupsreject"), {queue}), 0);
+    EXPECT_THROW(p.BeginDoc(), TRMPrinterError);
+    EXPECT_FALSE(p.Printing());
+    QProcess::execute(QStringLiteral("cupsaccept"), {queue});
+}
+
+} // namespace
+} // namespace pq
