@@ -562,6 +562,32 @@ TEST_F(GridTest, TypedTextIsInTheCellAtOnceAndSetsModified)
     EXPECT_EQ(Editor()->text(), QStringLiteral("支票"));
 }
 
+TEST_F(GridTest, UndoIsAnEditOfTheCellAndStopsAtTheCellsOwnText)
+{
+    grid->SetCol(1);
+    grid->SetCell(1, 1, QStringLiteral("ab"));
+    Editor()->end(false);
+    TypeText(Editor(), QStringLiteral("c"));
+    grid->SetModified(false);
+    QTest::keyClick(Editor(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(grid->Cell(1, 1), QStringLiteral("ab"));
+    EXPECT_TRUE(grid->Modified());
+    QTest::keyClick(Editor(), Qt::Key_Z, Qt::ControlModifier); // nothing older in this cell
+    EXPECT_EQ(grid->Cell(1, 1), QStringLiteral("ab"));
+}
+
+TEST_F(GridTest, TextPutIntoTheEditorDirectlyStillKeepsTheLimit)
+{
+    grid->SetCol(2);
+    grid->SetCell(2, 1, QStringLiteral("12"));
+    Editor()->end(false);
+    Editor()->insert(QStringLiteral("345"));
+    EXPECT_EQ(grid->Cell(2, 1), QStringLiteral("12"));
+    EXPECT_EQ(Editor()->text(), QStringLiteral("12"));
+    Editor()->insert(QStringLiteral("3"));
+    EXPECT_EQ(grid->Cell(2, 1), QStringLiteral("123"));
+}
+
 TEST_F(GridTest, DeleteKeyEditsWithoutKeyEvents)
 {
     grid->SetCol(1);
