@@ -573,6 +573,9 @@ QString PlainText(const Variant& value)
 {
     if (value.type() == Variant::Type::Float)
         return FormatFloat(QStringLiteral("0.########"), value.toDouble());
+    // A time of day alone shows no date of 1899.
+    if (value.type() == Variant::Type::DateTime && std::floor(value.toDouble()) == 0.0 && value.toDouble() != 0.0)
+        return FormatDateTime(QStringLiteral("hh:nn:ss"), value.toDouble());
     try {
         return VarToText(value);
     } catch (const VariantError&) {
@@ -657,23 +660,23 @@ InlineFormat SplitInlineFormat(const QString& text)
     if (k.isDigit()) {
         // A digit is already part of the number format, so it is kept.
         r.hasFormat = true;
-        r.format = MakeFormat(fkNumber, 4, 0, QLatin1Char('.'));
+        r.format = MakeFormat(fkNumber, 4, 0, '.');
         r.formatStr = f;
     } else if (k == QLatin1Char('N')) {
         r.hasFormat = true;
-        r.format = MakeFormat(fkNumber, 4, 0, QLatin1Char('.'));
+        r.format = MakeFormat(fkNumber, 4, 0, '.');
         r.formatStr = f.mid(1);
     } else if (k == QLatin1Char('B')) {
         r.hasFormat = true;
-        r.format = MakeFormat(fkBoolean, 4, 0, QChar(0));
+        r.format = MakeFormat(fkBoolean, 4, 0, 0);
         r.formatStr = f.mid(1);
     } else if (k == QLatin1Char('D')) {
         r.hasFormat = true;
-        r.format = MakeFormat(fkDate, 7, 0, QChar(0));
+        r.format = MakeFormat(fkDate, 7, 0, 0);
         r.formatStr = f.mid(1);
     } else if (k == QLatin1Char('T')) {
         r.hasFormat = true;
-        r.format = MakeFormat(fkTime, 4, 0, QChar(0));
+        r.format = MakeFormat(fkTime, 4, 0, 0);
         r.formatStr = f.mid(1);
     }
     return r;

@@ -37,9 +37,9 @@ inline int FormatKind(int format) { return (format >> 24) & 0x0F; }
 inline int FormatSubtype(int format) { return (format >> 16) & 0xFF; }
 inline int FormatDecimals(int format) { return (format >> 8) & 0xFF; }
 inline QChar FormatSeparator(int format) { return QChar(format & 0xFF); }
-inline int MakeFormat(int kind, int subtype, int decimals, QChar separator)
+inline int MakeFormat(int kind, int subtype, int decimals, int separator)
 {
-    return (kind << 24) | (subtype << 16) | (decimals << 8) | (separator.unicode() & 0xFF);
+    return (kind << 24) | (subtype << 16) | (decimals << 8) | (separator & 0xFF);
 }
 
 enum FormatKindValue { fkText = 0, fkNumber = 1, fkDate = 2, fkTime = 3, fkBoolean = 4 };
