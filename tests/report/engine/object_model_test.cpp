@@ -64,8 +64,9 @@ TEST(ViewDefaults, EveryClassByTypeCode)
         EXPECT_EQ(v->Format, 0x200 + '.');
         EXPECT_EQ(v->Restrictions, 0);
         // A band's 0x0400 is PrintColFirst, not PrintFrame; its 0x0800 is RepeatHeader1.
-        if (r.typ != gtBand)
+        if (r.typ != gtBand) {
             EXPECT_FALSE(v->HasFlag(flPrintFrame));
+        }
         EXPECT_FALSE(v->HasFlag(flPrintVisible));
     }
 }
