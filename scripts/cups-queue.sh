@@ -2,12 +2,15 @@
 # Starts the CUPS scheduler on this machine (no systemd needed) and creates a PDF print
 # queue whose jobs land as PDF files in a spool folder, for the printer tests.
 # Needs root and the Debian packages cups, cups-client, cups-bsd and printer-driver-cups-pdf.
-# Prints the queue's name and spool folder as shell assignments:
-#   eval "$(bash scripts/cups-queue.sh)"    # sets PQ_CUPS_QUEUE and PQ_CUPS_SPOOL
+# Prints the queues' names and the spool folder as shell assignments:
+#   eval "$(bash scripts/cups-queue.sh)"
+# sets PQ_CUPS_QUEUE (a PDF queue), PQ_CUPS_SPOOL (where its PDFs land) and
+# PQ_CUPS_REJECTING_QUEUE (a queue that refuses every job).
 # Exits non-zero, with the reason on stderr, when the scheduler cannot be started.
 set -euo pipefail
 
 QUEUE="${PQ_CUPS_QUEUE:-PagequillPDF}"
+REJECTING="${QUEUE}Closed"
 INSTANCE=pagequill
 SPOOL="${PQ_CUPS_SPOOL:-/var/spool/pagequill-pdf}"
 PPD=/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd
@@ -52,5 +55,13 @@ cupsenable "$QUEUE" >&2 || true
 cupsaccept "$QUEUE" >&2 || true
 lpstat -p "$QUEUE" >/dev/null 2>&1 || fail "queue $QUEUE not visible after creation"
 
+# A second queue that refuses jobs, so tests can see a refusal reported without touching
+# the first one while other tests print to it.
+lpadmin -p "$REJECTING" -v "cups-pdf:/${INSTANCE}" -P "$PPD" >&2 \
+  || fail "lpadmin could not create the queue $REJECTING"
+cupsenable "$REJECTING" >&2 || true
+cupsreject -r "kept closed for tests" "$REJECTING" >&2 || fail "cupsreject failed for $REJECTING"
+
 echo "export PQ_CUPS_QUEUE=${QUEUE}"
 echo "export PQ_CUPS_SPOOL=${SPOOL}"
+echo "export PQ_CUPS_REJECTING_QUEUE=${REJECTING}"
