@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-using namespace pq::rm;
+using namespace pq;
 
 TEST(BandTypes, DataBandOfEachType)
 {
