@@ -1,5 +1,7 @@
 #include "plugin/frm_base.h"
 
+#include "base/font_substitutions.h"
+
 #include "plugin/plugin_context.h"
 #include "plugin/plugin_messages.h"
 
@@ -15,6 +17,7 @@ TFrmBase::TFrmBase(QWidget* ownerPanel) : QWidget(ownerPanel), m_panelMain(new Q
     setWindowFlag(Qt::FramelessWindowHint, true);
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Button);
+    RegisterFontSubstitutions();
     QFont f(QStringLiteral("宋体"));
     f.setPixelSize(12);
     setFont(f);

@@ -1,0 +1,287 @@
+#include "tests/paymenttype/window_fixture.h"
+
+#include <QDir>
+#include <QFontInfo>
+#include <QRawFont>
+#include <QToolBar>
+#include <QToolButton>
+
+using namespace pq;
+using namespace pq::test;
+
+namespace {
+class WindowTest : public WindowFixture {};
+}
+
+TEST_F(WindowTest, AnEmptyTableOpensWithOneEmptyRowCursorOnRowOneColumnOne)
+{
+    Open();
+    EXPECT_EQ(window->windowTitle(), "支付方式档案");
+    EXPECT_EQ(Grid()->RowCount(), 2);
+    EXPECT_EQ(RowCells(1), (QStringList{"", "", "", ""}));
+    EXPECT_EQ(Grid()->Row(), 1);
+    EXPECT_EQ(Grid()->Col(), 1);
+    EXPECT_TRUE(Records().isEmpty());
+    EXPECT_TRUE(boxes.shown.isEmpty());
+}
+
+TEST_F(WindowTest, TheDemoDataFillsTheGridTrimmedAndTheCursorGoesToTheLastRow)
+{
+    Open({}, true);
+    ASSERT_EQ(Grid()->RowCount(), 8); // titles + seven payment types
+    EXPECT_EQ(RowCells(0), (QStringList{"支付方式编码", "支付方式名称", "自动付款核算单位号", "自动付款核算单位名称"}));
+    EXPECT_EQ(RowCells(1), (QStringList{"01", "现金", "0001", "集团总部"}));
+    EXPECT_EQ(RowCells(6), (QStringList{"06", "微信支付", "", ""})); // a blank unit number shows trimmed
+    EXPECT_EQ(Grid()->Row(), 7);
+    EXPECT_EQ(Grid()->Col(), 1);
+    EXPECT_EQ(Records().size(), 7);
+    EXPECT_TRUE(boxes.shown.isEmpty());
+}
+
+TEST_F(WindowTest, OpeningChecksRowOneOnTheWayToTheLastRow)
+{
+    beforeOpen = [this] { server->calls.clear(); };
+    Open({}, true);
+    // FormShow's move from row 1 to the last row looked up row 1's accounting unit.
+    // (Recorded before Open cleared the calls; check through a reopening instead.)
+    delete window.data();
+    server->calls.clear();
+    window = TFrmBase::CreateForm<TfrmpaymentType>(panel, server);
+    window->show();
+    QApplication::processEvents();
+    EXPECT_TRUE(server->Statements().contains("select f_hsdwmc from tbhsdwda where f_hsdwh='0001'"));
+    EXPECT_EQ(Grid()->Row(), 7);
+}
+
+TEST_F(WindowTest, ARefusedCheckOfRowOneStillOpensTheWindowCompletely)
+{
+    // Row 1's unit is gone from tbhsdwda: the check on the way to the last row refuses.
+    Open({"insert into tbZffs(f_Zffsbm,f_Zffsmc,f_zdfkhsdwh) values('01','a','0009')",
+        "insert into tbZffs(f_Zffsbm,f_Zffsmc,f_zdfkhsdwh) values('02','b','0001')"});
+    EXPECT_EQ(boxes.Texts(), QStringList{"无此核算单位号!"});
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(Grid()->Row(), 1);
+    EXPECT_EQ(Grid()->Col(), 1);
+    EXPECT_EQ(Db("01"), "01|a|0009"); // nothing written
+    EXPECT_EQ(RowCells(2), (QStringList{"02", "b", "0001", "集团总部"}));
+}
+
+TEST_F(WindowTest, TheOperatorNameComesFromTheEmployeesOrIsTheCodeItself)
+{
+    struct Case {
+        QString code;
+        bool failLookup;
+        QString name;
+        int boxes;
+    };
+    const Case cases[] = {
+        {"0001", false, "张晓明", 0},
+        {"9999", false, "9999", 0},
+        {"", false, "", 0},
+        {"O'Neil", false, "O'Neil", 0},
+        {"0001", true, "", 1},
+    };
+    for (const Case& c : cases) {
+        const bool fail = c.failLookup;
+        beforeOpen = [this, fail] {
+            if (fail)
+                server->failWith = [](int, const QString& sql) {
+                    return sql.startsWith("select f_zymc") ? QStringList{"lookup failed"} : QStringList{};
+                };
+        };
+        Open({}, false, c.code);
+        EXPECT_EQ(WindowValues().OperatorName, c.name) << c.code.toStdString();
+        EXPECT_EQ(boxes.shown.size(), c.boxes);
+        TearDown();
+        boxes.Clear();
+    }
+}
+
+TEST_F(WindowTest, ServerDateAndTimeAreCutAtTheirPositions)
+{
+    struct Case {
+        QString clock;
+        bool fails;
+        QString date;
+        QString time;
+    };
+    const Case cases[] = {
+        {"20261209223344", false, "20261209", "223344"},
+        {"2026120922334455", false, "20261209", "223344"},
+        {"2026", false, "2026", ""},
+        {"202612092233", false, "20261209", "2233"},
+        {"20261209223344", true, "", ""},
+    };
+    for (const Case& c : cases) {
+        beforeOpen = [this, c] {
+            server->clockText = c.clock;
+            server->clockFails = c.fails;
+        };
+        Open();
+        EXPECT_EQ(WindowValues().ServerDateText, c.date) << c.clock.toStdString();
+        EXPECT_EQ(WindowValues().ServerTimeText, c.time) << c.clock.toStdString();
+        EXPECT_TRUE(boxes.shown.isEmpty()); // a false clock answer is silent
+        TearDown();
+    }
+}
+
+TEST_F(WindowTest, ToolBarHasItsButtonsCaptionsAndHints)
+{
+    Open();
+    struct B { QToolButton* b; const char* caption; const char* hint; };
+    const B buttons[] = {
+        {window->btnAdd, "增  行", "增加一行 Ctrl+A"}, {window->btnInsert, "插  行", "插入一行 Ctrl+I"},
+        {window->btnDelete, "删  行", "删除一行 Ctrl+D"}, {window->btnRefresh, "刷  新", "Ctrl+R"},
+        {window->btnPreview, "预  览", "Ctrv+V"}, {window->btnPrint, "打  印", ""},
+        {window->ToolButton1, "助  手", ""}, {window->btnExit, "退  出", ""},
+    };
+    int lastX = -1;
+    for (const B& b : buttons) {
+        EXPECT_EQ(b.b->text(), QString::fromUtf8(b.caption));
+        EXPECT_EQ(b.b->toolTip(), QString::fromUtf8(b.hint));
+        EXPECT_EQ(b.b->size(), QSize(43, 35));
+        EXPECT_FALSE(b.b->icon().isNull());
+        EXPECT_GT(b.b->x(), lastX);
+        lastX = b.b->x();
+    }
+    EXPECT_EQ(window->tlbPaymentType->height(), 35);
+    EXPECT_EQ(Grid()->ColWidth(0), 137);
+    EXPECT_EQ(Grid()->ColMaxLength(1), 150);
+    EXPECT_TRUE(Grid()->ColReadOnly(3));
+}
+
+TEST_F(WindowTest, CtrlShortcutsRunTheirCommandsWhateverShiftAndAltDo)
+{
+    Open({"insert into tbZffs(f_Zffsbm,f_Zffsmc,f_zdfkhsdwh) values('01','现金','0001')"});
+    // Ctrl+A and Ctrl+Shift+A each add a row after checking the current one.
+    Key(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(Grid()->RowCount(), 3);
+    EXPECT_EQ(Grid()->Row(), 2);
+    EXPECT_EQ(Grid()->Col(), 0);
+    EXPECT_TRUE(window->Appending);
+    // Ctrl+D removes the new, unsaved row without writing anything.
+    Key(Qt::Key_D, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_EQ(Grid()->RowCount(), 2);
+    EXPECT_FALSE(window->Appending);
+    Key(Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(Grid()->RowCount(), 3);
+    Key(Qt::Key_Up); // leaving the empty appended row drops it
+    EXPECT_EQ(Grid()->RowCount(), 2);
+    // Ctrl+I inserts above the current row.
+    Key(Qt::Key_I, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(Grid()->RowCount(), 3);
+    EXPECT_EQ(Grid()->Row(), 1);
+    EXPECT_TRUE(window->Inserting);
+    EXPECT_EQ(RowCells(2)[0], "01");
+    Key(Qt::Key_D, Qt::ControlModifier);
+    EXPECT_EQ(Grid()->RowCount(), 2);
+    // Ctrl+R reloads: a row written behind the window's back appears.
+    server->Exec("insert into tbZffs(f_Zffsbm,f_Zffsmc,f_zdfkhsdwh) values('02','支票','')");
+    Key(Qt::Key_R, Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
+    EXPECT_EQ(Grid()->RowCount(), 3);
+    EXPECT_EQ(Grid()->Row(), 2);
+    EXPECT_EQ(Grid()->Col(), 1);
+    // Ctrl+V and Ctrl+P are wired to the list printing and change nothing here.
+    Key(Qt::Key_V, Qt::ControlModifier);
+    Key(Qt::Key_P, Qt::ControlModifier);
+    EXPECT_TRUE(boxes.shown.isEmpty()) << boxes.Texts().join("|").toStdString();
+    EXPECT_EQ(DbCount(), 2);
+}
+
+TEST_F(WindowTest, TheKeyStillReachesTheFocusedControl)
+{
+    Open();
+    struct Counter : QObject {
+        int keys = 0;
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            if (e->type() == QEvent::KeyPress)
+                ++keys;
+            return false;
+        }
+    } counter;
+    QWidget* focus = Focus();
+    focus->installEventFilter(&counter);
+    Key(Qt::Key_R, Qt::ControlModifier);
+    EXPECT_GE(counter.keys, 1);
+    focus->removeEventFilter(&counter);
+}
+
+TEST_F(WindowTest, EscWithAnyModifiersClosesAndTheHostHearsOnce)
+{
+    for (Qt::KeyboardModifiers mods : {Qt::KeyboardModifiers(Qt::NoModifier), Qt::KeyboardModifiers(Qt::ControlModifier),
+             Qt::KeyboardModifiers(Qt::ShiftModifier | Qt::AltModifier)}) {
+        Open();
+        bool aliveAtNotice = false;
+        host.onClosed = [&] { aliveAtNotice = !window.isNull(); };
+        Key(Qt::Key_Escape, mods);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(host.closed, 1);
+        EXPECT_TRUE(aliveAtNotice);
+        EXPECT_TRUE(window.isNull());
+        EXPECT_EQ(window.data(), nullptr);
+        host.closed = 0;
+        host.onClosed = nullptr;
+        TearDown();
+    }
+}
+
+TEST_F(WindowTest, TheExitButtonClosesTheWindow)
+{
+    Open();
+    QTest::mouseClick(window->btnExit, Qt::LeftButton);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(host.closed, 1);
+    EXPECT_TRUE(window.isNull());
+}
+
+TEST_F(WindowTest, RefreshWithAnEmptyCodeRefusesTwiceWhenTheRowIsNotLast)
+{
+    Open({"insert into tbZffs(f_Zffsbm,f_Zffsmc,f_zdfkhsdwh) values('01','现金','0001')",
+        "insert into tbZffs(f_Zffsbm,f_Zffsmc,f_zdfkhsdwh) values('02','支票','0001')"});
+    Edit(0, 1, "");
+    ASSERT_EQ(Grid()->Cell(0, 1), "");
+    ASSERT_TRUE(boxes.shown.isEmpty()) << boxes.Texts().join("|").toStdString();
+    server->calls.clear();
+    QTest::mouseClick(window->btnRefresh, Qt::LeftButton);
+    EXPECT_EQ(boxes.Texts(), (QStringList{"支付方式编码不能为空!", "支付方式编码不能为空!"}));
+    EXPECT_EQ(Grid()->Row(), 1); // refused: the cursor stays
+    EXPECT_FALSE(server->Statements().contains(
+        "Select f_Zffsbm,f_Zffsmc,f_zdfkhsdwh,f_hsdwmc from tbZffs left join tbhsdwda on f_zdfkhsdwh=f_hsdwh"));
+}
+
+TEST_F(WindowTest, ARefreshThatLoadsNoRowsLeavesOneEmptyRow)
+{
+    Open({"insert into tbZffs(f_Zffsbm,f_Zffsmc,f_zdfkhsdwh) values('01','现金','0001')",
+        "insert into tbZffs(f_Zffsbm,f_Zffsmc,f_zdfkhsdwh) values('02','支票','0001')"});
+    server->Exec("delete from tbZffs");
+    Key(Qt::Key_R, Qt::ControlModifier);
+    EXPECT_EQ(Grid()->RowCount(), 2);
+    EXPECT_EQ(RowCells(1), (QStringList{"", "", "", ""}));
+    EXPECT_TRUE(Records().isEmpty());
+}
+
+TEST_F(WindowTest, RendersReadableChineseToAPicture)
+{
+    Open({}, true);
+    const QImage image = top.grab().toImage();
+    ASSERT_FALSE(image.isNull());
+    const QString file = QDir::temp().filePath("pq-payment-type-window.png");
+    EXPECT_TRUE(image.save(file));
+    // The faces the window asks for resolve to a font that has every character it shows.
+    for (const QFont& f : {window->btnAdd->font(), Grid()->font(), window->font()}) {
+        const QRawFont raw = QRawFont::fromFont(f);
+        for (QChar ch : QString("支付方式档案编码名称自动付款核算单位号增插删刷新预览打印助手退出现金"))
+            EXPECT_TRUE(raw.supportsCharacter(ch)) << QFontInfo(f).family().toStdString() << " lacks " << QString(ch).toStdString();
+    }
+    // Not a blank picture: the title row's green and the cells' pale yellow are both there.
+    int pale = 0, green = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            pale += c == QColor(251, 254, 222);
+            green += c == QColor(0, 128, 0);
+        }
+    EXPECT_GT(pale, image.width() * image.height() / 4);
+    EXPECT_GT(green, 1000);
+}
