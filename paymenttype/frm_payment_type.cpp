@@ -88,6 +88,7 @@ TfrmpaymentType::TfrmpaymentType(QWidget* ownerPanel, IAppServer* server) : TFrm
     BuildGrid();
     layout->addWidget(tlbPaymentType);
     layout->addWidget(sgdPaymentType, 1);
+    SetupRopHelp(RopHelp);
 
     // Key preview: the window sees every key before the focused control.
     qApp->installEventFilter(this);
@@ -522,7 +523,7 @@ void TfrmpaymentType::PrintList(bool /*toPrinter*/)
     // The list report arrives with the report engine's grid printer.
 }
 
-void TfrmpaymentType::ToolButton1Click() {}
+void TfrmpaymentType::ToolButton1Click() { RopHelp.ShowPopup(); }
 
 void TfrmpaymentType::btnExitClick() { close(); }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "base/client_dataset.h"
+#include "paymenttype/helppopup/rop_win.h"
 #include "paymenttype/payment_type_store.h"
 #include "plugin/frm_base.h"
 
@@ -73,6 +74,7 @@ public:
     EditableStringGrid* sgdPaymentType = nullptr;
     ClientDataSet cdsmain;
     ClientDataSet Cdset;
+    TRopWin RopHelp{this};
 
     TPaymentTypeClass* PaymentTypeStore() const { return m_store.get(); }
 

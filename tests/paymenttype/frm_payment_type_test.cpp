@@ -4,6 +4,7 @@
 #include <QFontInfo>
 #include <QRawFont>
 #include <QToolBar>
+#include <QTimer>
 #include <QToolButton>
 
 using namespace pq;
@@ -284,4 +285,25 @@ TEST_F(WindowTest, RendersReadableChineseToAPicture)
         }
     EXPECT_GT(pale, image.width() * image.height() / 4);
     EXPECT_GT(green, 1000);
+}
+
+TEST_F(WindowTest, TheHelpButtonShowsTheShortcutPopupUntilAKey)
+{
+    Open();
+    bool shown = false;
+    QStringList lines;
+    QTimer::singleShot(0, [&] {
+        QWidget* popup = QApplication::activePopupWidget() ? QApplication::activePopupWidget() : QApplication::activeModalWidget();
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible() && w->inherits("pq::TRopInst"))
+                popup = w;
+        shown = popup && popup->inherits("pq::TRopInst");
+        if (popup)
+            QTest::keyClick(popup, Qt::Key_Space);
+    });
+    QTest::mouseClick(window->ToolButton1, Qt::LeftButton);
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(window->RopHelp.Lines(), RopHelpLines());
+    EXPECT_EQ(RopHelpLines().size(), 9);
+    EXPECT_TRUE(boxes.shown.isEmpty());
 }
