@@ -9,6 +9,7 @@ PACKAGES=(
   qt6-qpa-plugins libgl-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   sqlite3 postgresql postgresql-client
+  cups cups-client cups-bsd printer-driver-cups-pdf libcups2-dev
   fonts-wqy-zenhei fonts-dejavu-core
   poppler-utils xvfb xauth
 )
