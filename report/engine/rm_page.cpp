@@ -358,6 +358,15 @@ TRMPage* TRMPages::Add(int paperSize, int widthTenths, int heightTenths, int ori
     return m_pages.back().get();
 }
 
+void TRMPages::Swap(TRMPages& other)
+{
+    m_pages.swap(other.m_pages);
+    for (auto& p : m_pages)
+        p->Report = m_report;
+    for (auto& p : other.m_pages)
+        p->Report = other.m_report;
+}
+
 void TRMPages::Delete(int index)
 {
     if (index < 0 || index >= Count())

@@ -128,6 +128,9 @@ public:
     TRMPage* Add(int paperSize, int widthTenths, int heightTenths, int orientation, int bin);
     void Delete(int index);
     void Clear();
+    // Exchanges the pages of two lists (a loader fills a scratch list and swaps it in only
+    // when the whole file was read); each page then belongs to its new list's report.
+    void Swap(TRMPages& other);
     int IndexOf(const TRMPage* page) const;
     // "PAGE" followed by a 1-based number, any case; nullptr otherwise.
     TRMPage* PageByScriptName(const QString& name) const;

@@ -48,6 +48,7 @@ void TRMDataDictionary::Clear()
 {
     m_aliases.clear();
     m_variables->Clear();
+    ExtraList.clear();
 }
 
 // ---- settings ----

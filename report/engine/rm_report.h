@@ -46,6 +46,11 @@ public:
     void SetFieldAlias(const QString& alias, const QString& dataSet, const QString& field);
     const TFieldAlias* FindFieldAlias(const QString& alias) const;
     int FieldAliasCount() const { return static_cast<int>(m_aliases.size()); }
+    const std::vector<std::pair<QString, TFieldAlias>>& FieldAliases() const { return m_aliases; }
+
+    // The third list report files carry (name, value as text); kept as read and written
+    // back unchanged.
+    std::vector<std::pair<QString, QString>> ExtraList;
 
     TRMVariables& Variables() { return *m_variables; }
     void Clear();

@@ -1,0 +1,618 @@
+#include "report/engine/files/rm_emf_pages.h"
+
+#include "report/engine/files/rm_file_messages.h"
+#include "report/engine/files/rm_stream.h"
+#include "report/engine/files/rm_view_stream.h"
+#include "report/engine/rm_globals.h"
+#include "report/engine/rm_report.h"
+#include "report/engine/rm_views.h"
+
+#include "base/message_box.h"
+#include "base/rounding.h"
+#include "base/units.h"
+#include "report/preview/printer/printer.h"
+
+#include <QFile>
+#include <QPaintDevice>
+#include <QPainter>
+
+#include <algorithm>
+
+namespace pq {
+
+namespace {
+
+// Paper sizes a prepared page may carry, tenths of a millimetre: up to 100 m.
+constexpr int kMaxPaperTenths = 1'000'000;
+// A page record takes at least: end position, size, width, height, orientation.
+constexpr int kMinPageRecord = 4 + 2 + 4 + 4 + 1;
+// A background picture takes at least: left, top and an empty picture.
+constexpr int kMinBkPictureRecord = 4 + 4 + 1 + 4;
+
+TRMEMFPages::TPageInfoProvider& Provider()
+{
+    static TRMEMFPages::TPageInfoProvider provider;
+    return provider;
+}
+
+QByteArray EmptyPageStream()
+{
+    return QByteArray(1, static_cast<char>(kRMFormatVersion));
+}
+
+int MarginThousandths(int pixels)
+{
+    return static_cast<int>(Round(units::PixelsToMm(pixels) * 1000.0));
+}
+
+// The version a page stream's first byte names; an empty stream holds no views.
+TRMStreamVersion PageStreamVersion(TRMReader& r)
+{
+    TRMStreamVersion v;
+    if (r.AtEnd())
+        return v;
+    v.Version = r.ReadByte();
+    v.Combined = v.Version * 100;
+    if (v.Version > kRMFormatVersion)
+        throw TRMStreamError("page stream of a newer version");
+    return v;
+}
+
+// Reads every view of a page stream; stops at an add-in class nobody registered (nothing
+// after it can be found) and returns that class in missing.
+std::vector<std::unique_ptr<TRMView>> ReadPageViews(const QByteArray& stream, QString* missing)
+{
+    std::vector<std::unique_ptr<TRMView>> views;
+    TRMReader r(stream);
+    const TRMStreamVersion v = PageStreamVersion(r);
+    while (!r.AtEnd()) {
+        try {
+            views.push_back(RMReadPreparedView(r, v));
+        } catch (const TRMClassNotFound& e) {
+            if (missing)
+                *missing = e.Missing().trimmed().section(QLatin1Char('\n'), -1);
+            break;
+        }
+    }
+    return views;
+}
+
+QByteArray WritePageViews(const std::vector<std::unique_ptr<TRMView>>& views)
+{
+    TRMWriter w;
+    w.WriteByte(kRMFormatVersion);
+    for (const auto& v : views)
+        RMWritePreparedView(w, *v);
+    return w.Data;
+}
+
+bool IsMetafileCanvas(const QPainter* canvas)
+{
+    const QPaintDevice* device = canvas->device();
+    return device && device->devType() == QInternal::Picture;
+}
+
+// The part of the canvas that shows, in the painter's logical coordinates.
+QRectF VisibleArea(const QPainter* canvas)
+{
+    if (canvas->hasClipping())
+        return canvas->clipBoundingRect();
+    const QPaintDevice* device = canvas->device();
+    if (!device)
+        return {};
+    const QRectF full(0, 0, device->width(), device->height());
+    bool invertible = false;
+    const QTransform inverse = canvas->combinedTransform().inverted(&invertible);
+    return invertible ? inverse.mapRect(full) : full;
+}
+
+} // namespace
+
+// ---- store ----
+
+TRMEMFPages::TRMEMFPages(TRMReport* report)
+    : QObject(report)
+    , m_report(report)
+{
+    if (report)
+        report->EMFPages = this;
+}
+
+TRMEMFPages::~TRMEMFPages()
+{
+    // The report is gone already when it is the one deleting us; QPointer knows.
+    if (m_report && m_report->EMFPages == this)
+        m_report->EMFPages = nullptr;
+    ClearAll();
+}
+
+TRMEMFPages& RMPreparedPages(TRMReport& report)
+{
+    if (report.EMFPages)
+        return *report.EMFPages;
+    return *new TRMEMFPages(&report);
+}
+
+TRMEMFPage* TRMEMFPages::Page(int index) const
+{
+    if (index < 0 || index >= Count())
+        return nullptr;
+    return m_pages[static_cast<size_t>(index)].get();
+}
+
+void TRMEMFPages::ClearAll()
+{
+    m_pages.clear();
+    m_bkPictures.clear();
+}
+
+void TRMEMFPages::Clear()
+{
+    if (OnClear) {
+        OnClear(*this);
+        return;
+    }
+    ClearAll();
+}
+
+TRMEMFPage* TRMEMFPages::AddPage(const TRMPage& dp)
+{
+    auto rec = std::make_unique<TRMEMFPage>();
+    rec->Size = dp.PageSize;
+    rec->Width = dp.PrnWidth / 100;
+    rec->Height = dp.PrnHeight / 100;
+    rec->Orientation = dp.Orientation;
+    rec->Bin = dp.PageBin;
+    rec->Margins = {TRMPage::MarginPixels(dp.LeftMargin), TRMPage::MarginPixels(dp.TopMargin),
+        TRMPage::MarginPixels(dp.RightMargin), TRMPage::MarginPixels(dp.BottomMargin)};
+    rec->PageInfo = dp.PrinterInfo;
+    const int designIndex = dp.Report ? std::max(0, dp.Report->Pages.IndexOf(&dp)) : 0;
+    rec->BackPicture = dp.ShowBackPicture && designIndex < kNoBackPicture
+        ? static_cast<std::uint8_t>(designIndex) : kNoBackPicture;
+    rec->DesignPage = static_cast<std::uint8_t>(std::min(designIndex + 1, 255));
+    rec->Stream = EmptyPageStream();
+    m_pages.push_back(std::move(rec));
+    return m_pages.back().get();
+}
+
+TRMEMFPage* TRMEMFPages::InsertPage(int index, const TRMEMFPage& from)
+{
+    auto rec = std::make_unique<TRMEMFPage>();
+    rec->Size = from.Size;
+    rec->Width = from.Width;
+    rec->Height = from.Height;
+    rec->Orientation = from.Orientation;
+    rec->Bin = from.Bin;
+    rec->Margins = from.Margins;
+    rec->PageInfo = from.PageInfo;
+    rec->Visible = from.Visible;
+    rec->BackPicture = from.BackPicture;
+    rec->DesignPage = from.DesignPage;
+    rec->Stream = EmptyPageStream();
+    index = std::clamp(index, 0, Count());
+    m_pages.insert(m_pages.begin() + index, std::move(rec));
+    return m_pages[static_cast<size_t>(index)].get();
+}
+
+void TRMEMFPages::DeletePage(int index)
+{
+    if (!Page(index))
+        return;
+    m_pages.erase(m_pages.begin() + index);
+}
+
+void TRMEMFPages::AppendView(int index, TRMView& view)
+{
+    TRMEMFPage* p = Page(index);
+    if (!p)
+        return;
+    TRMWriter w;
+    w.Data = p->Stream.isEmpty() ? EmptyPageStream() : p->Stream;
+    RMWritePreparedView(w, view);
+    p->Stream = std::move(w.Data);
+}
+
+TRMPage* TRMEMFPages::BuildPage(int index)
+{
+    TRMEMFPage* p = Page(index);
+    if (!p)
+        return nullptr;
+    m_missing.clear();
+    auto page = std::make_unique<TRMPage>(p->Size, p->Width, p->Height, p->Orientation, p->Bin);
+    page->Report = Report();
+    page->LeftMargin = MarginThousandths(p->Margins[0]);
+    page->TopMargin = MarginThousandths(p->Margins[1]);
+    page->RightMargin = MarginThousandths(p->Margins[2]);
+    page->BottomMargin = MarginThousandths(p->Margins[3]);
+    page->PrinterInfo = p->PageInfo;
+
+    std::vector<std::unique_ptr<TRMView>> views;
+    try {
+        QString missing;
+        views = ReadPageViews(p->Stream, &missing);
+        if (!missing.isEmpty())
+            m_missing.append(missing);
+    } catch (const std::exception&) {
+        // Loading checked every stream; one damaged since (by a handler) shows what it can.
+        views.clear();
+    }
+    QPainter measure;
+    for (auto& view : views) {
+        view->ParentPage = page.get();
+        // An auto-width memo finds its width when drawn once.
+        if (view->HasFlag(flMemoAutoWidth) && dynamic_cast<TRMMemoView*>(view.get())) {
+            if (!measure.isActive())
+                measure.begin(&RMGlobals().MeasureBitmap());
+            view->Draw(&measure);
+        }
+        page->Objects.push_back(std::move(view));
+    }
+    if (measure.isActive())
+        measure.end();
+    p->Page = std::move(page);
+    return p->Page.get();
+}
+
+void TRMEMFPages::FreePage(int index)
+{
+    if (TRMEMFPage* p = Page(index))
+        p->Page.reset();
+}
+
+void TRMEMFPages::StorePage(int index)
+{
+    TRMEMFPage* p = Page(index);
+    if (!p || !p->Page)
+        return;
+    p->Stream = WritePageViews(p->Page->Objects);
+}
+
+void TRMEMFPages::ExportPage(int index, const std::function<void(TRMView&)>& exporter)
+{
+    TRMEMFPage* p = Page(index);
+    if (!p || !exporter)
+        return;
+    try {
+        TRMReader r(p->Stream);
+        const TRMStreamVersion v = PageStreamVersion(r);
+        while (!r.AtEnd()) {
+            std::unique_ptr<TRMView> view = RMReadPreparedView(r, v);
+            exporter(*view);
+        }
+    } catch (const std::exception&) {
+        // The views up to the damage were exported.
+    }
+}
+
+void TRMEMFPages::Draw(int index, QPainter* canvas, const QRect& rect)
+{
+    TRMEMFPage* p = Page(index);
+    if (!p || !canvas || !canvas->isActive())
+        return;
+    TRMCustomPrinter& printer = GetReportPrinter();
+    const bool printing = printer.Printing() && printer.Painter() == canvas;
+    TRMEngineState& state = RMEngineState();
+    const TRMEngineState savedState = state;
+    if (printing)
+        state.Printing = true;
+    else
+        state.Previewing = true;
+
+    if (!p->Visible) {
+        p->Page.reset();
+        state = savedState;
+        return;
+    }
+    TRMPage* page = p->Page ? p->Page.get() : BuildPage(index);
+    if (!page || p->PageInfo.PageWidth <= 0 || p->PageInfo.PageHeight <= 0) {
+        state = savedState;
+        return;
+    }
+    TRMReport* report = Report();
+    TRMCurrentScope scope(report, page);
+    RMCurrent().CurPageNo = index;
+
+    double scaleX = static_cast<double>(rect.width()) / p->PageInfo.PageWidth;
+    double scaleY = static_cast<double>(rect.height()) / p->PageInfo.PageHeight;
+    // The print scale keeps exact factors, so the page geometry survives.
+    if (printing && report && report->ScalePercent != 100 && report->ScalePercent > 0) {
+        scaleX *= report->ScalePercent / 100.0;
+        scaleY *= report->ScalePercent / 100.0;
+    }
+    const bool cull = !printing && !IsMetafileCanvas(canvas);
+    const QRectF visible = cull ? VisibleArea(canvas) : QRectF();
+    const bool preprinted = printing && report && report->taoda;
+
+    for (auto& view : page->Objects) {
+        if (cull) {
+            const QRectF scaled(view->Left * scaleX + rect.left(), view->Top * scaleY + rect.top(),
+                view->Width * scaleX, view->Height * scaleY);
+            if (!scaled.normalized().adjusted(-10, -10, 10, 10).intersects(visible))
+                continue;
+        }
+        if (preprinted && !view->HasFlag(flPrintVisible))
+            continue;
+        view->ScaleX = scaleX;
+        view->ScaleY = scaleY;
+        view->OffsX = rect.left();
+        view->OffsY = rect.top();
+        view->IsPrinting = printing;
+        RMCurrent().CurView = view.get();
+        try {
+            view->Draw(canvas);
+        } catch (const std::exception&) {
+            // One view that cannot draw must not take the page with it.
+        }
+    }
+    state = savedState;
+}
+
+TRMEMFPages::THit TRMEMFPages::ObjectAt(int index, const QPoint& point, bool click)
+{
+    THit hit;
+    TRMEMFPage* p = Page(index);
+    if (!p || !p->Visible)
+        return hit;
+    TRMPage* page = p->Page ? p->Page.get() : BuildPage(index);
+    if (!page)
+        return hit;
+    for (auto it = page->Objects.rbegin(); it != page->Objects.rend(); ++it) {
+        if ((*it)->Bounds().normalized().contains(point)) {
+            hit.View = it->get();
+            break;
+        }
+    }
+    TRMReport* report = Report();
+    if (!hit.View || !report)
+        return hit;
+    auto& handler = click ? report->OnObjectClick : report->OnMouseOverObject;
+    if (handler) {
+        hit.HandlerAssigned = true;
+        handler(hit.View);
+    }
+    return hit;
+}
+
+int TRMEMFPages::AddBkPicture(int left, int top, int width, int height, const QImage& picture)
+{
+    m_bkPictures.push_back(TRMBkPicture{left, top, width, height, picture});
+    return BkPictureCount() - 1;
+}
+
+TRMBkPicture* TRMEMFPages::BkPicture(int index)
+{
+    if (index < 0 || index >= BkPictureCount())
+        return nullptr;
+    return &m_bkPictures[static_cast<size_t>(index)];
+}
+
+// ---- page information ----
+
+void TRMEMFPages::SetPageInfoProvider(TPageInfoProvider provider)
+{
+    Provider() = std::move(provider);
+}
+
+TRMPageMetrics TRMEMFPages::PaperPageInfo(const TRMEMFPage& page)
+{
+    int w = page.Width, h = page.Height;
+    if (page.Orientation == poLandscape && w < h)
+        std::swap(w, h);
+    TRMPageMetrics m;
+    m.PageWidth = static_cast<int>(Round(units::TenthsMmToPixels(w)));
+    m.PageHeight = static_cast<int>(Round(units::TenthsMmToPixels(h)));
+    m.PrintableWidth = m.PageWidth;
+    m.PrintableHeight = m.PageHeight;
+    return m;
+}
+
+TRMPageMetrics TRMEMFPages::PageInfoFor(const TRMEMFPage& page)
+{
+    if (Provider())
+        return Provider()(page);
+    int w = page.Width, h = page.Height;
+    const bool landscape = page.Orientation == poLandscape;
+    if (landscape && w < h)
+        std::swap(w, h);
+    TRMPrinter& printer = GetReportPrinter();
+    printer.SetPageSettings(page.Size, w, h, landscape, page.Bin, false);
+    TRMPageMetrics m;
+    printer.FillPageMetrics(m);
+    const TRMPageMetrics paper = PaperPageInfo(page);
+    // The printer may not know the paper; the sheet is what the page says.
+    if (m.PageWidth != paper.PageWidth || m.PageHeight != paper.PageHeight)
+        return paper;
+    return m;
+}
+
+// ---- prepared-report file ----
+
+QByteArray TRMEMFPages::SaveToStream() const
+{
+    TRMWriter w;
+    w.WriteByte(kRMFormatVersion);
+    w.WriteByte(kRMPreparedSubVersion);
+    w.WriteString(QString::fromLatin1(kPreparedFileMagic) + QChar(26));
+    w.WriteByte(0); // no compressor in this system
+    w.WriteByte(Report() && Report()->taoda ? 1 : 0);
+    w.WriteInt(static_cast<std::int32_t>(m_bkPictures.size()));
+    for (const TRMBkPicture& b : m_bkPictures) {
+        w.WriteInt(b.Left);
+        w.WriteInt(b.Top);
+        w.WriteInt(b.Width);
+        w.WriteInt(b.Height);
+        RMWritePicture(w, b.Picture, false, 0);
+    }
+    TRMPrinter& printer = GetReportPrinter();
+    w.WriteString(GetPrinterList().Name(printer.SelectedPrinter()));
+    w.WriteInt(Count());
+    for (const auto& p : m_pages) {
+        const qint64 at = w.Placeholder();
+        w.WriteWord(static_cast<std::uint16_t>(p->Size));
+        w.WriteInt(p->Width);
+        w.WriteInt(p->Height);
+        w.WriteByte(static_cast<std::uint8_t>(p->Orientation));
+        w.WriteInt(p->Bin);
+        for (int m : p->Margins)
+            w.WriteInt(m);
+        w.WriteBytes(p->Stream);
+        w.PatchInt(at, static_cast<std::int32_t>(w.Position()));
+    }
+    return w.Data;
+}
+
+bool TRMEMFPages::SaveToFile(const QString& fileName, QWidget* owner) const
+{
+    const QByteArray data = SaveToStream();
+    QFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(data) != data.size()) {
+        ShowErrorBox(owner, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+TRMLoadResult TRMEMFPages::LoadFromStream(const QByteArray& data, bool showMessages, QWidget* owner)
+{
+    RMRegisterStandardAddIns();
+    TRMLoadResult result;
+    std::vector<std::unique_ptr<TRMEMFPage>> pages;
+    std::vector<TRMBkPicture> pictures;
+    QString printerName;
+    int taoda = -1;
+    try {
+        TRMReader r(data);
+        const int version = r.ReadByte();
+        const int sub = version > 38 ? r.ReadByte() : 0;
+        if (version * 100 + sub * 10 > 4119) {
+            const QString magic = r.ReadString();
+            if (magic != QString::fromLatin1(kPreparedFileMagic) + QChar(26)) {
+                result.Status = TRMLoadStatus::NotReportFile;
+                result.ErrorText = QStringLiteral("not a prepared report file");
+            }
+        }
+        if (result.Status == TRMLoadStatus::Loaded && version > kRMFormatVersion) {
+            result.Status = TRMLoadStatus::Unsupported;
+            result.ErrorText = QStringLiteral("format version %1 is newer than this system").arg(version);
+        }
+        if (result.Status == TRMLoadStatus::Loaded) {
+            TRMStreamVersion v;
+            v.Version = version;
+            v.Combined = version * 100 + sub * 10;
+            // No compressor exists here: a compressed file cannot be read, and loading it
+            // as empty pages would pass off a damaged file as a blank report.
+            if (r.ReadByte() != 0)
+                throw TRMStreamError("compressed prepared report");
+            if (sub > 9)
+                taoda = r.ReadByte();
+            if (version > 37) {
+                const int count = r.ReadCount(kMinBkPictureRecord);
+                for (int i = 0; i < count; ++i) {
+                    TRMBkPicture b;
+                    b.Left = r.ReadInt();
+                    b.Top = r.ReadInt();
+                    const bool sized = version >= 40;
+                    if (sized) {
+                        b.Width = r.ReadInt();
+                        b.Height = r.ReadInt();
+                    }
+                    RMReadPicture(r, b.Picture, false, nullptr);
+                    if (!sized && !b.Picture.isNull()) {
+                        auto dpi = [](int dotsPerMeter) {
+                            const double d = dotsPerMeter * 0.0254;
+                            return d >= 1.0 ? d : 96.0;
+                        };
+                        b.Width = static_cast<int>(Round(b.Picture.width() * 96.0 / dpi(b.Picture.dotsPerMeterX())));
+                        b.Height = static_cast<int>(Round(b.Picture.height() * 96.0 / dpi(b.Picture.dotsPerMeterY())));
+                    }
+                    pictures.push_back(std::move(b));
+                }
+            }
+            printerName = r.ReadString(v);
+            const int count = r.ReadCount(kMinPageRecord);
+            for (int i = 0; i < count; ++i) {
+                const qint64 end = r.ReadInt();
+                r.CheckEndPosition(end);
+                auto p = std::make_unique<TRMEMFPage>();
+                p->Size = r.ReadWord();
+                p->Width = r.ReadInt();
+                p->Height = r.ReadInt();
+                if (p->Width <= 0 || p->Height <= 0 || p->Width > kMaxPaperTenths || p->Height > kMaxPaperTenths)
+                    throw TRMStreamError("page with an impossible paper size");
+                p->Orientation = r.ReadByte() == poLandscape ? poLandscape : poPortrait;
+                p->Bin = version >= 29 ? r.ReadInt() : -1;
+                if (version * 10 + sub < 401)
+                    r.Skip(1);
+                if (version >= 24)
+                    for (int& m : p->Margins)
+                        m = r.ReadInt();
+                if (r.Position() > end)
+                    throw TRMStreamError("page record runs past its end position");
+                p->Stream = r.ReadBytes(end - r.Position());
+                // Every view must read now, so a damaged page is found at loading and not
+                // while it is drawn.
+                QString missing;
+                std::vector<std::unique_ptr<TRMView>> views = ReadPageViews(p->Stream, &missing);
+                if (!missing.isEmpty() && !result.Skipped.contains(missing))
+                    result.Skipped.append(missing);
+                if (version < 39 && missing.isEmpty()) {
+                    for (auto& view : views)
+                        RMConvertOldBounds(*view);
+                    p->Stream = WritePageViews(views);
+                }
+                p->PageInfo = PageInfoFor(*p);
+                pages.push_back(std::move(p));
+            }
+        }
+    } catch (const TRMStreamError& e) {
+        result.Status = TRMLoadStatus::Damaged;
+        result.ErrorText = QString::fromUtf8(e.what());
+    } catch (const std::exception& e) {
+        result.Status = TRMLoadStatus::Damaged;
+        result.ErrorText = QString::fromUtf8(e.what());
+    }
+    RMResetMissingClasses();
+
+    if (result.Status == TRMLoadStatus::Loaded) {
+        ClearAll();
+        m_pages = std::move(pages);
+        m_bkPictures = std::move(pictures);
+        if (taoda >= 0 && Report())
+            Report()->taoda = taoda != 0;
+        const int printerIndex = static_cast<int>(GetPrinterList().Names().indexOf(printerName));
+        if (printerIndex >= 0)
+            GetReportPrinter().SetSelectedPrinter(printerIndex);
+    }
+    if (showMessages) {
+        switch (result.Status) {
+        case TRMLoadStatus::NotReportFile:
+            RMShowFileError(res::kNotPreparedFile, owner);
+            break;
+        case TRMLoadStatus::Unsupported:
+        case TRMLoadStatus::Damaged:
+            RMShowFileError(res::kUnsupportedFormat, owner);
+            break;
+        default:
+            if (!result.Skipped.isEmpty())
+                RMShowMissingComponents(result.Skipped, owner);
+            break;
+        }
+    }
+    return result;
+}
+
+TRMLoadResult TRMEMFPages::LoadFromFile(const QString& fileName, bool showMessages, QWidget* owner)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        TRMLoadResult result;
+        result.Status = TRMLoadStatus::Damaged;
+        result.ErrorText = file.errorString();
+        if (showMessages)
+            RMShowFileError(res::kUnsupportedFormat, owner);
+        return result;
+    }
+    return LoadFromStream(file.readAll(), showMessages, owner);
+}
+
+} // namespace pq
