@@ -18,6 +18,23 @@ void DrawRowSheet(QPainter& p)
         p.drawLine(QPointF(3, y + 0.5), QPointF(10, y + 0.5));
 }
 
+// A filled arrow pointing right: shaft from tail to neck, head from neck to tip.
+void DrawRightArrow(QPainter& p, const QColor& color, qreal tail, qreal neck, qreal tip)
+{
+    p.setPen(Qt::NoPen);
+    p.setBrush(color);
+    QPainterPath arrow;
+    arrow.moveTo(tip, 8);
+    arrow.lineTo(neck, 4);
+    arrow.lineTo(neck, 6.5);
+    arrow.lineTo(tail, 6.5);
+    arrow.lineTo(tail, 9.5);
+    arrow.lineTo(neck, 9.5);
+    arrow.lineTo(neck, 12);
+    arrow.closeSubpath();
+    p.drawPath(arrow);
+}
+
 void Draw(QPainter& p, int index)
 {
     p.setRenderHint(QPainter::Antialiasing, true);
@@ -32,18 +49,7 @@ void Draw(QPainter& p, int index)
     }
     case 1: { // insert: a sheet with a blue arrow pointing in
         DrawRowSheet(p);
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(30, 90, 200));
-        QPainterPath arrow;
-        arrow.moveTo(15, 8);
-        arrow.lineTo(10, 4);
-        arrow.lineTo(10, 6.5);
-        arrow.lineTo(6, 6.5);
-        arrow.lineTo(6, 9.5);
-        arrow.lineTo(10, 9.5);
-        arrow.lineTo(10, 12);
-        arrow.closeSubpath();
-        p.drawPath(arrow);
+        DrawRightArrow(p, QColor(30, 90, 200), 6, 10, 15);
         break;
     }
     case 2: { // delete: a sheet with a red cross
@@ -95,18 +101,7 @@ void Draw(QPainter& p, int index)
         p.setPen(QPen(QColor(110, 70, 30), 1));
         p.setBrush(QColor(190, 140, 80));
         p.drawRect(QRectF(1.5, 1.5, 7, 13));
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(200, 40, 40));
-        QPainterPath arrow;
-        arrow.moveTo(15.5, 8);
-        arrow.lineTo(11.5, 4);
-        arrow.lineTo(11.5, 6.5);
-        arrow.lineTo(6, 6.5);
-        arrow.lineTo(6, 9.5);
-        arrow.lineTo(11.5, 9.5);
-        arrow.lineTo(11.5, 12);
-        arrow.closeSubpath();
-        p.drawPath(arrow);
+        DrawRightArrow(p, QColor(200, 40, 40), 6, 11.5, 15.5);
         break;
     }
     default: { // help: a question mark in a blue disc

@@ -120,3 +120,15 @@ TEST(PluginHostCode, LengthPrefixedCodeIsGbkAndAtMost255Bytes)
     const QByteArray over = PluginHost::LengthPrefixedCode(QString(300, 'y'));
     EXPECT_EQ(static_cast<unsigned char>(over[0]), 255);
 }
+
+TEST_F(ModuleTest, OperatorCodesOfZeroAnd255BytesAreTakenWhole)
+{
+    const QString longCode = QString(253, 'x') + "张"; // 253 + 2 = 255 GBK bytes
+    for (const QString& code : {QString(), longCode, QString("0001")}) {
+        server->calls.clear();
+        host->Open(server, code);
+        const QString expected = "select f_zymc from tbzyda where f_zybm='" + code + "'";
+        EXPECT_TRUE(server->Statements().contains(expected)) << code.size();
+        host->ClosePluginWindow();
+    }
+}
