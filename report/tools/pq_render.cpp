@@ -1,0 +1,278 @@
+// pq-render: loads a prepared-report file (.rmp) and writes its pages as a PDF file or as PNG
+// images, without a screen. See README.md.
+#include "report/engine/files/rm_emf_pages.h"
+#include "report/engine/files/rm_file_messages.h"
+#include "report/engine/rm_report.h"
+#include "report/preview/printer/fake_backend.h"
+#include "report/preview/printer/printer.h"
+#include "report/tools/sample_report.h"
+
+#include "base/font_substitutions.h"
+#include "resources/rm_locale.h"
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+
+#include <cstdio>
+#include <optional>
+
+namespace {
+
+enum ExitCode : int {
+    kExitOk = 0,
+    kExitUsage = 1,
+    kExitBadInput = 2,
+    kExitWriteFailed = 3,
+};
+
+const char* const kUsage =
+    "usage: pq-render FILE.rmp --pdf OUT.pdf\n"
+    "       pq-render FILE.rmp --png OUT-%d.png [--dpi N]\n"
+    "       pq-render --write-sample FILE.rmp\n"
+    "\n"
+    "  --pdf OUT.pdf       write every page into one PDF file\n"
+    "  --png PATTERN       write one PNG per page; %d in PATTERN becomes the page number\n"
+    "                      (from 1); without it, pages after the first get -N before the\n"
+    "                      extension\n"
+    "  --dpi N             PNG resolution, 10 to 1200 (default 96: one pixel per report pixel)\n"
+    "  --pdf-dpi N         PDF drawing resolution, 72 to 2400 (default 600)\n"
+    "  --write-sample F    write a small two-page prepared report to F and exit\n";
+
+struct Options {
+    QString input;
+    QString pdf;
+    QString png;
+    int dpi = 96;
+    int pdfDpi = 600;
+    QString sample;
+};
+
+void Err(const QString& text)
+{
+    std::fprintf(stderr, "pq-render: %s\n", text.toLocal8Bit().constData());
+}
+
+std::optional<int> IntArg(const QString& text, int low, int high)
+{
+    bool ok = false;
+    const int v = text.toInt(&ok);
+    if (!ok || v < low || v > high)
+        return std::nullopt;
+    return v;
+}
+
+// Parses the arguments; a message and nullopt when they make no sense.
+std::optional<Options> Parse(const QStringList& args)
+{
+    Options o;
+    for (int i = 1; i < args.size(); ++i) {
+        const QString& a = args[i];
+        auto value = [&](QString& into) {
+            if (i + 1 >= args.size()) {
+                Err(QStringLiteral("%1 needs a value").arg(a));
+                return false;
+            }
+            into = args[++i];
+            return true;
+        };
+        if (a == QLatin1String("--pdf")) {
+            if (!value(o.pdf))
+                return std::nullopt;
+        } else if (a == QLatin1String("--png")) {
+            if (!value(o.png))
+                return std::nullopt;
+        } else if (a == QLatin1String("--write-sample")) {
+            if (!value(o.sample))
+                return std::nullopt;
+        } else if (a == QLatin1String("--dpi") || a == QLatin1String("--pdf-dpi")) {
+            QString text;
+            if (!value(text))
+                return std::nullopt;
+            const bool png = a == QLatin1String("--dpi");
+            const auto v = png ? IntArg(text, 10, 1200) : IntArg(text, 72, 2400);
+            if (!v) {
+                Err(QStringLiteral("%1 takes a number from %2 to %3").arg(a).arg(png ? 10 : 72).arg(png ? 1200 : 2400));
+                return std::nullopt;
+            }
+            (png ? o.dpi : o.pdfDpi) = *v;
+        } else if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
+            std::fputs(kUsage, stdout);
+            std::exit(kExitOk);
+        } else if (a.startsWith(QLatin1Char('-'))) {
+            Err(QStringLiteral("unknown option %1").arg(a));
+            return std::nullopt;
+        } else if (o.input.isEmpty()) {
+            o.input = a;
+        } else {
+            Err(QStringLiteral("one input file only (%1)").arg(a));
+            return std::nullopt;
+        }
+    }
+    if (!o.sample.isEmpty())
+        return o;
+    if (o.input.isEmpty()) {
+        Err(QStringLiteral("no input file"));
+        return std::nullopt;
+    }
+    if (o.pdf.isEmpty() && o.png.isEmpty()) {
+        Err(QStringLiteral("nothing to write: give --pdf or --png"));
+        return std::nullopt;
+    }
+    return o;
+}
+
+QString PngName(const QString& pattern, int pageNo, int pageCount)
+{
+    if (pattern.contains(QLatin1String("%d")))
+        return QString(pattern).replace(QLatin1String("%d"), QString::number(pageNo));
+    if (pageNo == 1 || pageCount == 1)
+        return pattern;
+    const qsizetype dot = pattern.lastIndexOf(QLatin1Char('.'));
+    const qsizetype slash = pattern.lastIndexOf(QLatin1Char('/'));
+    if (dot <= slash + 1)
+        return pattern + QStringLiteral("-%1").arg(pageNo);
+    return pattern.left(dot) + QStringLiteral("-%1").arg(pageNo) + pattern.mid(dot);
+}
+
+int WritePngs(pq::TRMEMFPages& pages, const QString& pattern, int dpi)
+{
+    for (int i = 0; i < pages.Count(); ++i) {
+        const pq::TRMEMFPage& p = *pages[i];
+        const int w = static_cast<int>(p.PageInfo.PageWidth * static_cast<qint64>(dpi) / 96);
+        const int h = static_cast<int>(p.PageInfo.PageHeight * static_cast<qint64>(dpi) / 96);
+        if (w <= 0 || h <= 0 || static_cast<qint64>(w) * h > 400'000'000) {
+            Err(QStringLiteral("page %1 is too large to draw at %2 dpi").arg(i + 1).arg(dpi));
+            return kExitBadInput;
+        }
+        QImage image(w, h, QImage::Format_RGB32);
+        image.setDotsPerMeterX(static_cast<int>(dpi / 0.0254 + 0.5));
+        image.setDotsPerMeterY(static_cast<int>(dpi / 0.0254 + 0.5));
+        image.fill(Qt::white);
+        {
+            QPainter painter(&image);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.setRenderHint(QPainter::TextAntialiasing);
+            pages.Draw(i, &painter, QRect(0, 0, w, h));
+        }
+        pages.FreePage(i);
+        const QString name = PngName(pattern, i + 1, pages.Count());
+        if (!image.save(name, "PNG")) {
+            Err(QStringLiteral("cannot write %1").arg(name));
+            return kExitWriteFailed;
+        }
+    }
+    return kExitOk;
+}
+
+QPageSize PageSizeOf(const pq::TRMEMFPage& p)
+{
+    // Sheet in millimetres, portrait; orientation goes to the layout.
+    const double w = std::min(p.Width, p.Height) / 10.0;
+    const double h = std::max(p.Width, p.Height) / 10.0;
+    return QPageSize(QSizeF(w, h), QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
+}
+
+int WritePdf(pq::TRMEMFPages& pages, const QString& fileName, int dpi)
+{
+    QFile probe(fileName);
+    if (!probe.open(QIODevice::WriteOnly)) {
+        Err(QStringLiteral("cannot write %1: %2").arg(fileName, probe.errorString()));
+        return kExitWriteFailed;
+    }
+    probe.close();
+    QPdfWriter writer(fileName);
+    writer.setResolution(dpi);
+    writer.setCreator(QStringLiteral("pq-render"));
+    QPainter painter;
+    for (int i = 0; i < pages.Count(); ++i) {
+        const pq::TRMEMFPage& p = *pages[i];
+        const bool landscape = p.PageInfo.PageWidth > p.PageInfo.PageHeight;
+        const QPageLayout layout(PageSizeOf(p), landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+            QMarginsF(0, 0, 0, 0));
+        if (i == 0) {
+            writer.setPageLayout(layout);
+            if (!painter.begin(&writer)) {
+                Err(QStringLiteral("cannot write %1").arg(fileName));
+                return kExitWriteFailed;
+            }
+        } else {
+            writer.setPageLayout(layout);
+            writer.newPage();
+        }
+        pages.Draw(i, &painter, QRect(0, 0, writer.width(), writer.height()));
+        pages.FreePage(i);
+    }
+    if (pages.Count() == 0) {
+        if (!painter.begin(&writer)) {
+            Err(QStringLiteral("cannot write %1").arg(fileName));
+            return kExitWriteFailed;
+        }
+    }
+    painter.end();
+    return kExitOk;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // Headless unless told otherwise: the renderer never shows a window.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    pq::RegisterFontSubstitutions();
+    // The renderer draws for files, not devices: no printer is asked about paper.
+    pq::SetPrinterBackend(std::make_unique<pq::TRMFakePrinterBackend>());
+    pq::TRMEMFPages::SetPageInfoProvider(&pq::TRMEMFPages::PaperPageInfo);
+
+    const std::optional<Options> options = Parse(QCoreApplication::arguments());
+    if (!options) {
+        std::fputs(kUsage, stderr);
+        return kExitUsage;
+    }
+    if (!options->sample.isEmpty()) {
+        QFile out(options->sample);
+        const QByteArray data = pq::RMSamplePreparedFile();
+        if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(data) != data.size()) {
+            Err(QStringLiteral("cannot write %1: %2").arg(options->sample, out.errorString()));
+            return kExitWriteFailed;
+        }
+        return kExitOk;
+    }
+
+    QFile in(options->input);
+    if (!in.open(QIODevice::ReadOnly)) {
+        Err(QStringLiteral("cannot read %1: %2").arg(options->input, in.errorString()));
+        return kExitBadInput;
+    }
+    pq::TRMReport report;
+    pq::TRMEMFPages& pages = pq::RMPreparedPages(report);
+    const pq::TRMLoadResult result = pages.LoadFromStream(in.readAll(), false);
+    switch (result.Status) {
+    case pq::TRMLoadStatus::NotReportFile:
+        Err(QStringLiteral("%1: not a prepared report file (%2)")
+                .arg(options->input, pq::RMLoadStr(pq::res::kNotPreparedFile)));
+        return kExitBadInput;
+    case pq::TRMLoadStatus::Unsupported:
+    case pq::TRMLoadStatus::Damaged:
+        Err(QStringLiteral("%1: cannot read the file (%2): %3")
+                .arg(options->input, pq::RMLoadStr(pq::res::kUnsupportedFormat), result.ErrorText));
+        return kExitBadInput;
+    default:
+        break;
+    }
+    if (!result.Skipped.isEmpty())
+        Err(QStringLiteral("%1: views of unknown classes are left out: %2")
+                .arg(options->input, result.Skipped.join(QLatin1String(", "))));
+    if (!options->pdf.isEmpty())
+        if (const int rc = WritePdf(pages, options->pdf, options->pdfDpi); rc != kExitOk)
+            return rc;
+    if (!options->png.isEmpty())
+        if (const int rc = WritePngs(pages, options->png, options->dpi); rc != kExitOk)
+            return rc;
+    return kExitOk;
+}

@@ -1,0 +1,21 @@
+// A small report and its prepared pages built in memory, for trying the renderer and for
+// seeding the fuzz targets: memos with frames, fills, alignments and Chinese text, a line,
+// a shape, a check box, a money view and a diagonal header cell.
+#pragma once
+
+#include <QByteArray>
+
+namespace pq {
+
+class TRMReport;
+
+// Fills report with one A4 design page: a title band, a data band and the sample views.
+void RMBuildSampleReport(TRMReport& report);
+// Prepares the sample into report's prepared pages: two pages of printed views.
+void RMBuildSamplePreparedPages(TRMReport& report);
+
+// The bytes of both files.
+QByteArray RMSampleReportFile();
+QByteArray RMSamplePreparedFile();
+
+} // namespace pq
