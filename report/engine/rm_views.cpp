@@ -50,6 +50,24 @@ void TRMMemoView::SetExpander(TExpander expander)
     Expander() = std::move(expander);
 }
 
+namespace {
+TRMMemoView::TDriver*& DriverSlot()
+{
+    static TRMMemoView::TDriver* driver = nullptr;
+    return driver;
+}
+} // namespace
+
+void TRMMemoView::SetDriver(TDriver* driver)
+{
+    DriverSlot() = driver;
+}
+
+TRMMemoView::TDriver* TRMMemoView::Driver()
+{
+    return DriverSlot();
+}
+
 void TRMMemoView::ExpandVariables()
 {
     Memo1 = Expander() ? Expander()(*this, Memo) : Memo;
@@ -68,6 +86,8 @@ int TRMMemoView::OneLineHeight() const
 
 int TRMMemoView::CalcHeight()
 {
+    if (TDriver* d = Driver())
+        return d->CalcHeight(*this);
     const QStringList& lines = Memo1.isEmpty() ? Memo : Memo1;
     const int frames = static_cast<int>(Round((TopFrame.Visible ? TopFrame.Width : 0)
         + (BottomFrame.Visible ? BottomFrame.Width : 0)));
@@ -76,11 +96,15 @@ int TRMMemoView::CalcHeight()
 
 int TRMMemoView::MinHeight()
 {
+    if (TDriver* d = Driver())
+        return d->MinHeight(*this);
     return OneLineHeight();
 }
 
 int TRMMemoView::RemainHeight()
 {
+    if (TDriver* d = Driver())
+        return d->RemainHeight(*this);
     const int line = OneLineHeight();
     const int usable = Height - 2 * Gapy;
     if (line <= 0 || usable <= 0)
@@ -90,11 +114,17 @@ int TRMMemoView::RemainHeight()
 
 int TRMMemoView::LostHeight()
 {
+    if (TDriver* d = Driver())
+        return d->LostHeight(*this);
     return std::max(0, CalcHeight() - Height);
 }
 
 void TRMMemoView::Draw(QPainter* canvas)
 {
+    if (TDriver* d = Driver()) {
+        d->Draw(*this, canvas);
+        return;
+    }
     Canvas = canvas;
     BeginDraw();
     ShowBackground();

@@ -57,6 +57,21 @@ public:
     using TExpander = std::function<QStringList(TRMMemoView&, const QStringList&)>;
     static void SetExpander(TExpander expander);
 
+    // Layout, drawing and the height queries belong to the memo library, which installs
+    // itself here; without it the simple versions of this class answer.
+    class TDriver {
+    public:
+        virtual ~TDriver() = default;
+        virtual void Draw(TRMMemoView& memo, QPainter* canvas) = 0;
+        virtual int CalcHeight(TRMMemoView& memo) = 0;
+        virtual int MinHeight(TRMMemoView& memo) = 0;
+        virtual int RemainHeight(TRMMemoView& memo) = 0;
+        virtual int LostHeight(TRMMemoView& memo) = 0;
+    };
+    // Not owned; nullptr removes it.
+    static void SetDriver(TDriver* driver);
+    static TDriver* Driver();
+
     void SetPropValue(const QString& name, const Variant& value) override;
     Variant GetPropValue(const QString& name) override;
     void RegisterProperties() override;

@@ -1,0 +1,376 @@
+#include "report/engine/canvas/rm_canvas.h"
+
+#include "base/gbk_text.h"
+#include "base/rounding.h"
+
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPaintDevice>
+#include <QPainter>
+#include <QPalette>
+#include <QPen>
+#include <QTransform>
+
+#include <algorithm>
+#include <cmath>
+
+namespace pq {
+
+// ---- colours ----
+
+namespace {
+
+// The platform's classic values of its 25 system colours, for when no application
+// palette exists (tools that draw without a GUI application).
+constexpr std::uint32_t kSystemDefaults[25] = {
+    0xC8C8C8, 0x000000, 0xD1B499, 0xDBCDBF, 0xF0F0F0, 0xFFFFFF, 0x646464, 0x000000, 0x000000,
+    0x000000, 0xB4B4B4, 0xFCF7F4, 0xABABAB, 0xD77800, 0xFFFFFF, 0xF0F0F0, 0xA0A0A0, 0x6D6D6D,
+    0x000000, 0x000000, 0xFFFFFF, 0x696969, 0xE3E3E3, 0x000000, 0xE1FFFF,
+};
+
+QColor FromRgbValue(std::uint32_t c)
+{
+    return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>((c >> 16) & 0xFF));
+}
+
+QColor SystemColor(int index)
+{
+    if (index < 0 || index >= 25)
+        return QColor(Qt::black);
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        return FromRgbValue(kSystemDefaults[index]);
+    const QPalette pal = QGuiApplication::palette();
+    switch (index) {
+    case 1: case 12: return pal.color(QPalette::Dark);           // desktop, workspace
+    case 2: case 13: return pal.color(QPalette::Highlight);      // active caption, highlight
+    case 9: case 14: return pal.color(QPalette::HighlightedText);
+    case 4: case 5: return pal.color(QPalette::Base);            // menu, window
+    case 7: case 8: return pal.color(QPalette::Text);            // menu text, window text
+    case 15: return pal.color(QPalette::Button);                 // button face
+    case 16: return pal.color(QPalette::Mid);                    // button shadow
+    case 17: return pal.color(QPalette::Disabled, QPalette::Text); // grey text
+    case 18: return pal.color(QPalette::ButtonText);
+    case 20: return pal.color(QPalette::Light);                  // button highlight
+    case 21: return pal.color(QPalette::Shadow);                 // 3D dark shadow
+    case 22: return pal.color(QPalette::Midlight);               // 3D light
+    case 23: return pal.color(QPalette::ToolTipText);
+    case 24: return pal.color(QPalette::ToolTipBase);
+    default: return FromRgbValue(kSystemDefaults[index]);
+    }
+}
+
+} // namespace
+
+QColor CanvasColor(std::uint32_t color)
+{
+    if (color == kCanvasNoColor)
+        return QColor(Qt::transparent);
+    if (color & kCanvasSystemColorBit)
+        return SystemColor(static_cast<int>(color & 0xFF));
+    return FromRgbValue(color);
+}
+
+std::uint32_t CanvasColorValue(const QColor& color)
+{
+    const QColor c = color.toRgb();
+    return static_cast<std::uint32_t>(c.red()) | (static_cast<std::uint32_t>(c.green()) << 8)
+        | (static_cast<std::uint32_t>(c.blue()) << 16);
+}
+
+// ---- fonts ----
+
+int TRMCanvasFont::PixelHeight(int pointSize, double scale, bool truncate)
+{
+    const double px = pointSize * 96.0 / 72.0 * scale;
+    return -static_cast<int>(truncate ? std::trunc(px) : static_cast<double>(Round(px)));
+}
+
+int TRMCanvasFont::PixelSize(int dpiY) const
+{
+    if (Height < 0)
+        return -Height;
+    return static_cast<int>(Round(Height * static_cast<double>(dpiY) / 72.0));
+}
+
+QFont TRMCanvasFont::ToQFont() const
+{
+    QFont f(Name);
+    if (Height < 0)
+        f.setPixelSize(-Height);
+    else
+        f.setPointSizeF(std::max(1, Height));
+    f.setItalic(Style & fsItalic);
+    f.setBold(Style & fsBold);
+    f.setUnderline(Style & fsUnderline);
+    f.setStrikeOut(Style & fsStrikeOut);
+    // Unhinted advances and no kerning: widths then scale with the size, and text drawn
+    // character by character is as wide as the same text drawn at once.
+    f.setHintingPreference(QFont::PreferNoHinting);
+    f.setKerning(false);
+    if (Width > 0) {
+        const double natural = QFontMetricsF(f).averageCharWidth();
+        if (natural > 0)
+            f.setStretch(std::clamp(static_cast<int>(Round(Width * 100.0 / natural)), 1, 4000));
+    }
+    return f;
+}
+
+// ---- measurers ----
+
+namespace {
+
+QImage& MeasureImage()
+{
+    static QImage image = [] {
+        QImage i(8, 8, QImage::Format_RGB32);
+        // 96 dpi whatever the screen says: report coordinates are 96-dpi pixels.
+        i.setDotsPerMeterX(3780);
+        i.setDotsPerMeterY(3780);
+        return i;
+    }();
+    return image;
+}
+
+} // namespace
+
+double TRMQtTextMeasurer::TextWidth(const TRMCanvasFont& font, const QString& text) const
+{
+    if (text.isEmpty())
+        return 0.0;
+    return QFontMetricsF(font.ToQFont(), &MeasureImage()).horizontalAdvance(text);
+}
+
+int TRMFixedTextMeasurer::ByteWidth(const TRMCanvasFont& font)
+{
+    return std::max(1, font.PixelSize(96) / 2);
+}
+
+double TRMFixedTextMeasurer::TextWidth(const TRMCanvasFont& font, const QString& text) const
+{
+    const int unit = ByteWidth(font);
+    double w = 0;
+    for (QChar c : text)
+        w += IsDoubleByte(c) ? 2 * unit : unit;
+    return w;
+}
+
+TRMTextMeasurer& RMDefaultMeasurer()
+{
+    static TRMQtTextMeasurer measurer;
+    return measurer;
+}
+
+// ---- the canvas ----
+
+namespace {
+
+TRMCanvas*& TopCanvas()
+{
+    static TRMCanvas* top = nullptr;
+    return top;
+}
+
+int CharCount(const QString& text)
+{
+    return static_cast<int>(text.size());
+}
+
+} // namespace
+
+TRMCanvas::TRMCanvas(QPainter* painter)
+    : m_painter(painter)
+{
+    m_previous = TopCanvas();
+    TopCanvas() = this;
+    if (QPaintDevice* d = Device())
+        m_monochrome = d->depth() == 1;
+}
+
+TRMCanvas::~TRMCanvas()
+{
+    // Canvases usually end in reverse order; unlink from anywhere all the same.
+    TRMCanvas** link = &TopCanvas();
+    while (*link && *link != this)
+        link = &(*link)->m_previous;
+    if (*link)
+        *link = m_previous;
+}
+
+TRMCanvas* TRMCanvas::Of(QPainter* painter)
+{
+    for (TRMCanvas* c = TopCanvas(); c; c = c->m_previous)
+        if (c->m_painter == painter)
+            return c;
+    return nullptr;
+}
+
+QPaintDevice* TRMCanvas::Device() const
+{
+    return m_painter ? m_painter->device() : nullptr;
+}
+
+void TRMCanvas::SetFont(const TRMCanvasFont& font)
+{
+    m_font = font;
+}
+
+int TRMCanvas::FontPixelHeight() const
+{
+    const QPaintDevice* d = Device();
+    return m_font.PixelSize(d ? d->logicalDpiY() : 96);
+}
+
+int TRMCanvas::TextWidth(const QString& text) const
+{
+    if (text.isEmpty())
+        return 0;
+    double w = 0;
+    if (m_measurer || !Device()) {
+        w = (m_measurer ? *m_measurer : RMDefaultMeasurer()).TextWidth(m_font, text);
+    } else {
+        w = QFontMetricsF(m_font.ToQFont(), Device()).horizontalAdvance(text);
+    }
+    return static_cast<int>(std::ceil(w - 1e-6)) + m_charSpacing * CharCount(text);
+}
+
+QColor TRMCanvas::TextColor() const
+{
+    QColor c = CanvasColor(m_font.Color);
+    if (m_monochrome && c != QColor(Qt::white) && c != QColor(Qt::black))
+        c = Qt::black;
+    return c;
+}
+
+void TRMCanvas::TextOut(int x, int y, const QString& text)
+{
+    Output(nullptr, x, y, text, false);
+}
+
+void TRMCanvas::TextOutClipped(const QRect& clip, int x, int y, const QString& text, bool rtl)
+{
+    Output(&clip, x, y, text, rtl);
+}
+
+void TRMCanvas::Output(const QRect* clip, int x, int y, const QString& text, bool rtl)
+{
+    if (!m_painter || text.isEmpty())
+        return;
+    QPainter& p = *m_painter;
+    QFont f = m_font.ToQFont();
+    if (m_charSpacing != 0)
+        f.setLetterSpacing(QFont::AbsoluteSpacing, m_charSpacing);
+    p.save();
+    p.setFont(f);
+    p.setPen(TextColor());
+    p.setBackgroundMode(Qt::TransparentMode);
+    p.setLayoutDirection(rtl ? Qt::RightToLeft : Qt::LeftToRight);
+    if (clip)
+        p.setClipRect(*clip, Qt::IntersectClip);
+    const QFontMetricsF fm(f, Device());
+    const double width = fm.horizontalAdvance(text);
+    const double height = fm.height();
+    QTransform t;
+    t.translate(x, y);
+    if (m_font.Escapement != 0)
+        t.rotate(-m_font.Escapement / 10.0);
+    p.setTransform(t, true);
+    p.drawText(QPointF(0, fm.ascent()), text);
+    p.restore();
+
+    if (m_sink) {
+        QTransform toDevice = p.transform();
+        toDevice = t * toDevice;
+        QRect bounds = toDevice.mapRect(QRectF(0, 0, width, height)).toAlignedRect();
+        if (clip)
+            bounds &= p.transform().mapRect(*clip);
+        m_sink(TRMTextRecord{m_textCount, text, bounds});
+    }
+    ++m_textCount;
+}
+
+QPen TRMCanvas::MakePen() const
+{
+    if ((m_pen.Style & 0x0F) == cpsClear)
+        return QPen(Qt::NoPen);
+    QPen pen(CanvasColor(m_pen.Color));
+    pen.setWidth(std::max(1, m_pen.Width));
+    pen.setCapStyle(Qt::SquareCap);
+    pen.setJoinStyle(Qt::MiterJoin);
+    switch (m_pen.Style & 0x0F) {
+    case cpsDash: pen.setStyle(Qt::DashLine); break;
+    case cpsDot: pen.setStyle(Qt::DotLine); break;
+    case cpsDashDot: pen.setStyle(Qt::DashDotLine); break;
+    case cpsDashDotDot: pen.setStyle(Qt::DashDotDotLine); break;
+    default: pen.setStyle(Qt::SolidLine); break;
+    }
+    if (pen.style() != Qt::SolidLine)
+        pen.setCapStyle(Qt::FlatCap); // square caps would fill the gaps of short dashes
+    return pen;
+}
+
+namespace {
+
+// Pixel (x, y) means the pixel whose top-left corner is (x, y); lines run through pixel
+// centres so that a one-pixel line covers exactly the pixels it names.
+QPointF Centre(int x, int y)
+{
+    return QPointF(x + 0.5, y + 0.5);
+}
+
+} // namespace
+
+void TRMCanvas::Line(int x1, int y1, int x2, int y2)
+{
+    if (!m_painter)
+        return;
+    QPainter& p = *m_painter;
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(MakePen());
+    if (x1 == x2 && y1 == y2)
+        p.drawPoint(Centre(x1, y1));
+    else
+        p.drawLine(Centre(x1, y1), Centre(x2, y2));
+    p.restore();
+}
+
+void TRMCanvas::FrameSide(QPoint a, QPoint b, QPoint inward, int gap)
+{
+    Line(a, b);
+    if (m_pen.IsDouble()) {
+        const QPoint d = inward * (gap < 0 ? m_pen.DoubleGap() : gap);
+        Line(a + d, b + d);
+    }
+}
+
+void TRMCanvas::Rectangle(int left, int top, int right, int bottom, int gap)
+{
+    if (!m_painter)
+        return;
+    QPainter& p = *m_painter;
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, false);
+    if (m_brush != kCanvasNoColor)
+        p.fillRect(QRect(QPoint(left, top), QPoint(right, bottom)), CanvasColor(m_brush));
+    p.setPen(MakePen());
+    p.setBrush(Qt::NoBrush);
+    auto outline = [&](int l, int t, int r, int b) {
+        p.drawRect(QRectF(Centre(l, t), Centre(r, b)));
+    };
+    outline(left, top, right, bottom);
+    if (m_pen.IsDouble()) {
+        const int g = gap < 0 ? m_pen.DoubleGap() : gap;
+        outline(left + g, top + g, right - g, bottom - g);
+    }
+    p.restore();
+}
+
+void TRMCanvas::FillRect(int left, int top, int right, int bottom, std::uint32_t color)
+{
+    if (!m_painter || color == kCanvasNoColor || right <= left || bottom <= top)
+        return;
+    m_painter->fillRect(QRect(left, top, right - left, bottom - top), CanvasColor(color));
+}
+
+} // namespace pq

@@ -1,0 +1,201 @@
+// The engine canvas: the drawing operations every view, the preview and the printer use,
+// over a QPainter on any paint device. Colours are platform colour values (0x00BBGGRR,
+// system colours with the top bit set, 0x1FFFFFFF for "no fill"); fonts are given by a
+// negative character height in pixels or a positive point size; text is placed by its
+// top-left point. Every text output can be reported to a sink, which is how the preview
+// finds text on a rendered page.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class QPainter;
+class QPaintDevice;
+
+namespace pq {
+
+// ---- colours ----
+
+inline constexpr std::uint32_t kCanvasNoColor = 0x1FFFFFFF;
+inline constexpr std::uint32_t kCanvasSystemColorBit = 0x80000000u;
+
+// A platform colour as a QColor: 0x00BBGGRR, or a system colour by its index (the 25
+// indices of the platform's order, mapped onto the application palette); "no fill" gives
+// a transparent colour.
+QColor CanvasColor(std::uint32_t color);
+// The platform value of a QColor (0x00BBGGRR).
+std::uint32_t CanvasColorValue(const QColor& color);
+
+// ---- fonts, pens ----
+
+struct TRMCanvasFont {
+    enum StyleBit : int { fsItalic = 1, fsBold = 2, fsUnderline = 4, fsStrikeOut = 8 };
+
+    QString Name = QStringLiteral("Arial");
+    // Negative: character height in device pixels; positive: size in points, which the
+    // device's resolution turns into pixels (a printer keeps point sizes).
+    int Height = -13;
+    int Style = 0;
+    std::uint32_t Color = 0;
+    int Charset = 134;
+    // Angle of the base line in tenths of a degree, counter-clockwise (900 reads upwards).
+    int Escapement = 0;
+    // Average character width in pixels for a condensed or widened face; 0 = its own.
+    int Width = 0;
+
+    // Negative pixel height of a point size drawn at a scale: −Round(size × 96 / 72 × scale),
+    // or with truncation instead of rounding when asked.
+    static int PixelHeight(int pointSize, double scale = 1.0, bool truncate = false);
+    // The pixel height this font has on a device of the given vertical resolution.
+    int PixelSize(int dpiY = 96) const;
+
+    QFont ToQFont() const;
+    bool operator==(const TRMCanvasFont&) const = default;
+};
+
+// Pen styles of frame lines; kCanvasDoubleBit added to any of them draws a double line.
+enum TRMCanvasPenStyle : int {
+    cpsSolid = 0, cpsDash = 1, cpsDot = 2, cpsDashDot = 3, cpsDashDotDot = 4, cpsClear = 5,
+    cpsInsideFrame = 6, cpsDouble = 7,
+};
+inline constexpr int kCanvasDoubleBit = 0x10;
+
+struct TRMCanvasPen {
+    std::uint32_t Color = 0;
+    int Width = 1; // pixels; 0 draws one pixel wide
+    int Style = cpsSolid;
+
+    // Style 7 is the named constant of a double line, so it is one whatever the bit says.
+    bool IsDouble() const { return (Style & kCanvasDoubleBit) != 0 || Style == cpsDouble; }
+    // The distance of the second line of a double pen: Round(2 × width).
+    int DoubleGap() const { return 2 * Width; }
+    bool operator==(const TRMCanvasPen&) const = default;
+};
+
+// ---- measuring ----
+
+// Measures text for layout. Layout code asks only this interface, so tests can use the
+// fixed measurer and get the same line breaks on every machine.
+class TRMTextMeasurer {
+public:
+    virtual ~TRMTextMeasurer() = default;
+    // Advance width of the text in pixels, without character spacing.
+    virtual double TextWidth(const TRMCanvasFont& font, const QString& text) const = 0;
+};
+
+// Qt font metrics on a 96-dpi measuring image, unhinted so widths scale with the font
+// and the line breaks of the preview are those of the printed page.
+class TRMQtTextMeasurer : public TRMTextMeasurer {
+public:
+    double TextWidth(const TRMCanvasFont& font, const QString& text) const override;
+};
+
+// A fixed-pitch stand-in: each single-byte character is half the font's pixel height wide
+// (at least 1), each double-byte character twice that.
+class TRMFixedTextMeasurer : public TRMTextMeasurer {
+public:
+    double TextWidth(const TRMCanvasFont& font, const QString& text) const override;
+    static int ByteWidth(const TRMCanvasFont& font);
+};
+
+// The measurer layout uses unless told otherwise (a shared Qt measurer).
+TRMTextMeasurer& RMDefaultMeasurer();
+
+// ---- text outputs ----
+
+struct TRMTextRecord {
+    int Index = 0; // 0-based count of text outputs on this canvas
+    QString Text;
+    QRect Bounds;  // device pixels, cut to the clip rectangle when the output was clipped
+};
+using TRMTextSink = std::function<void(const TRMTextRecord&)>;
+
+// ---- the canvas ----
+
+class TRMCanvas {
+public:
+    // The canvas over a painter that is active. While it lives, TRMCanvas::Of finds it for
+    // the same painter, so views drawn on that painter share its sink and state.
+    explicit TRMCanvas(QPainter* painter);
+    ~TRMCanvas();
+    TRMCanvas(const TRMCanvas&) = delete;
+    TRMCanvas& operator=(const TRMCanvas&) = delete;
+
+    // The most recent canvas over that painter; nullptr when none.
+    static TRMCanvas* Of(QPainter* painter);
+
+    QPainter* Painter() const { return m_painter; }
+    QPaintDevice* Device() const;
+
+    void SetFont(const TRMCanvasFont& font);
+    const TRMCanvasFont& Font() const { return m_font; }
+    // Extra pixels after every character, in text output and in measuring.
+    void SetCharSpacing(int pixels) { m_charSpacing = pixels; }
+    int CharSpacing() const { return m_charSpacing; }
+    void SetPen(const TRMCanvasPen& pen) { m_pen = pen; }
+    const TRMCanvasPen& Pen() const { return m_pen; }
+    // "No fill" leaves shapes hollow.
+    void SetBrushColor(std::uint32_t color) { m_brush = color; }
+    std::uint32_t BrushColor() const { return m_brush; }
+
+    // On a monochrome device any text colour other than black and white prints black.
+    // Set from the device's depth; may be forced.
+    void SetMonochrome(bool on) { m_monochrome = on; }
+    bool Monochrome() const { return m_monochrome; }
+
+    void SetTextSink(TRMTextSink sink) { m_sink = std::move(sink); }
+    int TextOutputs() const { return m_textCount; }
+
+    // Measuring goes through the measurer when one is set (layout), else through the
+    // metrics of the painter's device.
+    void SetMeasurer(const TRMTextMeasurer* measurer) { m_measurer = measurer; }
+    // Width of the text with the character spacing, in device pixels.
+    int TextWidth(const QString& text) const;
+    // Pixel height of the current font on this device.
+    int FontPixelHeight() const;
+
+    // Text drawn with its top-left point at (x, y) (for rotated fonts the point the base
+    // line starts from, at the top of the character cell), transparent background.
+    void TextOut(int x, int y, const QString& text);
+    // The same, clipped to clip; right-to-left reading order when rtl.
+    void TextOutClipped(const QRect& clip, int x, int y, const QString& text, bool rtl = false);
+
+    // A line in the current pen from (x1, y1) to (x2, y2): square caps, solid or dashed.
+    void Line(int x1, int y1, int x2, int y2);
+    void Line(QPoint a, QPoint b) { Line(a.x(), a.y(), b.x(), b.y()); }
+    // One side of a frame: the line and, for a double pen, a parallel line gap pixels
+    // further along inward (a unit step such as (1, 0) for a left side); a negative gap
+    // means the pen's DoubleGap.
+    void FrameSide(QPoint a, QPoint b, QPoint inward, int gap = -1);
+    // The outline of the rectangle from (left, top) to (right, bottom) in the current pen,
+    // filled with the brush colour unless it is "no fill"; a double pen adds a second
+    // outline inset by gap (negative: the pen's DoubleGap).
+    void Rectangle(int left, int top, int right, int bottom, int gap = -1);
+    // Fills the rectangle from (left, top) up to but not including (right, bottom).
+    void FillRect(int left, int top, int right, int bottom, std::uint32_t color);
+
+private:
+    QColor TextColor() const;
+    QPen MakePen() const;
+    void Output(const QRect* clip, int x, int y, const QString& text, bool rtl);
+
+    QPainter* m_painter;
+    TRMCanvas* m_previous = nullptr;
+    TRMCanvasFont m_font;
+    int m_charSpacing = 0;
+    TRMCanvasPen m_pen;
+    std::uint32_t m_brush = kCanvasNoColor;
+    bool m_monochrome = false;
+    TRMTextSink m_sink;
+    int m_textCount = 0;
+    const TRMTextMeasurer* m_measurer = nullptr;
+};
+
+} // namespace pq
