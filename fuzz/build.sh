@@ -1,0 +1,22 @@
+#!/bin/sh
+# Builds the fuzz targets with clang and writes the seed corpus:
+#   fuzz/build.sh [BUILD_DIR]        (default: build-fuzz next to this folder)
+# Then, for example:
+#   BUILD_DIR/fuzz_report_file   -max_total_time=600 BUILD_DIR/corpus/report
+#   BUILD_DIR/fuzz_prepared_file -max_total_time=600 BUILD_DIR/corpus/prepared
+# Needs clang and its sanitizer runtime (Debian: clang-14 libclang-rt-14-dev).
+set -eu
+here=$(cd "$(dirname "$0")" && pwd)
+out=${1:-$here/../build-fuzz}
+cxx=${CXX_FUZZ:-$(command -v clang++-14 || command -v clang++)}
+cmake -S "$here" -B "$out" -G Ninja -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+ninja -C "$out" -j"${JOBS:-2}"
+mkdir -p "$out/corpus"
+QT_QPA_PLATFORM=offscreen "$out/make_seeds" "$out/corpus"
+# Golden and regression files of the tests join the seeds when present.
+for kind in report prepared; do
+  if [ -d "$here/../tests/report/engine/files/data/$kind" ]; then
+    cp "$here/../tests/report/engine/files/data/$kind"/* "$out/corpus/$kind/" 2>/dev/null || true
+  fi
+done
+echo "fuzz targets in $out"
