@@ -36,6 +36,23 @@ constexpr int kShadow = 16;   // the shadow strips' thickness
 constexpr int kExtraWidth = 40;
 constexpr int kExtraHeight = 30;
 
+// What the screen shows under a rectangle. Where one of our own windows covers it all, the
+// window renders itself: on X11, reading our own window back from the screen and then
+// painting a popup over it leaves the popup black.
+QPixmap GrabBeneath(QScreen* screen, const QRect& area, const QRect& global)
+{
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (!top->isVisible() || top->isMinimized() || (top->windowFlags() & Qt::Popup) == Qt::Popup)
+            continue;
+        const QRect client(top->mapToGlobal(QPoint(0, 0)), top->size());
+        if (client.contains(global))
+            return top->grab(QRect(global.topLeft() - client.topLeft(), global.size()));
+    }
+    if (!screen)
+        return QPixmap();
+    return screen->grabWindow(0, global.x() - area.x(), global.y() - area.y(), global.width(), global.height());
+}
+
 } // namespace
 
 // ---- TRopInst -------------------------------------------------------------------------------
@@ -68,13 +85,12 @@ void TRopInst::Prepare()
     setGeometry(left, top, tw + kExtraWidth, th + kExtraHeight);
 
     // What lies beneath becomes the popup's background; where the window system cannot
-    // give it, a translucent window lets it show through instead.
-    if (screen)
-        m_beneath = screen->grabWindow(0, left - area.x(), top - area.y(), width(), height());
-    if (m_beneath.isNull()) {
-        setAttribute(Qt::WA_OpaquePaintEvent, false);
-        setAttribute(Qt::WA_TranslucentBackground);
-    }
+    // give it, the translucent window lets it show through instead. The window is
+    // translucent either way: an opaque override window over our own window stays black on
+    // X11 servers without a compositor, while one with an alpha channel shows what we paint.
+    m_beneath = GrabBeneath(screen, area, geometry());
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
+    setAttribute(Qt::WA_TranslucentBackground);
 
     if (TimeClose > 0) {
         Timer1.setInterval(TimeClose);
