@@ -1,5 +1,6 @@
 #include "appserver/app_server_factory.h"
 
+#include "appserver/postgresql_app_server.h"
 #include "appserver/sqlite_app_server.h"
 
 #include <stdexcept>
@@ -12,7 +13,11 @@ AppServerRef CreateAppServer(const QString& spec, bool seedDemoData)
 {
     if (spec.startsWith(QLatin1String("sqlite:")))
         return AppServerRef(SqliteAppServer::Open(spec.mid(7), seedDemoData));
-    throw std::runtime_error(QStringLiteral("Unknown application server: %1").arg(spec).toStdString());
+    if (IsPostgresConnectionString(spec))
+        return AppServerRef(PostgresAppServer::Open(spec, seedDemoData));
+    // The spec may hold a password: name only what was expected.
+    throw std::runtime_error(
+        "Unknown application server: give sqlite:<file>, a postgresql:// URI or a \"host=... dbname=...\" string");
 }
 
 } // namespace pq

@@ -72,14 +72,25 @@ Variant ToVariant(const QVariant& v)
     }
 }
 
-QString ErrorText(const QSqlError& e)
+// A lone half of a surrogate pair has no encoding; SQLite reads past it and can take the
+// closing quote of a value with it, so such a text never reaches a database.
+bool HasUnpairedSurrogate(const QString& text)
 {
-    QString t = e.databaseText().trimmed();
-    if (t.isEmpty())
-        t = e.text().trimmed();
-    if (t.isEmpty())
-        t = QStringLiteral("Unknown database error");
-    return t;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isHighSurrogate()) {
+            if (i + 1 >= text.size() || !text[i + 1].isLowSurrogate())
+                return true;
+            ++i;
+        } else if (text[i].isLowSurrogate()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool IsUpdate(const QString& statement)
+{
+    return statement.trimmed().startsWith(QLatin1String("update"), Qt::CaseInsensitive);
 }
 
 } // namespace
@@ -102,6 +113,26 @@ SqlAppServer::~SqlAppServer()
 
 QSqlDatabase SqlAppServer::Database() const { return QSqlDatabase::database(m_connectionName, false); }
 
+QString SqlAppServer::NoRowUpdatedMessage()
+{
+    return QStringLiteral("没有找到要修改的记录，它可能已被其他用户删除或改了编码");
+}
+
+QString SqlAppServer::InvalidTextMessage()
+{
+    return QStringLiteral("语句含有无效的字符（不成对的 UTF-16 代理项），未发送到数据库");
+}
+
+QString SqlAppServer::ErrorText(const QSqlError& e)
+{
+    QString t = e.databaseText().trimmed();
+    if (t.isEmpty())
+        t = e.text().trimmed();
+    if (t.isEmpty())
+        t = QStringLiteral("Unknown database error");
+    return t;
+}
+
 Variant SqlAppServer::ErrorArray(const QString& message)
 {
     QStringList lines = message.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
@@ -113,43 +144,80 @@ Variant SqlAppServer::ErrorArray(const QString& message)
     return Variant::FromStrings(lines);
 }
 
-bool SqlAppServer::EnsureOpen(QString& error)
+bool SqlAppServer::Answers()
+{
+    if (!Database().isOpen())
+        return false;
+    QSqlQuery q(Database());
+    return q.exec(QStringLiteral("select 1"));
+}
+
+bool SqlAppServer::Connect(QString& error)
 {
     QSqlDatabase db = Database();
-    if (db.isOpen() || db.open())
+    // A lost connection still counts as open until it is used; find out before the
+    // operator's statement is sent over it, so a write is never sent into the void (and
+    // never sent twice).
+    if (db.isOpen() && CanLoseConnection() && !Answers())
+        db.close();
+    if (db.isOpen())
         return true;
-    error = ErrorText(db.lastError());
-    return false;
+    if (!db.open()) {
+        error = ErrorText(db.lastError());
+        db.close();
+        return false;
+    }
+    if (!AfterOpen(error)) {
+        db.close();
+        return false;
+    }
+    return true;
+}
+
+bool SqlAppServer::AfterOpen(QString& /*error*/) { return true; }
+
+void SqlAppServer::AfterRejected()
+{
+    // Outside a transaction this is refused quietly; inside one it ends it.
+    Database().rollback();
 }
 
 bool SqlAppServer::DoQueryData(const QString& statement, Variant& data)
 {
+    if (HasUnpairedSurrogate(statement)) {
+        data = ErrorArray(InvalidTextMessage());
+        return false;
+    }
     QString error;
-    if (!EnsureOpen(error)) {
+    if (!Connect(error)) {
         data = ErrorArray(error);
         return false;
     }
-    QSqlQuery q(Database());
-    q.setForwardOnly(true);
-    if (!q.exec(statement)) {
-        data = ErrorArray(ErrorText(q.lastError()));
-        return false;
-    }
     auto packet = std::make_shared<ResultPacket>();
-    const QSqlRecord rec = q.record();
-    for (int i = 0; i < rec.count(); ++i) {
-        const QSqlField f = rec.field(i);
-        packet->fields.append(PacketField{f.name(), TypeOf(f.metaType()), f.length() > 0 ? f.length() : 0});
+    QString failure;
+    {
+        QSqlQuery q(Database());
+        q.setForwardOnly(true);
+        if (q.exec(statement)) {
+            const QSqlRecord rec = q.record();
+            for (int i = 0; i < rec.count(); ++i) {
+                const QSqlField f = rec.field(i);
+                packet->fields.append(PacketField{f.name(), TypeOf(f.metaType()), f.length() > 0 ? f.length() : 0});
+            }
+            while (q.next()) {
+                QList<Variant> row;
+                row.reserve(rec.count());
+                for (int i = 0; i < rec.count(); ++i)
+                    row.append(ToVariant(q.value(i)));
+                packet->rows.append(std::move(row));
+            }
+        }
+        if (q.lastError().isValid())
+            failure = ErrorText(q.lastError());
     }
-    while (q.next()) {
-        QList<Variant> row;
-        row.reserve(rec.count());
-        for (int i = 0; i < rec.count(); ++i)
-            row.append(ToVariant(q.value(i)));
-        packet->rows.append(std::move(row));
-    }
-    if (q.lastError().isValid()) {
-        data = ErrorArray(ErrorText(q.lastError()));
+    if (!failure.isNull()) {
+        AfterRejected();
+        data = ErrorArray(failure);
         return false;
     }
     data = Variant::FromPacket(std::move(packet));
@@ -158,14 +226,34 @@ bool SqlAppServer::DoQueryData(const QString& statement, Variant& data)
 
 bool SqlAppServer::DoExecuteSql(Variant& statement)
 {
+    const QString text = statement.toText();
+    if (HasUnpairedSurrogate(text)) {
+        statement = ErrorArray(InvalidTextMessage());
+        return false;
+    }
     QString error;
-    if (!EnsureOpen(error)) {
+    if (!Connect(error)) {
         statement = ErrorArray(error);
         return false;
     }
-    QSqlQuery q(Database());
-    if (!q.exec(statement.toText())) {
-        statement = ErrorArray(ErrorText(q.lastError()));
+    QString failure;
+    bool nothingUpdated = false;
+    {
+        QSqlQuery q(Database());
+        if (!q.exec(text))
+            failure = ErrorText(q.lastError());
+        else
+            nothingUpdated = IsUpdate(text) && q.numRowsAffected() == 0;
+    }
+    if (!failure.isNull()) {
+        AfterRejected();
+        statement = ErrorArray(failure);
+        return false;
+    }
+    if (nothingUpdated) {
+        // Reporting this as done would tell the operator a change was saved that went
+        // nowhere.
+        statement = ErrorArray(NoRowUpdatedMessage());
         return false;
     }
     return true;
@@ -190,27 +278,33 @@ bool SqlAppServer::DoGetServerDateTime(Variant& value)
 void SqlAppServer::EnsureSchema(bool seedDemoData)
 {
     QString error;
-    if (!EnsureOpen(error))
+    if (!Connect(error))
         throw std::runtime_error(error.toStdString());
     QSqlDatabase db = Database();
-    const bool existed = db.tables().contains(QStringLiteral("tbzffs"), Qt::CaseInsensitive);
     auto run = [&](const QString& sql) {
         QSqlQuery q(db);
         if (!q.exec(sql))
             throw std::runtime_error(ErrorText(q.lastError()).toStdString());
+        return q.next() ? q.value(0) : QVariant();
     };
-    for (const QString& sql : SchemaStatements())
-        run(sql);
-    if (!existed && seedDemoData) {
-        db.transaction();
-        try {
+    if (!db.transaction())
+        throw std::runtime_error(ErrorText(db.lastError()).toStdString());
+    try {
+        const QString lock = SchemaLockStatement();
+        if (!lock.isEmpty())
+            run(lock);
+        const bool existed = run(TableCountStatement(QStringLiteral("tbzffs"))).toInt() > 0;
+        for (const QString& sql : SchemaStatements())
+            run(sql);
+        if (!existed && seedDemoData)
             for (const QString& sql : DemoDataStatements())
                 run(sql);
-        } catch (...) {
-            db.rollback();
-            throw;
-        }
-        db.commit();
+        if (!db.commit())
+            throw std::runtime_error(ErrorText(db.lastError()).toStdString());
+    } catch (...) {
+        db.rollback();
+        AfterRejected();
+        throw;
     }
 }
 

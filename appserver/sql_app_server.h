@@ -1,11 +1,13 @@
 // An application server over a Qt SQL connection: the statements the plug-in sends run as
 // they are, results come back as packets, failures as arrays of the database's messages.
-// The SQLite and PostgreSQL servers differ only in how they connect and ask the clock.
+// The SQLite and PostgreSQL servers differ only in how they connect, ask the clock, and
+// look after a connection that can be lost.
 #pragma once
 
 #include "plugin/app_server.h"
 
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QString>
 
 namespace pq {
@@ -18,8 +20,15 @@ public:
     QSqlDatabase Database() const;
 
     // Creates the tables when they are missing; with seedDemoData, fills a new database
-    // with the demo accounting units, employees and payment types. Throws on failure.
+    // with the demo accounting units, employees and payment types. All in one transaction,
+    // so a database is never left half-made. Throws on failure.
     void EnsureSchema(bool seedDemoData);
+
+    // The first line of the error array for an UPDATE that found no row to change: the row
+    // was deleted (or its code changed) by someone else since it was read.
+    static QString NoRowUpdatedMessage();
+    // The error for a statement holding half a surrogate pair, which is never sent.
+    static QString InvalidTextMessage();
 
 protected:
     SqlAppServer(const QString& driver, const QString& kind);
@@ -30,10 +39,27 @@ protected:
 
     // The statement that yields the server's clock as yyyyMMddhhmmss.
     virtual QString ClockStatement() const = 0;
-    // Called before each statement; a server that can lose its connection reopens it here.
-    virtual bool EnsureOpen(QString& error);
+    // A query whose one value counts the tables of this name (lower case) that the schema
+    // statements would create or find.
+    virtual QString TableCountStatement(const QString& lowerName) const = 0;
+    // Run first inside the schema transaction, so that servers started at once on a new
+    // database create and seed it once; empty when the database needs no lock.
+    virtual QString SchemaLockStatement() const { return QString(); }
+
+    // Opens the connection when it is not open. A server that can lose its connection
+    // (a database on another process or machine) first checks that an open one still
+    // answers, and opens a fresh one in place of a lost one.
+    bool Connect(QString& error);
+    virtual bool CanLoseConnection() const { return false; }
+    // Session settings every new connection needs; false (with the reason) refuses it.
+    virtual bool AfterOpen(QString& error);
+    // After a statement was rejected: no transaction may stay open on this connection.
+    virtual void AfterRejected();
+    // Whether the open connection answers a trivial query.
+    bool Answers();
 
     static Variant ErrorArray(const QString& message);
+    static QString ErrorText(const QSqlError& e);
 
 private:
     QString m_connectionName;

@@ -39,4 +39,9 @@ QString SqliteAppServer::ClockStatement() const
     return QStringLiteral("select strftime('%Y%m%d%H%M%S','now','localtime')");
 }
 
+QString SqliteAppServer::TableCountStatement(const QString& lowerName) const
+{
+    return QStringLiteral("select count(*) from sqlite_master where type='table' and lower(name)='%1'").arg(lowerName);
+}
+
 } // namespace pq

@@ -18,6 +18,7 @@ public:
 protected:
     SqliteAppServer();
     QString ClockStatement() const override;
+    QString TableCountStatement(const QString& lowerName) const override;
 };
 
 } // namespace pq
