@@ -68,10 +68,14 @@ void HostWindow::OpenPlugin()
 
 void HostWindow::ShowClosedNotice(bool visible)
 {
-    if (visible && m_host->PluginWindow())
+    // The closing window is hidden at once and freed a little later.
+    QWidget* plugin = m_host->PluginWindow();
+    if (visible && plugin && plugin->isVisible())
         return;
     m_overlay->setGeometry(m_panel->rect());
     m_overlay->setVisible(visible);
+    if (visible)
+        m_overlay->raise();
 }
 
 } // namespace pq

@@ -57,6 +57,7 @@ QWidget* PluginHost::PluginWindow() const
 {
     if (!m_panel)
         return nullptr;
+    // The panel's only other child is the host's own notice.
     for (QObject* child : m_panel->children()) {
         auto* w = qobject_cast<QWidget*>(child);
         if (w && w->objectName() != QLatin1String("hostOverlay"))
