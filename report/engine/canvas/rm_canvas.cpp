@@ -150,8 +150,11 @@ double TRMFixedTextMeasurer::TextWidth(const TRMCanvasFont& font, const QString&
 {
     const int unit = ByteWidth(font);
     double w = 0;
-    for (QChar c : text)
+    for (QChar c : text) {
+        if (c.isLowSurrogate())
+            continue; // a surrogate pair is one character
         w += IsDoubleByte(c) ? 2 * unit : unit;
+    }
     return w;
 }
 

@@ -1,0 +1,108 @@
+// Paragraph wrapping: tokens, widths, double-byte characters and the rule that keeps
+// Chinese punctuation from starting a line.
+#include "report/engine/memo/memo_wrap.h"
+
+#include <gtest/gtest.h>
+
+namespace pq {
+namespace {
+
+// 6 pixels per single-byte character, 12 per double-byte one (a surrogate pair is one).
+int FixedWidth(const QString& s)
+{
+    int w = 0;
+    for (QChar c : s) {
+        if (c.isLowSurrogate())
+            continue;
+        w += c.unicode() >= 0x80 ? 12 : 6;
+    }
+    return w;
+}
+
+QStringList U(std::initializer_list<const char*> items)
+{
+    QStringList out;
+    for (const char* i : items)
+        out << QString::fromUtf8(i);
+    return out;
+}
+
+TEST(MemoWrap, Tokens)
+{
+    struct Row { const char* text; QStringList tokens; };
+    const Row rows[] = {
+        {"ab cd", U({"ab ", "cd"})},
+        {"ab中cd", U({"ab", "中", "cd"})},
+        {"e-f-", U({"e-", "f-"})},
+        {"  x", U({" ", " ", "x"})},
+        {"中文，", U({"中", "文", "，"})},
+        {"a𠀀b", U({"a", "𠀀", "b"})},
+        {"", QStringList()},
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(RMWrapTokens(QString::fromUtf8(r.text)), r.tokens) << r.text;
+}
+
+TEST(MemoWrap, NoLineStartCharacters)
+{
+    EXPECT_EQ(RMNoLineStartChars().size(), 42);
+    for (const char* c : {"。", "，", "、", "）", "》", "…", "｝"})
+        EXPECT_TRUE(RMNoLineStartChars().contains(QString::fromUtf8(c))) << c;
+    for (const char* c : {"甲", "a", "中", ","})
+        EXPECT_FALSE(RMNoLineStartChars().contains(QString::fromUtf8(c))) << c;
+}
+
+TEST(MemoWrap, Lines)
+{
+    struct Row {
+        const char* name;
+        const char* text;
+        int width;
+        bool wordBreak;
+        bool mangeTag;
+        QStringList lines;
+    };
+    const Row rows[] = {
+        {"fits", "hello", 30, false, false, U({"hello"})},
+        {"at a space", "hello world", 40, false, false, U({"hello ", "world"})},
+        {"long word cut", "abcdefghij", 30, false, false, U({"abcde", "fghij"})},
+        {"after a hyphen", "well-known", 36, false, false, U({"well-", "known"})},
+        {"double-byte pairs", "中文字符测试", 30, false, false, U({"中文", "字符", "测试"})},
+        {"never half a character", "中文", 20, false, false, U({"中", "文"})},
+        {"at least one character", "中a", 5, false, false, U({"中", "a"})},
+        {"four-byte characters whole", "𠀀𠀀𠀀", 30, false, false, U({"𠀀𠀀", "𠀀"})},
+        {"mixed runs", "ab中文cd", 30, false, false, U({"ab中", "文cd"})},
+        {"punctuation may start a line", "甲乙丙，丁", 36, false, false, U({"甲乙丙", "，丁"})},
+        {"word break keeps it off", "甲乙丙，丁", 36, true, false, U({"甲乙", "丙，丁"})},
+        {"word break, no need", "甲乙，丙丁", 36, true, false, U({"甲乙，", "丙丁"})},
+        {"word break on an empty line", "丙，", 12, true, false, U({"丙", "，"})},
+        {"carriage return splits", "ab\rcd", 60, false, false, U({"ab", "cd"})},
+        {"line feeds vanish", "ab\ncd", 60, false, false, U({"abcd"})},
+        {"blank paragraph kept", "ab\r\rcd", 60, false, false, U({"ab", "", "cd"})},
+        {"trailing separator", "ab\r", 60, false, false, U({"ab"})},
+        {"empty line", "", 60, false, false, U({""})},
+        {"backquote with tags", "a`b", 60, false, true, U({"a", "b"})},
+        {"backquote without tags", "a`b", 60, false, false, U({"a`b"})},
+    };
+    for (const Row& r : rows) {
+        TRMWrapOptions o;
+        o.MaxWidth = r.width;
+        o.WordBreak = r.wordBreak;
+        o.MangeTag = r.mangeTag;
+        o.Width = FixedWidth;
+        EXPECT_EQ(RMWrapLine(QString::fromUtf8(r.text), o), r.lines) << r.name;
+    }
+}
+
+TEST(MemoWrap, ZeroWidthStillTerminates)
+{
+    TRMWrapOptions o;
+    o.MaxWidth = 0;
+    o.Width = FixedWidth;
+    EXPECT_EQ(RMWrapLine("abc", o), U({"a", "b", "c"}));
+    o.MaxWidth = -5;
+    EXPECT_EQ(RMWrapLine(QString::fromUtf8("中文"), o), U({"中", "文"}));
+}
+
+} // namespace
+} // namespace pq
