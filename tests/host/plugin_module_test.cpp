@@ -1,4 +1,5 @@
 // The real plug-in library, loaded at run time into a test host as the demo host does.
+#include "host/host_window.h"
 #include "host/plugin_host.h"
 #include "plugin/plugin_messages.h"
 #include "tests/support/recording_app_server.h"
@@ -7,6 +8,7 @@
 #include <QCoreApplication>
 #include <QFrame>
 #include <QPointer>
+#include <QPushButton>
 #include <QTest>
 #include <QWidget>
 
@@ -131,4 +133,31 @@ TEST_F(ModuleTest, OperatorCodesOfZeroAnd255BytesAreTakenWhole)
         EXPECT_TRUE(server->Statements().contains(expected)) << code.size();
         host->ClosePluginWindow();
     }
+}
+
+TEST(DemoHost, ClosingShowsTheNoticeAndReopeningBringsTheWindowBack)
+{
+    test::RecordingAppServer* server = new test::RecordingAppServer(true);
+    HostWindow host(AppServerRef(server), "0001");
+    host.show();
+    ASSERT_TRUE(host.LoadPlugin(QStringLiteral(PQ_PLUGIN_PATH)));
+    host.OpenPlugin();
+    QApplication::processEvents();
+    QWidget* plugin = host.Host()->PluginWindow();
+    ASSERT_NE(plugin, nullptr);
+    auto* overlay = host.Panel()->findChild<QWidget*>("hostOverlay");
+    ASSERT_NE(overlay, nullptr);
+    EXPECT_FALSE(overlay->isVisible());
+
+    plugin->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QTest::qWait(20);
+    EXPECT_EQ(host.Host()->PluginWindow(), nullptr);
+    EXPECT_TRUE(overlay->isVisible());
+
+    auto* reopen = host.Panel()->findChild<QPushButton*>("reopenButton");
+    ASSERT_NE(reopen, nullptr);
+    QTest::mouseClick(reopen, Qt::LeftButton);
+    EXPECT_NE(host.Host()->PluginWindow(), nullptr);
+    EXPECT_FALSE(overlay->isVisible());
 }
