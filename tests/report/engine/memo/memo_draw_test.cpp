@@ -298,5 +298,39 @@ TEST(MemoDraw, PreWrappedTextIsNotWrappedAgain)
     EXPECT_EQ(texts, QStringList({"one two", "three"}));
 }
 
+TEST(MemoDraw, EveryRotationStaysInsideItsBox)
+{
+    RMInstallMemoDriver();
+    EngineMode preview(true);
+    struct Row { int rotation; bool tall; const char* png; };
+    const Row rows[] = {
+        {rtNone, false, "memo_rtnone"}, {rt90, true, "memo_rot90"}, {rt180, false, "memo_rt180"},
+        {rt270, true, "memo_rt270"}, {rt360, true, "memo_rt360"},
+    };
+    for (const Row& r : rows) {
+        auto m = FramedMemo(QString::fromUtf8("旋转 Turn"));
+        m->SetFrameTyp(0);
+        m->FillColor = kNoColor;
+        m->SetBounds(40, 20, 120, 150);
+        m->RotationType = static_cast<std::uint8_t>(r.rotation);
+        QImage img = White();
+        QPainter p(&img);
+        TRMCanvas canvas(&p);
+        std::vector<TRMTextRecord> records;
+        canvas.SetTextSink([&](const TRMTextRecord& rec) { records.push_back(rec); });
+        m->Draw(&p);
+        p.end();
+        Keep(img, r.png);
+        ASSERT_FALSE(records.empty()) << r.rotation;
+        QRect all;
+        for (const TRMTextRecord& rec : records)
+            all |= rec.Bounds;
+        EXPECT_TRUE(QRect(40, 20, 121, 151).contains(all)) << r.rotation;
+        EXPECT_EQ(all.height() > all.width(), r.tall) << r.rotation;
+        EXPECT_GT(Ink(img, QRect(40, 20, 121, 151)), 20) << r.rotation;
+        EXPECT_EQ(Ink(img, QRect(0, 0, 39, 200)) + Ink(img, QRect(162, 0, 158, 200)), 0) << r.rotation;
+    }
+}
+
 } // namespace
 } // namespace pq
