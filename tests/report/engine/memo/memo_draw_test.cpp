@@ -332,5 +332,30 @@ TEST(MemoDraw, EveryRotationStaysInsideItsBox)
     }
 }
 
+TEST(MemoDraw, TagCharactersSwitchSizeAndAreNotDrawn)
+{
+    RMInstallMemoDriver();
+    EngineMode preview(true);
+    auto m = FramedMemo("H_2|O and x~2");
+    m->SetExtFlag(flMemoMangeTag, true);
+    QImage img = White();
+    QPainter p(&img);
+    TRMCanvas canvas(&p);
+    std::vector<TRMTextRecord> records;
+    canvas.SetTextSink([&](const TRMTextRecord& r) { records.push_back(r); });
+    m->Draw(&p);
+    p.end();
+    Keep(img, "memo_tags");
+    QString drawn;
+    for (const TRMTextRecord& r : records)
+        drawn += r.Text;
+    EXPECT_EQ(drawn, "H2O and x2");
+    ASSERT_EQ(records.size(), 10u); // character by character
+    // The subscript is smaller and lower than the letters around it.
+    EXPECT_LT(records[1].Bounds.height(), records[0].Bounds.height());
+    EXPECT_GT(records[1].Bounds.top(), records[0].Bounds.top());
+    EXPECT_EQ(records[9].Bounds.top(), records[8].Bounds.top()); // superscript keeps the top
+}
+
 } // namespace
 } // namespace pq

@@ -231,6 +231,13 @@ TEST(MemoHeights, CalcWidth)
     EXPECT_EQ(RMMemoCalcWidth(*m, {QString::fromUtf8("中文")}), 24 + 4 + 3 + 1);
     m->CharSpacing = 2; // spacing after each character, less the last one's
     EXPECT_EQ(RMMemoCalcWidth(*m, {"ab"}), 12 + 4 + 4 + 3 + 1 - 2);
+
+    // Tag characters switch to half size (at least 6 points: 8 pixels, 4 a byte) and take
+    // no room.
+    auto t = NewMemo();
+    t->SetExtFlag(flMemoMangeTag, true);
+    EXPECT_EQ(RMMemoCalcWidth(*t, {"H_2|O"}), 6 + 4 + 6 + 4 + 1);
+    EXPECT_EQ(RMMemoCalcWidth(*t, {"a~bc"}), 6 + 8 + 4 + 1);
 }
 
 // ---- printing into a prepared page ----
