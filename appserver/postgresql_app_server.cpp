@@ -335,9 +335,11 @@ QString PostgresAppServer::TableCountStatement(const QString& lowerName) const
         .arg(lowerName);
 }
 
-QString PostgresAppServer::SchemaLockStatement() const
+QStringList PostgresAppServer::BeginSchemaStatements() const
 {
-    return QStringLiteral("select pg_advisory_xact_lock(hashtext('pagequill schema'))");
+    // Held to the end of the transaction; "create table if not exists" run at once by two
+    // sessions can otherwise fail on the catalog's own unique index.
+    return {QStringLiteral("begin"), QStringLiteral("select pg_advisory_xact_lock(hashtext('pagequill schema'))")};
 }
 
 } // namespace pq

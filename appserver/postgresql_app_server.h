@@ -56,7 +56,7 @@ protected:
     PostgresAppServer();
     QString ClockStatement() const override;
     QString TableCountStatement(const QString& lowerName) const override;
-    QString SchemaLockStatement() const override;
+    QStringList BeginSchemaStatements() const override;
     bool CanLoseConnection() const override { return true; }
     bool AfterOpen(QString& error) override;
     void AfterRejected() override;

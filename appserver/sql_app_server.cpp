@@ -287,22 +287,17 @@ void SqlAppServer::EnsureSchema(bool seedDemoData)
             throw std::runtime_error(ErrorText(q.lastError()).toStdString());
         return q.next() ? q.value(0) : QVariant();
     };
-    if (!db.transaction())
-        throw std::runtime_error(ErrorText(db.lastError()).toStdString());
     try {
-        const QString lock = SchemaLockStatement();
-        if (!lock.isEmpty())
-            run(lock);
+        for (const QString& sql : BeginSchemaStatements())
+            run(sql);
         const bool existed = run(TableCountStatement(QStringLiteral("tbzffs"))).toInt() > 0;
         for (const QString& sql : SchemaStatements())
             run(sql);
         if (!existed && seedDemoData)
             for (const QString& sql : DemoDataStatements())
                 run(sql);
-        if (!db.commit())
-            throw std::runtime_error(ErrorText(db.lastError()).toStdString());
+        run(QStringLiteral("commit"));
     } catch (...) {
-        db.rollback();
         AfterRejected();
         throw;
     }

@@ -42,9 +42,9 @@ protected:
     // A query whose one value counts the tables of this name (lower case) that the schema
     // statements would create or find.
     virtual QString TableCountStatement(const QString& lowerName) const = 0;
-    // Run first inside the schema transaction, so that servers started at once on a new
-    // database create and seed it once; empty when the database needs no lock.
-    virtual QString SchemaLockStatement() const { return QString(); }
+    // Opens the schema transaction and takes the lock that lets servers started at once on
+    // a new database create and seed it once.
+    virtual QStringList BeginSchemaStatements() const = 0;
 
     // Opens the connection when it is not open. A server that can lose its connection
     // (a database on another process or machine) first checks that an open one still

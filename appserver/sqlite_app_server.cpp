@@ -44,4 +44,11 @@ QString SqliteAppServer::TableCountStatement(const QString& lowerName) const
     return QStringLiteral("select count(*) from sqlite_master where type='table' and lower(name)='%1'").arg(lowerName);
 }
 
+QStringList SqliteAppServer::BeginSchemaStatements() const
+{
+    // The write lock at once: two deferred transactions that both read first and then write
+    // would refuse each other ("database is locked") instead of waiting in turn.
+    return {QStringLiteral("begin immediate")};
+}
+
 } // namespace pq

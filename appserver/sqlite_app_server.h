@@ -19,6 +19,7 @@ protected:
     SqliteAppServer();
     QString ClockStatement() const override;
     QString TableCountStatement(const QString& lowerName) const override;
+    QStringList BeginSchemaStatements() const override;
 };
 
 } // namespace pq

@@ -20,7 +20,10 @@
 
 #include <gtest/gtest.h>
 
+#include <latch>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 using namespace pq;
 using namespace pq::test;
@@ -126,6 +129,33 @@ TEST_P(ContractTest, TablesAndDemoDataAreMadeOnceForANewDatabase)
     QStringList errors;
     EXPECT_FALSE(Exec(second.get(), "Insert Into tbZffs(f_Zffsbm,f_Zffsmc,f_zdfkhsdwh) Values('01','x','')", &errors));
     EXPECT_TRUE(errors.join(' ').contains("unique", Qt::CaseInsensitive)) << errors.join(" / ").toStdString();
+}
+
+TEST_P(ContractTest, OperatorsStartingTogetherOnANewDatabaseSeedItOnce)
+{
+    // Each host opens its server on a thread of its own, all released at the same moment.
+    constexpr int kHosts = 4;
+    std::latch start(kHosts);
+    std::mutex mutex;
+    QStringList errors;
+    std::vector<std::thread> hosts;
+    for (int i = 0; i < kHosts; ++i) {
+        hosts.emplace_back([&] {
+            start.arrive_and_wait();
+            try {
+                AppServerRef s = Open(true);
+            } catch (const std::exception& e) {
+                std::lock_guard lock(mutex);
+                errors << QString::fromStdString(e.what());
+            }
+        });
+    }
+    for (auto& t : hosts)
+        t.join();
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(" / ").toStdString();
+    AppServerRef s = Open(true);
+    EXPECT_EQ(Codes(s.get()), (QStringList{"01", "02", "03", "04", "05", "06", "07"}));
+    EXPECT_EQ(Rows(s.get(), "select count(*) from tbzyda"), QStringList{"3"});
 }
 
 TEST_P(ContractTest, TheListReadsTheOuterJoinWithNullsAsEmptyText)
