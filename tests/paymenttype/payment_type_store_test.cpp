@@ -29,6 +29,7 @@ protected:
         server->Exec("insert into tbZffs(f_Zffsbm,f_Zffsmc,f_zdfkhsdwh) values('01','现金','0001')");
         server->Exec("insert into tbZffs(f_Zffsbm,f_Zffsmc,f_zdfkhsdwh) values('02','支票','9999')");
         server->Exec("insert into tbZffs(f_Zffsbm,f_Zffsmc,f_zdfkhsdwh) values('03',NULL,NULL)");
+        server->Exec("insert into tbZffs(f_Zffsbm,f_Zffsmc,f_zdfkhsdwh) values('09 ','旧','')");
         server->calls.clear();
     }
     void TearDown() override
@@ -61,10 +62,11 @@ TEST_F(StoreTest, LoadListReadsTheJoinWithEmptyTextForNulls)
 {
     store->Records.append(Rec("zz", "stale", ""));
     store->LoadList();
-    ASSERT_EQ(store->Records.size(), 3);
+    ASSERT_EQ(store->Records.size(), 4);
     EXPECT_EQ(store->Records[0], (TPaymentTypeRecord{"01", "现金", "0001", "总部"}));
     EXPECT_EQ(store->Records[1], (TPaymentTypeRecord{"02", "支票", "9999", ""})); // unit without a row
     EXPECT_EQ(store->Records[2], (TPaymentTypeRecord{"03", "", "", ""}));         // NULL name and unit
+    EXPECT_EQ(store->Records[3], (TPaymentTypeRecord{"09 ", "旧", "", ""}));      // blanks kept as stored
     EXPECT_EQ(server->Statements(),
         QStringList{"Select f_Zffsbm,f_Zffsmc,f_zdfkhsdwh,f_hsdwmc from tbZffs left join tbhsdwda on f_zdfkhsdwh=f_hsdwh"});
     EXPECT_FALSE(cdsmain.Active());
@@ -107,8 +109,13 @@ TEST_F(StoreTest, OperationsSendTheirStatementsAndLeaveTheTableRight)
             {"Select f_Zffsbm From tbZffs Where f_Zffsbm='01'"}, "01支付方式存在,无法新增!", "01", "01|现金|0001"},
         {"modify same code", [](auto& s) { return s.ModifyRecord(Rec("01", "现金2", ""), Rec("01", "现金", "0001")); },
             true, {"Update tbZffs set f_Zffsmc='现金2',f_zdfkhsdwh=''  where(f_Zffsbm='01')"}, "", "01", "01|现金2|"},
-        {"modify, blanks around the code", [](auto& s) { return s.ModifyRecord(Rec(" 01 ", "x", "0001"), Rec("01 ", "现金", "0001")); },
-            true, {"Update tbZffs set f_Zffsmc='x',f_zdfkhsdwh='0001'  where(f_Zffsbm='01 ')"}, "", "01", "01|现金|0001"},
+        // The cached code is the stored one, blanks and all; the edited one differs only in blanks.
+        {"modify, blanks around the code", [](auto& s) { return s.ModifyRecord(Rec(" 09 ", "x", "0001"), Rec("09 ", "旧", "")); },
+            true, {"Update tbZffs set f_Zffsmc='x',f_zdfkhsdwh='0001'  where(f_Zffsbm='09 ')"}, "", "09 ", "09 |x|0001"},
+        // Another operator deleted the row meanwhile: nothing was changed, and it says so.
+        {"modify a row that is gone", [](auto& s) { return s.ModifyRecord(Rec("08", "x", ""), Rec("08", "y", "")); },
+            false, {"Update tbZffs set f_Zffsmc='x',f_zdfkhsdwh=''  where(f_Zffsbm='08')"},
+            "修改支付方式时错误!\r\n没有找到要修改的记录，它可能已被其他用户删除或改了编码\n\r", "08", "<none>"},
         {"change to a free code", [](auto& s) { return s.ModifyRecord(Rec("09", "新名", "0001"), Rec("01", "现金", "0001")); },
             true,
             {"Select f_Zffsbm from tbZffs Where f_Zffsbm='09'",

@@ -437,6 +437,19 @@ bool TRMCustomPrinter::ShowPropertiesDialog(QWidget* owner)
 
 // --- the job -----------------------------------------------------------------------------
 
+void TRMCustomPrinter::ResetJobState()
+{
+    m_jobContext = nullptr;
+    m_dc.reset();
+    m_printing = false;
+    m_pageStarted = false;
+    m_aborted = false;
+    m_pageNumber = 0;
+    m_devModeChanged = false;
+    m_caps = TRMDeviceCaps{};
+    m_canvas.Refresh();
+}
+
 void TRMCustomPrinter::FailJob(const QString& what, const QString& detail)
 {
     // Leave nothing half-done: the device drops the job, a partial file is removed.
@@ -447,15 +460,7 @@ void TRMCustomPrinter::FailJob(const QString& what, const QString& detail)
     if (m_file && m_jobContext != m_file.get())
         m_file->AbortDoc();
     m_file.reset();
-    m_jobContext = nullptr;
-    m_dc.reset();
-    m_printing = false;
-    m_pageStarted = false;
-    m_aborted = false;
-    m_pageNumber = 0;
-    m_devModeChanged = false;
-    m_caps = TRMDeviceCaps{};
-    m_canvas.Refresh();
+    ResetJobState();
     throw TRMPrinterError(detail.isEmpty() ? what : what + QLatin1Char('\n') + detail);
 }
 
@@ -562,15 +567,7 @@ void TRMCustomPrinter::EndDoc()
     const bool toFile = m_jobContext && m_jobContext == m_file.get();
     if (toFile && (!ok || m_aborted || !m_inRun))
         m_file.reset();
-    m_jobContext = nullptr;
-    m_dc.reset();
-    m_printing = false;
-    m_pageStarted = false;
-    m_aborted = false;
-    m_pageNumber = 0;
-    m_devModeChanged = false;
-    m_caps = TRMDeviceCaps{};
-    m_canvas.Refresh();
+    ResetJobState();
     if (!ok)
         throw TRMPrinterError(QStringLiteral("打印作业未能完成。") + QLatin1Char('\n') + error);
 }

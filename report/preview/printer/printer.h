@@ -184,6 +184,8 @@ private:
     void ResetContext();
     void RefreshCaps();
     TRMDevMode EffectiveDevMode();
+    // Back to idle after a job, whether it ended or failed.
+    void ResetJobState();
     void FailJob(const QString& what, const QString& detail);
     int TablePaperWidth(bool vertical);
     bool UsesFile() const { return !m_outputFileName.isEmpty(); }
