@@ -583,8 +583,9 @@ private:
         int extra = 0;
         if (distributed) {
             const int chars = CharCount(s, tags);
+            // A line wider than its box keeps its own spacing rather than overlapping.
             if (chars > 1)
-                extra = static_cast<int>(std::trunc(double(extent - Width(s) - 2 * gap) / (chars - 1)));
+                extra = std::max(0, static_cast<int>(std::trunc(double(extent - Width(s) - 2 * gap) / (chars - 1))));
         }
         TRMCanvasFont cur = f;
         bool sub = false;
@@ -744,7 +745,7 @@ private:
                 int extra = 0;
                 int y = m.HAlign() == 3 ? top + m.Gapy : AlignedStart(top, height, m.Gapy, len);
                 if (m.HAlign() == 3 && chars > 1)
-                    extra = static_cast<int>(std::trunc(double(height - len - 2 * m.Gapy) / (chars - 1)));
+                    extra = std::max(0, static_cast<int>(std::trunc(double(height - len - 2 * m.Gapy) / (chars - 1))));
                 c->SetFont(full);
                 for (int i = 0; i < s.size(); ++i) {
                     QString ch(s[i]);
