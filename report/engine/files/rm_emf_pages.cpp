@@ -24,6 +24,8 @@ namespace {
 
 // Paper sizes a prepared page may carry, tenths of a millimetre: up to 100 m.
 constexpr int kMaxPaperTenths = 1'000'000;
+// Margins of a prepared page, pixels: within about 270 m.
+constexpr int kMaxMarginPixels = 1 << 20;
 // A page record takes at least: end position, size, width, height, orientation.
 constexpr int kMinPageRecord = 4 + 2 + 4 + 4 + 1;
 // A background picture takes at least: left, top and an empty picture.
@@ -544,8 +546,11 @@ TRMLoadResult TRMEMFPages::LoadFromStream(const QByteArray& data, bool showMessa
                 if (version * 10 + sub < 401)
                     r.Skip(1);
                 if (version >= 24)
-                    for (int& m : p->Margins)
+                    for (int& m : p->Margins) {
                         m = r.ReadInt();
+                        if (m < -kMaxMarginPixels || m > kMaxMarginPixels)
+                            throw TRMStreamError("page margin out of range");
+                    }
                 if (r.Position() > end)
                     throw TRMStreamError("page record runs past its end position");
                 p->Stream = r.ReadBytes(end - r.Position());

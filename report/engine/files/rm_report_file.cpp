@@ -28,8 +28,20 @@ enum : std::uint8_t {
 const QString kDefaultPrinterName = QStringLiteral("Default Printer");
 const QString kVirtualPrinterName = QStringLiteral("Virtual Printer");
 
-// Paper sizes a page may carry, thousandths of a millimetre: up to 100 m.
+// Paper sizes a page may carry, thousandths of a millimetre: up to 100 m. Margins and the
+// column gap stay within 16 m and columns within 1000, so the page's limits and column
+// widths cannot overflow.
 constexpr int kMaxPaperThousandths = 100'000'000;
+constexpr int kMaxMarginThousandths = 1 << 24;
+constexpr int kMaxPageColumns = 1000;
+
+int Margin(TRMReader& r)
+{
+    const int v = r.ReadInt();
+    if (v < -kMaxMarginThousandths || v > kMaxMarginThousandths)
+        throw TRMStreamError("page margin out of range");
+    return v;
+}
 
 QString MagicText(const char* magic)
 {
@@ -88,14 +100,16 @@ void ReadPage(TRMReader& r, TRMPage& p, const TRMStreamVersion& v)
     const int height = r.ReadInt();
     if (width <= 0 || height <= 0 || width > kMaxPaperThousandths || height > kMaxPaperThousandths)
         throw TRMStreamError("page with an impossible paper size");
-    p.LeftMargin = r.ReadInt();
-    p.TopMargin = r.ReadInt();
-    p.RightMargin = r.ReadInt();
-    p.BottomMargin = r.ReadInt();
+    p.LeftMargin = Margin(r);
+    p.TopMargin = Margin(r);
+    p.RightMargin = Margin(r);
+    p.BottomMargin = Margin(r);
     const int orientation = r.ReadByte();
     p.PrintToPrevPage = r.ReadBool16();
     const int columns = r.ReadInt();
-    p.ColumnGap = r.ReadInt();
+    if (columns > kMaxPageColumns)
+        throw TRMStreamError("page columns out of range");
+    p.ColumnGap = Margin(r);
     const int bin = r.ReadInt();
     p.ChangePaper(size, width / 100, height / 100, orientation, bin);
     // Keep the exact size: ChangePaper works in tenths.

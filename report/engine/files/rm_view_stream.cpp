@@ -13,6 +13,7 @@
 #include <QImageWriter>
 
 #include <cmath>
+#include <string>
 
 namespace pq {
 
@@ -26,6 +27,26 @@ constexpr int kOldVerticalBit = 0x04;
 // Diagonal bits of the frame set before view object version 10.
 constexpr int kOldDiagonal1 = 0x20;
 constexpr int kOldDiagonal2 = 0x40;
+
+// Ranges a stored value must lie in. The engine adds and scales coordinates in int and
+// lays out cells and lines in loops, so a value far outside what any page holds is damage,
+// not data: it would overflow sums or run loops for hours.
+constexpr std::int32_t kMaxCoordinate = 1 << 24;   // pixels, about 4 km at 96 dpi
+constexpr std::int32_t kMaxLineWidth = 1000 * 1000; // thousandths of a pixel
+constexpr std::int32_t kMaxFontSize = 1000;         // points, either sign
+constexpr std::int32_t kMaxMoneyCells = 64;
+
+std::int32_t Checked(std::int32_t v, std::int32_t low, std::int32_t high, const char* what)
+{
+    if (v < low || v > high)
+        throw TRMStreamError(std::string(what) + " out of range");
+    return v;
+}
+
+std::int32_t Coordinate(TRMReader& r, const char* what)
+{
+    return Checked(r.ReadInt(), -kMaxCoordinate, kMaxCoordinate, what);
+}
 
 std::int32_t FrameWidthOut(float width)
 {
@@ -48,7 +69,7 @@ void ReadFrame(TRMReader& r, TRMFrameLine& f)
     f.Visible = r.ReadByte() != 0;
     f.Style = r.ReadByte();
     f.Color = r.ReadUInt();
-    f.Width = static_cast<float>(r.ReadInt() / 1000.0);
+    f.Width = static_cast<float>(Checked(r.ReadInt(), 0, kMaxLineWidth, "frame width") / 1000.0);
 }
 
 // Before object version 10 the four sides shared one width, colour and style and a bit
@@ -58,7 +79,7 @@ void ReadFrame(TRMReader& r, TRMFrameLine& f)
 int ReadOldFrame(TRMReader& r, TRMView& v)
 {
     const int typ = r.ReadWord();
-    const float width = static_cast<float>(r.ReadInt() / 1000.0);
+    const float width = static_cast<float>(Checked(r.ReadInt(), 0, kMaxLineWidth, "frame width") / 1000.0);
     const std::uint32_t color = r.ReadUInt();
     const int style = r.ReadWord();
     v.SetFrameTyp(typ & 0x0F);
@@ -100,7 +121,7 @@ void SaveMemo(TRMWriter& w, TRMMemoView& m)
 void LoadMemo(TRMReader& r, TRMMemoView& m, const TRMStreamVersion& v, int memoVersion)
 {
     m.Font.Name = r.ReadString(v);
-    m.Font.Size = r.ReadInt();
+    m.Font.Size = Checked(r.ReadInt(), -kMaxFontSize, kMaxFontSize, "font size");
     m.Font.Style = r.ReadWord();
     m.Font.Color = r.ReadUInt();
     m.Alignment = r.ReadInt();
@@ -111,8 +132,8 @@ void LoadMemo(TRMReader& r, TRMMemoView& m, const TRMStreamVersion& v, int memoV
         m.Highlight.FillColor = r.ReadUInt();
         m.HighlightCondition = r.ReadString(v);
     }
-    m.CharSpacing = r.ReadInt();
-    m.LineSpacing = r.ReadInt();
+    m.CharSpacing = Coordinate(r, "character spacing");
+    m.LineSpacing = Coordinate(r, "line spacing");
     m.RotationType = r.ReadByte();
     m.ScaleFontType = r.ReadByte();
     m.FontScaleWidth = r.ReadWord();
@@ -169,9 +190,9 @@ void LoadMoney(TRMReader& r, TRMMoneyView& m, const TRMStreamVersion& v)
     m.ThousandsLineColor = r.ReadUInt();
     m.LineColor = r.ReadUInt();
     m.TitleMode = r.ReadByte() != 0;
-    m.LineWidth = r.ReadInt();
-    m.Digits = r.ReadInt();
-    m.Decimals = r.ReadInt();
+    m.LineWidth = Checked(r.ReadInt(), 0, kMaxCoordinate, "money line width");
+    m.Digits = Checked(r.ReadInt(), 0, kMaxMoneyCells, "money cells");
+    m.Decimals = Checked(r.ReadInt(), 0, kMaxMoneyCells, "money decimals");
     m.CurrencySymbol = r.ReadString(v);
 }
 
@@ -191,10 +212,10 @@ void SaveBand(TRMWriter& w, TRMBandView& b)
 void LoadBand(TRMReader& r, TRMBandView& b, const TRMStreamVersion& v)
 {
     b.ChildBand = r.ReadString(v);
-    b.ColumnGap = r.ReadInt();
+    b.ColumnGap = Coordinate(r, "column gap");
     // Stored between 1 and 99 whatever the file says.
     b.SetColumns(r.ReadInt());
-    b.ColumnWidth = r.ReadInt();
+    b.ColumnWidth = Coordinate(r, "column width");
     b.Master = r.ReadString(v);
     b.LinesPerPage = r.ReadWord();
     b.RangeBegin = r.ReadByte();
@@ -353,10 +374,10 @@ void RMLoadView(TRMReader& r, TRMView& view, const TRMStreamVersion& v)
     view.Name = r.ReadString(v);
     const int objectVersion = r.ReadByte();
     const int memoVersion = r.ReadByte();
-    view.Left = r.ReadInt();
-    view.Top = r.ReadInt();
-    view.Width = r.ReadInt();
-    view.Height = r.ReadInt();
+    view.Left = Coordinate(r, "left");
+    view.Top = Coordinate(r, "top");
+    view.Width = Coordinate(r, "width");
+    view.Height = Coordinate(r, "height");
     view.Flags = r.ReadWord();
     view.ExtFlags = r.ReadInt();
     int oldDiagonal = 0;
@@ -370,8 +391,8 @@ void RMLoadView(TRMReader& r, TRMView& view, const TRMStreamVersion& v)
     view.LineKind = r.ReadWord();
     if (oldDiagonal && view.LineKind == 0 && !dynamic_cast<TRMBandView*>(&view))
         view.LineKind = static_cast<std::uint16_t>(oldDiagonal);
-    view.Gapx = r.ReadInt();
-    view.Gapy = r.ReadInt();
+    view.Gapx = Coordinate(r, "gap");
+    view.Gapy = Coordinate(r, "gap");
     view.FillColor = r.ReadUInt();
     view.BandAlign = r.ReadByte();
     if (!prepared) {
@@ -395,7 +416,7 @@ void RMLoadView(TRMReader& r, TRMView& view, const TRMStreamVersion& v)
             LoadMoney(r, *money, v);
         else if (auto* diag = dynamic_cast<TRMDiagonalView*>(&view)) {
             diag->DiagonalLineColor = r.ReadUInt();
-            diag->DiagonalLineWidth = r.ReadInt();
+            diag->DiagonalLineWidth = Checked(r.ReadInt(), 0, kMaxCoordinate, "diagonal line width");
         }
     } else if (auto* band = dynamic_cast<TRMBandView*>(&view)) {
         LoadBand(r, *band, v);
