@@ -1,0 +1,153 @@
+// Report preparation: turns a report's design pages into prepared pages. It walks the bands
+// of every report page over the data sources of the data bands, starts new pages and
+// columns, stretches and splits bands, keeps aggregates and calculated totals, and streams
+// every printed view into the report's prepared pages (TRMEMFPages). With DoublePass the
+// whole preparation runs twice, so that [TotalPages#] is known in the second pass.
+//
+// Evaluation errors do not escape: the first one is recorded, the report is terminated,
+// and after preparation one composed message is shown and the pages are discarded.
+#pragma once
+
+#include "report/engine/expr/aggregates.h"
+
+#include "base/variant.h"
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+namespace pq {
+
+class TRMBand;
+class TRMBandView;
+class TRMCalcMemoView;
+class TRMEMFPages;
+class TRMPage;
+class TRMPreparedPageWriter;
+class TRMProgress;
+class TRMReport;
+class TRMReportResolver;
+class TRMView;
+
+class TRMPrepare {
+public:
+    explicit TRMPrepare(TRMReport& report);
+    ~TRMPrepare();
+    TRMPrepare(const TRMPrepare&) = delete;
+    TRMPrepare& operator=(const TRMPrepare&) = delete;
+
+    // Prepares the report into its prepared pages. False when a dialog page or the progress
+    // window was cancelled or an evaluation error occurred (the pages are then discarded).
+    bool PrepareReport();
+
+    // Prints a run-time band now (through the report's OnBeforePrintBand filter).
+    void ShowBand(TRMBand* band);
+    // Breaks the page, or the column (a new page after the last column).
+    void NewPage();
+    void NewColumn(TRMBand* band);
+
+    // A dialog page is shown here; false means it was cancelled and the report stops. The
+    // default lets every dialog page pass.
+    std::function<bool(TRMPage& page)> OnDialogPage;
+
+    // The message of the evaluation error of the last preparation; empty when none.
+    const QString& ErrorText() const { return m_errorText; }
+    // Whether the last preparation was cancelled from the progress window.
+    bool Cancelled() const { return m_cancelled; }
+
+private:
+    struct CalcState;
+    class BreakGuard;
+
+    // Passes and the report loop.
+    bool RunPasses();
+    void BuildReportOnce();
+    void ResetPassState();
+    void Progress(int pageNo);
+
+    // Run-time bands of a page.
+    void SetupPage(TRMPage& page);
+    void FreePage(TRMPage& page);
+    void CollectAggregates(TRMPage& page);
+    void PrepareCalcMemos(TRMPage& page);
+    TRMBand* FindBand(const QString& name) const;
+
+    // Forming a page and the data loop.
+    void FormPage(TRMPage& page, bool appendToPrevious);
+    bool DataLoop(TRMPage& page, int level);
+    void FlushQueue(std::vector<TRMBand*>& queue);
+    void FillBlankRows(TRMBand* band, int roomBelow);
+    bool GroupChanged(TRMBand* group, bool atEnd);
+    void ResetGroupCounters(TRMBand* data);
+
+    // Printing bands.
+    void RequestBand(TRMBand* band);
+    void PrintBand(TRMBand* band);
+    int BandHeight(TRMBand* band);
+    int FitHeight(TRMBand* band);
+    bool CheckBreak(TRMBand* band, int top, int height, bool testOnly);
+    void PlaceBand(TRMBand* band);
+    int SplitBand(TRMBand* band, int top);
+    void PrintView(TRMView& view, TRMBand* band, int bandTop);
+    void PrintCalcMemo(TRMCalcMemoView& memo);
+    void RepeatHeaders(TRMBand* band);
+    void StartPreparedPage(TRMPage& page);
+    void FinishPageFooters(bool lastPageRule);
+    int ColumnFooterHeight() const;
+
+    // Aggregates and calculated totals.
+    bool Aggregate(const struct AggregateCall& call, Variant& value);
+    void UpdateAggregates(TRMBand* data, bool rowPrinted);
+    void UpdateCalcMemos(TRMBand* data, bool rowPrinted);
+    void ResetAggregates(TRMBand* band);
+    TRMBand* AggregateDataBand(TRMBand* band, const QString& name) const;
+
+    // Errors.
+    void RecordError(const std::exception& e);
+    Variant Eval(const QString& expression);
+    void RunScript(TRMView& view, const QStringList& script);
+
+    TRMReport& m_report;
+    TRMReportResolver& m_resolver;
+    TRMEMFPages& m_pages;
+    std::unique_ptr<TRMPreparedPageWriter> m_writer;
+    std::unique_ptr<TRMProgress> m_progress;
+
+    TRMPage* m_page = nullptr;       // design page being formed
+    int m_designOrdinal = 0;
+    int m_pageIndex = 0;             // first prepared page whose footer is not finished
+    int m_firstPageOfDesign = 0;     // first prepared page of the design page being formed
+    bool m_firstPass = false;
+    bool m_newPageStarted = false;
+    bool m_pageHasContent = false;   // a band other than headers was placed on this page
+    bool m_appendToPrevious = false;
+    int m_savedY = 0, m_savedBottom = 0;
+    bool m_dialogCancelled = false;
+    bool m_cancelled = false;
+    bool m_error = false;
+    QString m_errorText;
+    int m_pendingNewPages = 0;
+    int m_pendingNewColumns = 0;
+    int m_printDepth = 0;
+    TRMBand* m_printingBand = nullptr;
+
+    std::unordered_map<const TRMBand*, TRMAggregateList> m_aggregates; // per band that prints totals
+    std::unordered_map<const TRMBand*, std::vector<TRMBand*>> m_aggregators; // data band → bands
+    std::unordered_map<const TRMBand*, int> m_pageLines; // rows of a band on this page
+    std::unordered_map<const TRMBand*, int> m_groupCount; // groups of a header on this page
+    std::unordered_map<const TRMCalcMemoView*, std::unique_ptr<CalcState>> m_calc;
+    std::vector<TRMBand*> m_printing; // bands being printed, innermost last
+    int m_dataRowsPlaced = 0;         // data rows placed so far (blank rows not counted)
+    struct SavedRange {
+        int begin = 0, end = 0, count = 0;
+    };
+    std::unordered_map<const TRMBand*, SavedRange> m_savedRanges; // a source's own range
+};
+
+// Prepares a report with a fresh engine.
+bool RMPrepareReport(TRMReport& report);
+
+} // namespace pq
