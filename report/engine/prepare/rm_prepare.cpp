@@ -163,6 +163,14 @@ QList<AggregateCall> AggregateCalls(const QString& text, TRMReport& report)
     return calls;
 }
 
+// Where the first pass "prints": nothing is kept.
+class TRMDiscardingTarget : public TRMStreamOutTarget {
+public:
+    qint64 WriteView(TRMView&) override { return 0; }
+    void RewriteView(qint64, TRMView&) override {}
+    bool IsCopyOf(qint64, const TRMView&) const override { return false; }
+};
+
 // Restores the current pointers when a scope ends.
 class CurrentGuard {
 public:
@@ -1055,6 +1063,14 @@ void TRMPrepare::FormPage(TRMPage& page, bool appendToPrevious)
 
 void TRMPrepare::FlushQueue(std::vector<TRMBand*>& queue)
 {
+    // The rows of outer levels waiting for this one go first: a master row precedes the
+    // first of its details.
+    for (std::vector<TRMBand*>* outer : m_queues) {
+        if (outer == &queue)
+            break;
+        if (!outer->empty())
+            FlushQueue(*outer);
+    }
     std::vector<TRMBand*> bands;
     bands.swap(queue);
     for (TRMBand* b : bands) {
@@ -1134,6 +1150,11 @@ bool TRMPrepare::DataLoop(TRMPage& page, int level)
         const int footerHeight = b->FooterBand && b->FooterBand->View ? b->FooterBand->View->Height : 0;
 
         std::vector<TRMBand*> queue;
+        m_queues.push_back(&queue);
+        struct PopQueue {
+            std::vector<std::vector<TRMBand*>*>& q;
+            ~PopQueue() { q.pop_back(); }
+        } popQueue{m_queues};
         auto queueGroupsFrom = [&queue](TRMBand* g) {
             for (; g; g = g->NextGroup)
                 queue.push_back(g);
@@ -1600,9 +1621,17 @@ void TRMPrepare::PrintView(TRMView& view, TRMBand* band, int top)
         if (auto* calc = dynamic_cast<TRMCalcMemoView*>(&view)) {
             PrintCalcMemo(*calc);
         } else if (m_firstPass) {
-            RunScript(view, view.OnBeforePrint);
-            if (auto* memo = dynamic_cast<TRMMemoView*>(&view))
-                memo->DrawMode = 0;
+            auto* memo = dynamic_cast<TRMMemoView*>(&view);
+            if (memo && memo->DrawMode == 2) {
+                // A split memo must consume its lines in the first pass too, or the page
+                // count would differ from the final pass.
+                TRMDiscardingTarget discard;
+                RMMemoStreamOut(*memo, discard);
+            } else {
+                RunScript(view, view.OnBeforePrint);
+                if (memo)
+                    memo->DrawMode = 0;
+            }
         } else if (auto* memo = dynamic_cast<TRMMemoView*>(&view)) {
             RMMemoStreamOut(*memo, *m_writer);
         } else {

@@ -140,6 +140,7 @@ private:
     std::unordered_map<const TRMBand*, int> m_groupCount; // groups of a header on this page
     std::unordered_map<const TRMCalcMemoView*, std::unique_ptr<CalcState>> m_calc;
     std::vector<TRMBand*> m_printing; // bands being printed, innermost last
+    std::vector<std::vector<TRMBand*>*> m_queues; // bands waiting per data level, outermost first
     int m_dataRowsPlaced = 0;         // data rows placed so far (blank rows not counted)
     struct SavedRange {
         int begin = 0, end = 0, count = 0;
