@@ -7,6 +7,7 @@
 #include "report/engine/prepare/rm_snapshot.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
 #include <QMap>
 #include <QPushButton>
@@ -729,6 +730,69 @@ TEST(PageWriter, RewriteReplacesOneCopyAndKeepsTheOthers)
     EXPECT_FALSE(w.IsCopyOf(hb, b));
     w.SetPage(0);
     EXPECT_FALSE(w.IsCopyOf(ha, a));
+}
+
+} // namespace
+} // namespace pq::test
+
+namespace pq::test {
+namespace {
+
+// The list the payment-type window prints: a title, framed word-wrapped cells over the
+// records, an empty framed footer row, page numbers of the total; saved as a prepared
+// report and read back.
+TEST(Prepare, PaymentTypeListRoundTripsThroughThePreparedFile)
+{
+    ReportFixture r;
+    r.page->LeftMargin = r.page->RightMargin = 15000;
+    r.page->TopMargin = r.page->BottomMargin = 10000;
+    QList<QStringList> rows;
+    const QStringList names{QStringLiteral("现金"), QStringLiteral("支票"), QStringLiteral("银行转账"),
+        QStringLiteral("信用卡和储蓄卡以及其他各种电子支付方式")};
+    for (int i = 1; i <= 60; ++i)
+        rows << QStringList{QStringLiteral("%1").arg(i, 4, 10, QLatin1Char('0')), names[i % 4]};
+    r.Data(QStringLiteral("cdsprint"), {QStringLiteral("code"), QStringLiteral("name")}, rows);
+    auto frame = [](TRMView* v) {
+        for (TRMFrameLine* f : v->Frames())
+            f->Visible = true;
+    };
+    r.Band(btReportTitle, 40, 60);
+    TRMMemoView* heading = r.Memo(40, 40, QStringLiteral("支付方式档案"), 57, 680);
+    heading->Font.Size = 16;
+    heading->SetHAlign(2);
+    TRMMemoView* t1 = r.Memo(80, 20, QStringLiteral("编码"), 57, 120);
+    TRMMemoView* t2 = r.Memo(80, 20, QStringLiteral("名称"), 177, 200);
+    frame(t1);
+    frame(t2);
+    TRMBandView* data = r.Band(btMasterData, 120, 24, QStringLiteral("cdsprint"));
+    data->SetBandFlag(flBandStretched, true);
+    TRMMemoView* c1 = r.Memo(120, 24, QStringLiteral("[code]"), 57, 120);
+    TRMMemoView* c2 = r.Memo(120, 24, QStringLiteral("[name]"), 177, 200);
+    for (TRMMemoView* c : {c1, c2}) {
+        frame(c);
+        c->SetFlag(flMemoWordwrap, true);
+        c->SetStretched(true);
+    }
+    r.Band(btMasterFooter, 160, 24);
+    frame(r.Memo(160, 24, QString(), 57, 320));
+    r.Band(btPageFooter, 200, 24);
+    TRMMemoView* pageNo = r.Memo(200, 24, QStringLiteral("第[Page#]页 共[TotalPages#]页"), 57, 320);
+    r.report.DoublePass = true;
+    ASSERT_TRUE(r.Prepare()) << r.error.toStdString();
+    const int pages = r.PageCount();
+    ASSERT_GE(pages, 2);
+    EXPECT_EQ(r.Texts(pages - 1, pageNo->Name),
+        QStringList{QStringLiteral("第%1页 共%1页").arg(pages)});
+    int records = 0;
+    for (int p = 0; p < pages; ++p)
+        records += r.Texts(p, c1->Name).size();
+    EXPECT_EQ(records, 60);
+
+    const QString file = QDir::temp().filePath(QStringLiteral("pq_prepare_list.rmp"));
+    ASSERT_TRUE(RMPreparedPages(r.report).SaveToFile(file));
+    TRMReport other;
+    ASSERT_TRUE(RMPreparedPages(other).LoadFromFile(file, false).Ok());
+    EXPECT_EQ(RMPreparedPages(other).Count(), pages);
 }
 
 } // namespace
