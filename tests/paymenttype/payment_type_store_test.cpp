@@ -20,6 +20,7 @@ protected:
     {
         server = new test::RecordingAppServer(false);
         ref = AppServerRef(server);
+        delete appWindow; // the table tests set up again for each case
         appWindow = new QWidget;
         Context().ApplicationHandle = appWindow;
         grid.SetColCount(4);
