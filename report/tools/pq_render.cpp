@@ -1,17 +1,23 @@
-// pq-render: loads a prepared-report file (.rmp) and writes its pages as a PDF file or as PNG
-// images, without a screen. See README.md.
+// pq-render: loads a prepared-report file (.rmp), or prepares a report file against the data
+// it is given, and writes the pages as a PDF file or as PNG images, without a screen. See
+// README.md.
 #include "report/engine/files/rm_emf_pages.h"
 #include "report/engine/files/rm_file_messages.h"
+#include "report/engine/files/rm_report_file.h"
+#include "report/engine/prepare/rm_prepare.h"
+#include "report/engine/memo/rm_memo.h"
 #include "report/engine/rm_report.h"
 #include "report/preview/printer/fake_backend.h"
 #include "report/preview/printer/printer.h"
+#include "report/tools/report_data.h"
 #include "report/tools/sample_report.h"
 
 #include "base/font_substitutions.h"
+#include "base/message_box.h"
 #include "resources/rm_locale.h"
 
 #include <QFile>
-#include <QGuiApplication>
+#include <QApplication>
 #include <QImage>
 #include <QPageSize>
 #include <QPainter>
@@ -32,6 +38,8 @@ enum ExitCode : int {
 const char* const kUsage =
     "usage: pq-render FILE.rmp --pdf OUT.pdf\n"
     "       pq-render FILE.rmp --png OUT-%d.png [--dpi N]\n"
+    "       pq-render REPORT.rpf --data NAME=FILE.csv ... --pdf OUT.pdf\n"
+    "       pq-render REPORT.rpf --sql NAME=\"select ...\" --server sqlite:DB --png OUT-%d.png\n"
     "       pq-render --write-sample FILE.rmp\n"
     "\n"
     "  --pdf OUT.pdf       write every page into one PDF file\n"
@@ -40,7 +48,11 @@ const char* const kUsage =
     "                      extension\n"
     "  --dpi N             PNG resolution, 10 to 1200 (default 96: one pixel per report pixel)\n"
     "  --pdf-dpi N         PDF drawing resolution, 72 to 2400 (default 600)\n"
-    "  --write-sample F    write a small two-page prepared report to F and exit\n";
+    "  --write-sample F    write a small two-page prepared report to F and exit\n"
+    "  --data NAME=FILE    a report file is prepared first; NAME is the data set the report\n"
+    "                      uses, FILE a CSV file with a header row (repeatable)\n"
+    "  --sql NAME=QUERY    the data set NAME is the result of QUERY on the --server\n"
+    "  --server SPEC       sqlite:FILE or a PostgreSQL connection string\n";
 
 struct Options {
     QString input;
@@ -49,7 +61,20 @@ struct Options {
     int dpi = 96;
     int pdfDpi = 600;
     QString sample;
+    QList<QPair<QString, QString>> csv;   // data set name, file
+    QList<QPair<QString, QString>> sql;   // data set name, query
+    QString server;
 };
+
+// "NAME=VALUE" split at the first "="; false when either side is empty.
+bool NameValue(const QString& text, QPair<QString, QString>& out)
+{
+    const qsizetype eq = text.indexOf(QLatin1Char('='));
+    if (eq <= 0 || eq + 1 >= text.size())
+        return false;
+    out = {text.left(eq).trimmed(), text.mid(eq + 1)};
+    return !out.first.isEmpty();
+}
 
 void Err(const QString& text)
 {
@@ -85,6 +110,19 @@ std::optional<Options> Parse(const QStringList& args)
         } else if (a == QLatin1String("--png")) {
             if (!value(o.png))
                 return std::nullopt;
+        } else if (a == QLatin1String("--data") || a == QLatin1String("--sql")) {
+            QString text;
+            QPair<QString, QString> pair;
+            if (!value(text))
+                return std::nullopt;
+            if (!NameValue(text, pair)) {
+                Err(QStringLiteral("%1 takes NAME=VALUE").arg(a));
+                return std::nullopt;
+            }
+            (a == QLatin1String("--data") ? o.csv : o.sql) << pair;
+        } else if (a == QLatin1String("--server")) {
+            if (!value(o.server))
+                return std::nullopt;
         } else if (a == QLatin1String("--write-sample")) {
             if (!value(o.sample))
                 return std::nullopt;
@@ -116,6 +154,10 @@ std::optional<Options> Parse(const QStringList& args)
         return o;
     if (o.input.isEmpty()) {
         Err(QStringLiteral("no input file"));
+        return std::nullopt;
+    }
+    if (!o.sql.isEmpty() && o.server.isEmpty()) {
+        Err(QStringLiteral("--sql needs --server"));
         return std::nullopt;
     }
     if (o.pdf.isEmpty() && o.png.isEmpty()) {
@@ -216,6 +258,46 @@ int WritePdf(pq::TRMEMFPages& pages, const QString& fileName, int dpi)
     return kExitOk;
 }
 
+// Message boxes of the engine go to standard error: nobody is there to press OK.
+class StderrMessages : public pq::MessageBoxService {
+public:
+    int Show(const pq::MessageBoxRequest& request) override
+    {
+        Err(request.caption + QStringLiteral(": ") + request.text);
+        return pq::MsgOk;
+    }
+};
+
+bool IsReportFile(const QByteArray& data)
+{
+    return data.left(64).contains(pq::kReportFileMagic);
+}
+
+// Loads the report file, binds the data sets and prepares it into the report's pages.
+int PrepareReportFile(const Options& o, const QByteArray& data, pq::TRMReport& report, pq::TRMReportData& sets)
+{
+    const pq::TRMLoadResult result = pq::RMLoadReport(report, data, false);
+    if (!result.Ok()) {
+        Err(QStringLiteral("%1: cannot read the report file: %2").arg(o.input, result.ErrorText));
+        return kExitBadInput;
+    }
+    try {
+        for (const auto& [name, file] : o.csv)
+            sets.AddCsv(name, file);
+        for (const auto& [name, query] : o.sql)
+            sets.AddQuery(name, o.server, query);
+    } catch (const std::exception& e) {
+        Err(QString::fromLocal8Bit(e.what()));
+        return kExitBadInput;
+    }
+    report.ShowProgress = false;
+    if (!pq::RMPrepareReport(report)) {
+        Err(QStringLiteral("%1: the report could not be prepared").arg(o.input));
+        return kExitBadInput;
+    }
+    return kExitOk;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -223,8 +305,13 @@ int main(int argc, char** argv)
     // Headless unless told otherwise: the renderer never shows a window.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    // Widgets: report data sets live on the engine's hidden dialog form.
+    QApplication app(argc, argv);
+    StderrMessages messages;
+    pq::SetMessageBoxService(&messages);
     pq::RegisterFontSubstitutions();
+    // Memos lay out and draw through the memo library.
+    pq::RMInstallMemoDriver();
     // The renderer draws for files, not devices: no printer is asked about paper.
     pq::SetPrinterBackend(std::make_unique<pq::TRMFakePrinterBackend>());
     pq::TRMEMFPages::SetPageInfoProvider(&pq::TRMEMFPages::PaperPageInfo);
@@ -251,7 +338,20 @@ int main(int argc, char** argv)
     }
     pq::TRMReport report;
     pq::TRMEMFPages& pages = pq::RMPreparedPages(report);
-    const pq::TRMLoadResult result = pages.LoadFromStream(in.readAll(), false);
+    const QByteArray bytes = in.readAll();
+    pq::TRMReportData sets;
+    if (IsReportFile(bytes)) {
+        if (const int rc = PrepareReportFile(*options, bytes, report, sets); rc != kExitOk)
+            return rc;
+        if (!options->pdf.isEmpty())
+            if (const int rc = WritePdf(pages, options->pdf, options->pdfDpi); rc != kExitOk)
+                return rc;
+        if (!options->png.isEmpty())
+            if (const int rc = WritePngs(pages, options->png, options->dpi); rc != kExitOk)
+                return rc;
+        return kExitOk;
+    }
+    const pq::TRMLoadResult result = pages.LoadFromStream(bytes, false);
     switch (result.Status) {
     case pq::TRMLoadStatus::NotReportFile:
         Err(QStringLiteral("%1: not a prepared report file (%2)")

@@ -487,7 +487,12 @@ TRMLoadResult TRMEMFPages::LoadFromStream(const QByteArray& data, bool showMessa
         const int version = r.ReadByte();
         const int sub = version > 38 ? r.ReadByte() : 0;
         if (version * 100 + sub * 10 > 4119) {
-            const QString magic = r.ReadString();
+            QString magic;
+            try {
+                magic = r.ReadString();
+            } catch (const TRMStreamError&) {
+                // No magic can even be read: this is no prepared report at all.
+            }
             if (magic != QString::fromLatin1(kPreparedFileMagic) + QChar(26)) {
                 result.Status = TRMLoadStatus::NotReportFile;
                 result.ErrorText = QStringLiteral("not a prepared report file");

@@ -306,7 +306,12 @@ void TReportLoader::ReadHeader()
     m_p.Version = version;
 
     if (m_v.Combined > 4101) {
-        const QString magic = m_r.ReadString(m_v);
+        QString magic;
+        try {
+            magic = m_r.ReadString(m_v);
+        } catch (const TRMStreamError&) {
+            // No magic can even be read: this is no report file at all.
+        }
         if (magic != MagicText(kReportFileMagic)) {
             m_result.Status = TRMLoadStatus::NotReportFile;
             m_result.ErrorText = QString::fromLatin1(kNotReportFileText);
@@ -581,8 +586,10 @@ bool RMSaveReportToFile(TRMReport& report, const QString& fileName, QWidget* own
 
 TRMLoadResult RMLoadReport(TRMReport& report, const QByteArray& data, bool showMessages, QWidget* owner)
 {
-    report.Dictionary().Clear();
     if (data.isEmpty()) {
+        // Loading starts by clearing the dictionary; an empty stream loads nothing more.
+        // Any other stream replaces the dictionary only once it was read whole.
+        report.Dictionary().Clear();
         TRMLoadResult empty;
         empty.Status = TRMLoadStatus::Empty;
         return empty;

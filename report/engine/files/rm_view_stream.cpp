@@ -246,10 +246,9 @@ void LoadRich(TRMReader& r, TRMRichView& rich)
     QStringList lines;
     if (hasText)
         lines = FromGbk(bytes).split(QStringLiteral("\r\n"));
+    rich.Memo = lines;
     if (rich.PreparedMode)
         rich.Memo1 = lines;
-    else
-        rich.Memo = lines;
 }
 
 } // namespace
@@ -399,7 +398,11 @@ void RMLoadView(TRMReader& r, TRMView& view, const TRMStreamVersion& v)
         view.Format = r.ReadInt();
         view.FormatStr = r.ReadString(v);
     }
-    (prepared ? view.Memo1 : view.Memo) = r.ReadStringList(v);
+    // A printed copy's text is both what it shows and what it was built from: drawing
+    // lays the text out from Memo into Memo1, and nothing is expanded again.
+    view.Memo = r.ReadStringList(v);
+    if (prepared)
+        view.Memo1 = view.Memo;
     if (!prepared) {
         view.OnBeforePrint = r.ReadStringList(v);
         view.OnAfterPrint = r.ReadStringList(v);

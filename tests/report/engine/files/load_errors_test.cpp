@@ -5,6 +5,7 @@
 
 #include "base/message_box.h"
 #include "report/engine/files/rm_report_file.h"
+#include "report/engine/rm_variables.h"
 #include "report/tools/sample_report.h"
 
 #include <QDir>
@@ -21,15 +22,17 @@ const QString kPreparedMagic = QStringLiteral("Pagequill Prepared Report File") 
 // A report with one page and one named memo, so tests can see it kept.
 void MakeKnownReport(TRMReport& report)
 {
+    report.Dictionary().Variables().SetVariable(QStringLiteral("Keep"), Variant::FromInt(1));
     TRMPage* page = report.Pages.Add(9, 2100, 2970, poPortrait, -1);
     auto memo = std::make_unique<TRMMemoView>();
     memo->Name = QStringLiteral("Keep");
     page->AddObject(std::move(memo));
 }
 
-bool StillKnown(const TRMReport& report)
+bool StillKnown(TRMReport& report)
 {
-    return report.Pages.Count() == 1 && report.Pages[0]->Objects.size() == 1
+    return report.Dictionary().Variables().Exists(QStringLiteral("Keep")) && report.Pages.Count() == 1
+        && report.Pages[0]->Objects.size() == 1
         && report.Pages[0]->Objects[0]->Name == QStringLiteral("Keep");
 }
 
@@ -69,7 +72,8 @@ TEST_F(FilesTest, EmptyReportStreamLoadsNothingWithoutMessage)
     MakeKnownReport(report);
     EXPECT_EQ(RMLoadReport(report, QByteArray()).Status, TRMLoadStatus::Empty);
     EXPECT_TRUE(boxes.shown.isEmpty());
-    EXPECT_TRUE(StillKnown(report));
+    EXPECT_EQ(report.Pages.Count(), 1) << "pages stay";
+    EXPECT_EQ(report.Dictionary().Variables().Count(), 0) << "loading begins by clearing the dictionary";
 }
 
 // A report file of the current version with one page and the given raw view records.
@@ -267,6 +271,55 @@ TEST_F(FilesTest, OldVersionRulesApply)
     auto* b = dynamic_cast<TRMBandView*>(report.Pages[0]->Objects[1].get());
     ASSERT_TRUE(b);
     EXPECT_TRUE(b->HasFlag(flBandPrintColFirst));
+}
+
+TEST_F(FilesTest, VersionUpTo20HasNoHeader)
+{
+    // The first byte belongs to the skipped 16-bit field; the reader starts over from it.
+    Golden g;
+    g.u16(5).u16(0xFFFF);
+    g.zstr(QStringLiteral("Default Printer"));
+    TRMReport report;
+    const TRMLoadResult r = RMLoadReport(report, g.b, false);
+    ASSERT_EQ(r.Status, TRMLoadStatus::Loaded) << r.ErrorText.toStdString();
+    EXPECT_TRUE(report.DoublePass);
+    EXPECT_EQ(report.Pages.Count(), 0);
+}
+
+TEST_F(FilesTest, ViewValuesBeyondAnyPageAreDamage)
+{
+    struct Case {
+        const char* what;
+        std::function<void(TRMMemoView&)> spoil;
+    };
+    const Case cases[] = {
+        {"left", [](TRMMemoView& m) { m.Left = 1 << 30; }},
+        {"width", [](TRMMemoView& m) { m.Width = -(1 << 30); }},
+        {"gap", [](TRMMemoView& m) { m.Gapx = 1 << 25; }},
+        {"frame width", [](TRMMemoView& m) { m.TopFrame.Width = 5000.0f; }},
+        {"negative frame width", [](TRMMemoView& m) { m.TopFrame.Width = -1.0f; }},
+        {"font size", [](TRMMemoView& m) { m.Font.Size = 100000; }},
+        {"line spacing", [](TRMMemoView& m) { m.LineSpacing = 1 << 26; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TRMMemoView memo;
+        memo.Name = QStringLiteral("M");
+        c.spoil(memo);
+        TRMEMFPages pages;
+        TRMReport report;
+        pages.AddPage(*report.Pages.Add(9, 2100, 2970, poPortrait, -1));
+        pages.AppendView(0, memo);
+        TRMEMFPages loaded;
+        EXPECT_EQ(loaded.LoadFromStream(pages.SaveToStream(), false).Status, TRMLoadStatus::Damaged);
+    }
+    TRMMoneyView money;
+    money.Digits = 1 << 30;
+    TRMWriter w;
+    RMSaveView(w, money);
+    TRMReader r(w.Data);
+    TRMMoneyView back;
+    EXPECT_THROW(RMLoadView(r, back, TRMStreamVersion{}), TRMStreamError);
 }
 
 TEST_F(FilesTest, VersionBefore23ReadsZeroTerminatedText)
