@@ -2,6 +2,7 @@
 // from their streams.
 #include "prepare_test_support.h"
 
+#include "report/engine/files/rm_report_file.h"
 #include "report/engine/prepare/rm_page_writer.h"
 #include "report/engine/prepare/rm_progress_dialog.h"
 #include "report/engine/prepare/rm_snapshot.h"
@@ -778,6 +779,8 @@ TEST(Prepare, PaymentTypeListRoundTripsThroughThePreparedFile)
     r.Band(btPageFooter, 200, 24);
     TRMMemoView* pageNo = r.Memo(200, 24, QStringLiteral("第[Page#]页 共[TotalPages#]页"), 57, 320);
     r.report.DoublePass = true;
+    const QString design = QDir::temp().filePath(QStringLiteral("pq_prepare_list.rpf"));
+    ASSERT_TRUE(RMSaveReportToFile(r.report, design));
     ASSERT_TRUE(r.Prepare()) << r.error.toStdString();
     const int pages = r.PageCount();
     ASSERT_GE(pages, 2);
@@ -793,6 +796,14 @@ TEST(Prepare, PaymentTypeListRoundTripsThroughThePreparedFile)
     TRMReport other;
     ASSERT_TRUE(RMPreparedPages(other).LoadFromFile(file, false).Ok());
     EXPECT_EQ(RMPreparedPages(other).Count(), pages);
+
+    // The design read back from its file prepares into the same pages.
+    TRMReport loaded;
+    ASSERT_TRUE(RMLoadReportFromFile(loaded, design, false).Ok());
+    loaded.ShowProgress = false;
+    ASSERT_TRUE(RMPrepareReport(loaded));
+    ASSERT_EQ(RMPreparedPages(loaded).Count(), pages);
+    EXPECT_EQ(RMPreparedPages(loaded)[pages - 1]->Stream, RMPreparedPages(r.report)[pages - 1]->Stream);
 }
 
 } // namespace
