@@ -129,6 +129,9 @@ void TRMReportData::AddQuery(const QString& name, const QString& serverSpec, con
 
 void TRMReportData::Bind(const QString& name, std::unique_ptr<ClientDataSet> data)
 {
+    // Names on the hidden dialog form are unique: a second one of a name would never be found.
+    if (RMFindComponent(nullptr, QString(), name))
+        throw std::runtime_error(QStringLiteral("data set %1 is given twice").arg(name).toStdString());
     auto* set = new TRMDBDataSet(RMDialogForm(), name);
     set->DataSet = data.get();
     m_data.push_back(std::move(data));
