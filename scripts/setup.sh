@@ -14,6 +14,12 @@ PACKAGES=(
   poppler-utils xvfb xauth
 )
 
+# The fuzz targets (fuzz/build.sh) build with clang's libFuzzer; they are not part of the
+# test suite, so their compiler is installed only when asked: PQ_WITH_FUZZ=1.
+if [ "${PQ_WITH_FUZZ:-0}" = "1" ]; then
+  PACKAGES+=(clang-14 libclang-rt-14-dev)
+fi
+
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 
