@@ -593,21 +593,8 @@ TRMLoadResult TRMEMFPages::LoadFromStream(const QByteArray& data, bool showMessa
         if (printerIndex >= 0)
             GetReportPrinter().SetSelectedPrinter(printerIndex);
     }
-    if (showMessages) {
-        switch (result.Status) {
-        case TRMLoadStatus::NotReportFile:
-            RMShowFileError(res::kNotPreparedFile, owner);
-            break;
-        case TRMLoadStatus::Unsupported:
-        case TRMLoadStatus::Damaged:
-            RMShowFileError(res::kUnsupportedFormat, owner);
-            break;
-        default:
-            if (!result.Skipped.isEmpty())
-                RMShowMissingComponents(result.Skipped, owner);
-            break;
-        }
-    }
+    if (showMessages)
+        RMShowLoadMessages(result, res::kNotPreparedFile, owner);
     return result;
 }
 

@@ -469,19 +469,7 @@ void TReportLoader::Commit()
 
 void ShowLoadMessages(const TRMLoadResult& result, QWidget* owner)
 {
-    switch (result.Status) {
-    case TRMLoadStatus::NotReportFile:
-        RMShowFileError(res::kNotReportFile, owner);
-        break;
-    case TRMLoadStatus::Unsupported:
-    case TRMLoadStatus::Damaged:
-        RMShowFileError(res::kUnsupportedFormat, owner);
-        break;
-    default:
-        if (!result.Skipped.isEmpty())
-            RMShowMissingComponents(result.Skipped, owner);
-        break;
-    }
+    RMShowLoadMessages(result, res::kNotReportFile, owner);
 }
 
 } // namespace
@@ -654,6 +642,23 @@ TRMLoadResult RMLoadReportForm(TRMReport& report, const QByteArray& data, bool s
         if (showMessages)
             ShowLoadMessages(result, nullptr);
         return result;
+    }
+}
+
+void RMShowLoadMessages(const TRMLoadResult& result, int notFileMessage, QWidget* owner)
+{
+    switch (result.Status) {
+    case TRMLoadStatus::NotReportFile:
+        RMShowFileError(notFileMessage, owner);
+        break;
+    case TRMLoadStatus::Unsupported:
+    case TRMLoadStatus::Damaged:
+        RMShowFileError(res::kUnsupportedFormat, owner);
+        break;
+    default:
+        if (!result.Skipped.isEmpty())
+            RMShowMissingComponents(result.Skipped, owner);
+        break;
     }
 }
 

@@ -44,6 +44,10 @@ bool RMSaveReportToFile(TRMReport& report, const QString& fileName, QWidget* own
 
 // Reads a report file's bytes into report. With showMessages, a failure shows its message
 // (47499 wrong magic, 47345 otherwise) and skipped views the missing-components message.
+// Shows what a load's result calls for: notFileMessage when the magic differed, the format
+// message when the file could not be read, the list of skipped views otherwise.
+void RMShowLoadMessages(const TRMLoadResult& result, int notFileMessage, QWidget* owner = nullptr);
+
 TRMLoadResult RMLoadReport(TRMReport& report, const QByteArray& data, bool showMessages = true,
     QWidget* owner = nullptr);
 TRMLoadResult RMLoadReportFromFile(TRMReport& report, const QString& fileName,
