@@ -457,7 +457,15 @@ Variant TRMParser::Calculate(const QString& text)
     } guard(m_depth);
     if (text.trimmed().isEmpty())
         return Variant();
-    return Evaluate(Compile(text));
+    auto it = m_compiled.constFind(text);
+    if (it == m_compiled.constEnd()) {
+        if (m_compiled.size() >= 4096) // bounded: a report has few distinct expressions
+            m_compiled.clear();
+        it = m_compiled.insert(text, Compile(text));
+    }
+    // A copy (shared, not deep): evaluating may compile more and rehash the cache.
+    const RpnProgram program = it.value();
+    return Evaluate(program);
 }
 
 Variant TRMParser::Evaluate(const RpnProgram& program)

@@ -5,6 +5,7 @@
 
 #include "base/variant.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -61,6 +62,9 @@ public:
 private:
     Variant CallFunction(const RpnItem& item);
     int m_depth = 0;
+    // Compiled programs by text: compiling depends on nothing but the text, and reports
+    // evaluate the same few expressions for every row.
+    QHash<QString, RpnProgram> m_compiled;
 };
 
 } // namespace pq
