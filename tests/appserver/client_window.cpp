@@ -2,12 +2,9 @@
 
 #include "plugin/frm_base.h"
 #include "plugin/plugin_context.h"
+#include "tests/support/grid_driver.h"
 
 #include <QApplication>
-#include <QLineEdit>
-#include <QTest>
-
-#include <gtest/gtest.h>
 
 namespace pq::test {
 
@@ -41,54 +38,10 @@ void ClientWindow::Activate()
     QApplication::processEvents();
 }
 
-QWidget* ClientWindow::Focus() const
-{
-    QWidget* f = QApplication::focusWidget();
-    return f && m_window->isAncestorOf(f) ? f : Grid()->Editor();
-}
-
-void ClientWindow::Key(int key, Qt::KeyboardModifiers mods)
-{
-    QTest::keyClick(Focus(), static_cast<Qt::Key>(key), mods);
-}
-
-void ClientWindow::Type(const QString& text)
-{
-    for (QChar ch : text) {
-        if (ch.unicode() < 0x80)
-            QTest::keyClick(Focus(), char(ch.unicode()));
-        else
-            QTest::sendKeyEvent(QTest::Click, Focus(), Qt::Key_unknown, QString(ch), Qt::NoModifier);
-    }
-}
-
-void ClientWindow::Click(int col, int row)
-{
-    QTest::mouseClick(Grid()->viewport(), Qt::LeftButton, Qt::NoModifier, Grid()->CellRect(col, row).center());
-}
-
-void ClientWindow::Edit(int col, int row, const QString& text)
-{
-    if (Grid()->Row() != row || Grid()->Col() != col)
-        Click(col, row);
-    ASSERT_EQ(Grid()->Row(), row);
-    ASSERT_EQ(Grid()->Col(), col);
-    if (!Grid()->Cell(col, row).isEmpty()) {
-        auto* editor = qobject_cast<QLineEdit*>(Grid()->Editor());
-        ASSERT_NE(editor, nullptr);
-        editor->selectAll();
-        Key(Qt::Key_Backspace);
-    }
-    ASSERT_EQ(Grid()->Cell(col, row), "");
-    Type(text);
-}
-
-QStringList ClientWindow::RowCells(int row) const
-{
-    QStringList out;
-    for (int c = 0; c < 4; ++c)
-        out << Grid()->Cell(c, row);
-    return out;
-}
+void ClientWindow::Key(int key, Qt::KeyboardModifiers mods) { GridKey(Grid(), m_window, key, mods); }
+void ClientWindow::Type(const QString& text) { GridType(Grid(), m_window, text); }
+void ClientWindow::Click(int col, int row) { GridClick(Grid(), col, row); }
+void ClientWindow::Edit(int col, int row, const QString& text) { GridEdit(Grid(), m_window, col, row, text); }
+QStringList ClientWindow::RowCells(int row) const { return GridRowCells(Grid(), row); }
 
 } // namespace pq::test

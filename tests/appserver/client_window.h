@@ -34,8 +34,6 @@ public:
     QStringList RowCells(int row) const;
 
 private:
-    QWidget* Focus() const;
-
     QWidget m_top;
     QWidget* m_panel = nullptr;
     QPointer<TfrmpaymentType> m_window;

@@ -201,7 +201,7 @@ TEST_F(WindowTest, TheKeyStillReachesTheFocusedControl)
             return false;
         }
     } counter;
-    QWidget* focus = Focus();
+    QWidget* focus = GridFocus(Grid(), window);
     focus->installEventFilter(&counter);
     Key(Qt::Key_R, Qt::ControlModifier);
     EXPECT_GE(counter.keys, 1);

@@ -6,12 +6,12 @@
 #include "paymenttype/frm_payment_type.h"
 #include "plugin/plugin_context.h"
 #include "plugin/plugin_messages.h"
+#include "tests/support/grid_driver.h"
 #include "tests/support/qt_printers.h"
 #include "tests/support/recording_app_server.h"
 #include "widgets/editable_string_grid.h"
 
 #include <QApplication>
-#include <QLineEdit>
 #include <QPointer>
 #include <QTest>
 #include <QWidget>
@@ -82,52 +82,12 @@ protected:
 
     EditableStringGrid* Grid() const { return window->sgdPaymentType; }
     TPaymentTypeRecords& Records() const { return window->PaymentTypeStore()->Records; }
-    QWidget* Focus() const
-    {
-        QWidget* f = QApplication::focusWidget();
-        return f ? f : Grid()->Editor();
-    }
-    void Key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier)
-    {
-        QTest::keyClick(Focus(), static_cast<Qt::Key>(key), mods);
-    }
-    void Type(const QString& text)
-    {
-        for (QChar ch : text) {
-            if (ch.unicode() < 0x80)
-                QTest::keyClick(Focus(), char(ch.unicode()));
-            else
-                QTest::sendKeyEvent(QTest::Click, Focus(), Qt::Key_unknown, QString(ch), Qt::NoModifier);
-        }
-    }
-    void Click(int col, int row)
-    {
-        QTest::mouseClick(Grid()->viewport(), Qt::LeftButton, Qt::NoModifier, Grid()->CellRect(col, row).center());
-    }
+    void Key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier) { GridKey(Grid(), window, key, mods); }
+    void Type(const QString& text) { GridType(Grid(), window, text); }
+    void Click(int col, int row) { GridClick(Grid(), col, row); }
     // Puts the cursor on a cell by clicking it and types text into it, replacing what was there.
-    void Edit(int col, int row, const QString& text)
-    {
-        if (Grid()->Row() != row || Grid()->Col() != col)
-            Click(col, row);
-        ASSERT_EQ(Grid()->Row(), row);
-        ASSERT_EQ(Grid()->Col(), col);
-        // Select what the cell holds, as a double click would, and type over it.
-        if (!Grid()->Cell(col, row).isEmpty()) {
-            auto* editor = qobject_cast<QLineEdit*>(Grid()->Editor());
-            ASSERT_NE(editor, nullptr);
-            editor->selectAll();
-            Key(Qt::Key_Backspace);
-        }
-        ASSERT_EQ(Grid()->Cell(col, row), "");
-        Type(text);
-    }
-    QStringList RowCells(int row) const
-    {
-        QStringList out;
-        for (int c = 0; c < 4; ++c)
-            out << Grid()->Cell(c, row);
-        return out;
-    }
+    void Edit(int col, int row, const QString& text) { GridEdit(Grid(), window, col, row, text); }
+    QStringList RowCells(int row) const { return GridRowCells(Grid(), row); }
     // code|name|unit of a stored payment type, "<none>" when there is none.
     QString Db(const QString& code)
     {
