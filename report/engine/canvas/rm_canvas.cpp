@@ -1,11 +1,12 @@
 #include "report/engine/canvas/rm_canvas.h"
 
+#include "report/engine/canvas/rm_font_cache.h"
+
 #include "base/gbk_text.h"
 #include "base/rounding.h"
 
 #include <QFontMetricsF>
 #include <QGuiApplication>
-#include <QImage>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPalette>
@@ -14,6 +15,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace pq {
 
@@ -118,27 +120,11 @@ QFont TRMCanvasFont::ToQFont() const
 
 // ---- measurers ----
 
-namespace {
-
-QImage& MeasureImage()
-{
-    static QImage image = [] {
-        QImage i(8, 8, QImage::Format_RGB32);
-        // 96 dpi whatever the screen says: report coordinates are 96-dpi pixels.
-        i.setDotsPerMeterX(3780);
-        i.setDotsPerMeterY(3780);
-        return i;
-    }();
-    return image;
-}
-
-} // namespace
-
 double TRMQtTextMeasurer::TextWidth(const TRMCanvasFont& font, const QString& text) const
 {
     if (text.isEmpty())
         return 0.0;
-    return QFontMetricsF(font.ToQFont(), &MeasureImage()).horizontalAdvance(text);
+    return RMFontEntry(font).Advance(text);
 }
 
 int TRMFixedTextMeasurer::ByteWidth(const TRMCanvasFont& font)
@@ -188,6 +174,12 @@ TRMCanvas::TRMCanvas(QPainter* painter)
     TopCanvas() = this;
     if (QPaintDevice* d = Device())
         m_monochrome = d->depth() == 1;
+    // Operations set pen, font and hints as they need them and leave them: saving the
+    // painter once here, not around every line and text, keeps a page of thousands of
+    // cells from turning into thousands of state changes in a PDF or print stream.
+    m_saved = m_painter && m_painter->isActive();
+    if (m_saved)
+        m_painter->save();
 }
 
 TRMCanvas::~TRMCanvas()
@@ -198,6 +190,8 @@ TRMCanvas::~TRMCanvas()
         link = &(*link)->m_previous;
     if (*link)
         *link = m_previous;
+    if (m_saved && m_painter->isActive())
+        m_painter->restore();
 }
 
 TRMCanvas* TRMCanvas::Of(QPainter* painter)
@@ -232,7 +226,8 @@ int TRMCanvas::TextWidth(const QString& text) const
     if (m_measurer || !Device()) {
         w = (m_measurer ? *m_measurer : RMDefaultMeasurer()).TextWidth(m_font, text);
     } else {
-        w = QFontMetricsF(m_font.ToQFont(), Device()).horizontalAdvance(text);
+        const QPaintDevice* d = Device();
+        w = RMFontEntry(m_font, d->logicalDpiX(), d->logicalDpiY()).Advance(text);
     }
     return static_cast<int>(std::ceil(w - 1e-6)) + m_charSpacing * CharCount(text);
 }
@@ -260,36 +255,66 @@ void TRMCanvas::Output(const QRect* clip, int x, int y, const QString& text, boo
     if (!m_painter || text.isEmpty())
         return;
     QPainter& p = *m_painter;
-    QFont f = m_font.ToQFont();
+    const QPaintDevice* d = Device();
+    TRMFontEntry& entry = RMFontEntry(m_font, d ? d->logicalDpiX() : 96, d ? d->logicalDpiY() : 96);
+    QFont f = entry.Font();
     if (m_charSpacing != 0)
         f.setLetterSpacing(QFont::AbsoluteSpacing, m_charSpacing);
-    p.save();
-    p.setFont(f);
-    p.setPen(TextColor());
-    p.setBackgroundMode(Qt::TransparentMode);
-    p.setLayoutDirection(rtl ? Qt::RightToLeft : Qt::LeftToRight);
-    if (clip)
-        p.setClipRect(*clip, Qt::IntersectClip);
-    const QFontMetricsF fm(f, Device());
-    const double width = fm.horizontalAdvance(text);
-    const double height = fm.height();
+    // Spaced text has metrics of its own; plain text shares the entry's.
+    const std::optional<QFontMetricsF> spaced =
+        m_charSpacing != 0 ? std::optional<QFontMetricsF>(QFontMetricsF(f, d)) : std::nullopt;
+    const QFontMetricsF& fm = spaced ? *spaced : entry.Metrics();
+    const bool rotated = m_font.Escapement != 0;
+    const double width = spaced ? fm.horizontalAdvance(text) : entry.Advance(text);
+    const QRectF box(x, y, width, fm.height());
+    // The clip only costs where it cuts: text well inside it is drawn unclipped.
+    const bool cut = clip && (rotated || !QRectF(*clip).contains(box.adjusted(entry.MinLeftBearing(), 0,
+                                                                     -entry.MinRightBearing(), 0)));
+
+    if (p.font() != f)
+        p.setFont(f);
+    const QColor color = TextColor();
+    if (p.pen().style() != Qt::SolidLine || p.pen().color() != color)
+        p.setPen(color);
+    if (p.backgroundMode() != Qt::TransparentMode)
+        p.setBackgroundMode(Qt::TransparentMode);
+    const Qt::LayoutDirection direction = rtl ? Qt::RightToLeft : Qt::LeftToRight;
+    if (p.layoutDirection() != direction)
+        p.setLayoutDirection(direction);
     QTransform t;
     t.translate(x, y);
-    if (m_font.Escapement != 0)
+    if (rotated)
         t.rotate(-m_font.Escapement / 10.0);
-    p.setTransform(t, true);
-    p.drawText(QPointF(0, fm.ascent()), text);
-    p.restore();
+    if (!cut && !rotated) {
+        p.drawText(QPointF(x, y + fm.ascent()), text);
+    } else {
+        p.save();
+        if (cut)
+            p.setClipRect(*clip, Qt::IntersectClip);
+        p.setTransform(t, true);
+        p.drawText(QPointF(0, fm.ascent()), text);
+        p.restore();
+    }
 
     if (m_sink) {
         QTransform toDevice = p.transform();
         toDevice = t * toDevice;
-        QRect bounds = toDevice.mapRect(QRectF(0, 0, width, height)).toAlignedRect();
+        QRect bounds = toDevice.mapRect(QRectF(0, 0, width, fm.height())).toAlignedRect();
         if (clip)
             bounds &= p.transform().mapRect(*clip);
         m_sink(TRMTextRecord{m_textCount, text, bounds});
     }
     ++m_textCount;
+}
+
+void TRMCanvas::UsePen()
+{
+    QPainter& p = *m_painter;
+    const QPen pen = MakePen();
+    if (p.pen() != pen)
+        p.setPen(pen);
+    if (p.testRenderHint(QPainter::Antialiasing))
+        p.setRenderHint(QPainter::Antialiasing, false);
 }
 
 QPen TRMCanvas::MakePen() const
@@ -328,14 +353,11 @@ void TRMCanvas::Line(int x1, int y1, int x2, int y2)
     if (!m_painter)
         return;
     QPainter& p = *m_painter;
-    p.save();
-    p.setRenderHint(QPainter::Antialiasing, false);
-    p.setPen(MakePen());
+    UsePen();
     if (x1 == x2 && y1 == y2)
         p.drawPoint(Centre(x1, y1));
     else
         p.drawLine(Centre(x1, y1), Centre(x2, y2));
-    p.restore();
 }
 
 void TRMCanvas::FrameSide(QPoint a, QPoint b, QPoint inward, int gap)
@@ -352,12 +374,11 @@ void TRMCanvas::Rectangle(int left, int top, int right, int bottom, int gap)
     if (!m_painter)
         return;
     QPainter& p = *m_painter;
-    p.save();
-    p.setRenderHint(QPainter::Antialiasing, false);
+    UsePen();
     if (m_brush != kCanvasNoColor)
         p.fillRect(QRect(QPoint(left, top), QPoint(right, bottom)), CanvasColor(m_brush));
-    p.setPen(MakePen());
-    p.setBrush(Qt::NoBrush);
+    if (p.brush().style() != Qt::NoBrush)
+        p.setBrush(Qt::NoBrush);
     auto outline = [&](int l, int t, int r, int b) {
         p.drawRect(QRectF(Centre(l, t), Centre(r, b)));
     };
@@ -366,7 +387,6 @@ void TRMCanvas::Rectangle(int left, int top, int right, int bottom, int gap)
         const int g = gap < 0 ? m_pen.DoubleGap() : gap;
         outline(left + g, top + g, right - g, bottom - g);
     }
-    p.restore();
 }
 
 void TRMCanvas::FillRect(int left, int top, int right, int bottom, std::uint32_t color)

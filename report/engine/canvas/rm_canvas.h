@@ -128,6 +128,8 @@ public:
     TRMCanvas(const TRMCanvas&) = delete;
     TRMCanvas& operator=(const TRMCanvas&) = delete;
 
+    // A canvas leaves its painter's state as it found it when it ends; between its own
+    // operations it leaves the pen, font and hints it last used.
     // The most recent canvas over that painter; nullptr when none.
     static TRMCanvas* Of(QPainter* painter);
 
@@ -184,6 +186,8 @@ public:
 private:
     QColor TextColor() const;
     QPen MakePen() const;
+    // Makes the current pen the painter's, aliasing off, touching only what differs.
+    void UsePen();
     void Output(const QRect* clip, int x, int y, const QString& text, bool rtl);
 
     QPainter* m_painter;
@@ -196,6 +200,7 @@ private:
     TRMTextSink m_sink;
     int m_textCount = 0;
     const TRMTextMeasurer* m_measurer = nullptr;
+    bool m_saved = false;
 };
 
 } // namespace pq

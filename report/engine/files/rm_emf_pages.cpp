@@ -3,6 +3,7 @@
 #include "report/engine/files/rm_file_messages.h"
 #include "report/engine/files/rm_stream.h"
 #include "report/engine/files/rm_view_stream.h"
+#include "report/engine/canvas/rm_canvas.h"
 #include "report/engine/rm_globals.h"
 #include "report/engine/rm_report.h"
 #include "report/engine/rm_views.h"
@@ -17,6 +18,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <optional>
 
 namespace pq {
 
@@ -324,6 +326,11 @@ void TRMEMFPages::Draw(int index, QPainter* canvas, const QRect& rect)
     const bool cull = !printing && !IsMetafileCanvas(canvas);
     const QRectF visible = cull ? VisibleArea(canvas) : QRectF();
     const bool preprinted = printing && report && report->taoda;
+    // One canvas for the page, unless the caller brought one (with its text sink): the
+    // views share its painter state instead of setting and restoring it view by view.
+    std::optional<TRMCanvas> pageCanvas;
+    if (!TRMCanvas::Of(canvas))
+        pageCanvas.emplace(canvas);
 
     for (auto& view : page->Objects) {
         if (cull) {

@@ -1,0 +1,140 @@
+// Cached font metrics: the widths they give are Qt's own for the whole text, whatever the
+// text mixes, and a canvas leaves its painter as it found it while clipping only where it
+// must.
+#include "report/engine/canvas/rm_canvas.h"
+#include "report/engine/canvas/rm_font_cache.h"
+
+#include <QFontMetricsF>
+#include <QImage>
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+namespace pq {
+namespace {
+
+TRMCanvasFont Face(const char* name, int height)
+{
+    TRMCanvasFont f;
+    f.Name = QString::fromUtf8(name);
+    f.Height = height;
+    return f;
+}
+
+TEST(FontCache, AdvanceIsTheWidthOfTheWholeText)
+{
+    // Ligatures (fi, ffl in the DejaVu faces), CJK beside Latin, punctuation, marks that
+    // combine with their base, right-to-left text, surrogate pairs, repeated words.
+    const char* texts[] = {
+        "office fifty flow, the affluent waffle", "AVATAR Type To; VA", "信用卡和储蓄卡，以及其他",
+        "mixed 中文 text-wrap 1234.56 -78", "fi中fl文ffi", "e\xCC\x81t\xC3\xA9 cafe\xCC\x81",
+        "\xD8\xB3\xD9\x84\xD8\xA7\xD9\x85 abc", "\xF0\xA0\x80\x80\xE4\xB8\xAD", "  two  spaces  ",
+        "word word word word", "(a) [b] {c} \"q\" 'x'", "\xEF\xBC\x88\xE5\x85\xA8\xE8\xA7\x92\xEF\xBC\x89",
+    };
+    const TRMCanvasFont faces[] = {Face("DejaVu Sans", -13), Face("DejaVu Serif", 10), Face("宋体", -16),
+        Face("DejaVu Sans Mono", -9)};
+    for (const TRMCanvasFont& font : faces) {
+        for (int dpi : {96, 600}) {
+            TRMFontEntry& e = RMFontEntry(font, dpi, dpi);
+            for (int round = 0; round < 2; ++round) { // measured, then remembered
+                for (const char* t : texts) {
+                    const QString text = QString::fromUtf8(t);
+                    EXPECT_NEAR(e.Advance(text), e.Metrics().horizontalAdvance(text), 1e-6)
+                        << qPrintable(font.Name) << " " << dpi << " " << t;
+                }
+            }
+        }
+    }
+}
+
+TEST(FontCache, EntriesFollowFontAndResolution)
+{
+    RMClearFontCache();
+    const TRMCanvasFont points = Face("DejaVu Sans", 10);
+    const double at96 = RMFontEntry(points, 96, 96).Advance("width");
+    const double at600 = RMFontEntry(points, 600, 600).Advance("width");
+    // What the device itself would answer: a point size grows with the resolution.
+    QImage device(10, 10, QImage::Format_RGB32);
+    device.setDotsPerMeterX(23622);
+    device.setDotsPerMeterY(23622);
+    EXPECT_NEAR(at600, QFontMetricsF(points.ToQFont(), &device).horizontalAdvance("width"), 1e-6);
+    EXPECT_GT(at600, 6 * at96);
+    TRMCanvasFont bold = points;
+    bold.Style = TRMCanvasFont::fsBold;
+    EXPECT_GT(RMFontEntry(bold).Advance("width"), at96);
+    EXPECT_DOUBLE_EQ(RMFontEntry(points).Advance("width"), at96);
+    // Many fonts in turn: old entries go, answers stay right.
+    for (int h = 5; h < 80; ++h) {
+        const TRMCanvasFont f = Face("DejaVu Sans", -h);
+        EXPECT_NEAR(RMFontEntry(f).Advance("abc"), QFontMetricsF(RMFontEntry(f).Font()).horizontalAdvance("abc"), 1e-6);
+    }
+    // The measurer layout uses answers from the same metrics.
+    EXPECT_DOUBLE_EQ(RMDefaultMeasurer().TextWidth(points, "width"), at96);
+}
+
+int DarkPixels(const QImage& img, const QRect& area)
+{
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (img.valid(x, y) && qGray(img.pixel(x, y)) < 128)
+                ++n;
+    return n;
+}
+
+TEST(CanvasState, ThePainterIsAsItWasWhenTheCanvasEnds)
+{
+    QImage img(200, 60, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    QPainter p(&img);
+    const QPen pen(Qt::red, 3, Qt::DashLine);
+    p.setPen(pen);
+    p.setBrush(Qt::green);
+    QFont font("DejaVu Serif");
+    font.setPixelSize(21);
+    p.setFont(font);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    {
+        TRMCanvas c(&p);
+        c.SetFont(Face("DejaVu Sans", -12));
+        c.TextOut(2, 2, "text");
+        c.SetPen(TRMCanvasPen{0, 1, cpsSolid});
+        c.Rectangle(1, 20, 50, 40);
+        c.Line(60, 20, 90, 40);
+        c.TextOutClipped(QRect(100, 0, 20, 20), 100, 0, "clipped text");
+    }
+    EXPECT_EQ(p.pen(), pen);
+    EXPECT_EQ(p.brush().color(), QColor(Qt::green));
+    EXPECT_EQ(p.font().pixelSize(), 21);
+    EXPECT_EQ(p.font().family(), QStringLiteral("DejaVu Serif"));
+    EXPECT_TRUE(p.testRenderHint(QPainter::Antialiasing));
+    EXPECT_FALSE(p.hasClipping());
+}
+
+TEST(CanvasState, TextIsCutAtTheClipOnlyWhereItReachesOut)
+{
+    QImage img(300, 40, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    QPainter p(&img);
+    int w = 0;
+    {
+        TRMCanvas c(&p);
+        c.SetFont(Face("DejaVu Sans", -16));
+        const QString text = QStringLiteral("WWWWWWWW");
+        w = c.TextWidth(text);
+        // Room to spare: drawn whole, as if unclipped.
+        c.TextOutClipped(QRect(0, 0, w + 10, 40), 2, 2, text);
+        // Too narrow: nothing right of the clip, and a later text is not clipped by it.
+        c.TextOutClipped(QRect(150, 0, 30, 40), 150, 2, text);
+        c.TextOut(150, 22, QStringLiteral("W"));
+    }
+    p.end();
+    EXPECT_GT(DarkPixels(img, QRect(2, 0, w, 20)), 0);
+    EXPECT_GT(DarkPixels(img, QRect(w - 10, 0, 10, 20)), 0); // its last letter is there
+    EXPECT_GT(DarkPixels(img, QRect(150, 0, 30, 20)), 0);
+    EXPECT_EQ(DarkPixels(img, QRect(181, 0, 119, 20)), 0);
+    EXPECT_GT(DarkPixels(img, QRect(150, 22, 20, 18)), 0);
+}
+
+} // namespace
+} // namespace pq
