@@ -27,6 +27,7 @@
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <array>
 #include <limits>
 
 namespace pq {
@@ -45,6 +46,8 @@ constexpr int kFooterTypes[3] = {btMasterFooter, btDetailFooter, btSubDetailFoot
 constexpr int kMaxPrintDepth = 32;
 // Pages one split band may take before it is cut off; far beyond any real band.
 constexpr int kMaxSplitPages = 10000;
+// Columns of a cross data band one band prints at most; a source that never ends stops here.
+constexpr int kMaxCrossColumns = 10000;
 
 bool IsDataBand(const TRMBand* b)
 {
@@ -54,6 +57,13 @@ bool IsDataBand(const TRMBand* b)
 bool IsCrossBand(int type)
 {
     return type == btCrossHeader || type == btCrossData || type == btCrossFooter;
+}
+
+// Bands whose place a further column of a band with columns of its own repeats.
+bool IsHeaderType(int type)
+{
+    return type == btPageHeader || type == btColumnHeader || type == btMasterHeader || type == btDetailHeader
+        || type == btSubDetailHeader || type == btGroupHeader;
 }
 
 // Bands that keep their place whatever the current position is.
@@ -199,6 +209,22 @@ struct TRMPrepare::CalcState {
     bool slotOpen = false;
 };
 
+// A sub-report being printed: the page it prints, the page whose band holds its view, and
+// the queue its band requests go through.
+struct TRMPrepare::SubReport {
+    TRMPage* page = nullptr;
+    TRMPage* outer = nullptr;
+    int dx = 0; // the view's left from the outer page's column x offset
+    struct Request {
+        TRMBand* band;
+        bool blank;
+    };
+    std::vector<Request> queue;
+    bool draining = false;
+    bool outerBlank = false; // the blank-row mode of the outer page
+    ColumnRun outerRun;      // the outer page's band columns, given back afterwards
+};
+
 // ---- construction ----
 
 TRMPrepare::TRMPrepare(TRMReport& report)
@@ -279,8 +305,10 @@ bool TRMPrepare::PrepareReport()
     } catch (const std::exception& e) {
         RecordError(e);
     }
-    for (int i = 0; i < m_report.Pages.Count(); ++i)
+    for (int i = 0; i < m_report.Pages.Count(); ++i) {
         FreePage(*m_report.Pages[i]);
+        m_report.Pages[i]->IsSubReport = false;
+    }
     snapshot.Restore();
     m_report.FinalPass = false;
     state = savedState;
@@ -347,6 +375,15 @@ void TRMPrepare::ResetPassState()
     m_groupCount.clear();
     m_printing.clear();
     m_resolver.State.PrintingBlankRows = false;
+    m_run = ColumnRun{};
+    m_copyingHeaders = false;
+    m_headerPlaces.clear();
+    m_subReports.clear();
+    m_crossColumn = 0;
+    m_acrossAggregates.clear();
+    m_columnAggregates.clear();
+    m_columnCalls.clear();
+    m_columnAggregators.clear();
 }
 
 bool TRMPrepare::RunPasses()
@@ -440,6 +477,7 @@ void TRMPrepare::BuildReportOnce()
             }
         }
         if (!m_dialogCancelled) {
+            MarkSubReportPages();
             for (int j = 0; j < m_report.Pages.Count() && !m_error; ++j) {
                 TRMPage* page = m_report.Pages[j];
                 if (page->Type != ptReport)
@@ -454,7 +492,8 @@ void TRMPrepare::BuildReportOnce()
             Progress(m_pages.Count() + 1);
             for (int j = 0; j < m_report.Pages.Count(); ++j) {
                 TRMPage* page = m_report.Pages[j];
-                if (page->Type != ptReport)
+                // A sub-report page is formed in place by the view that prints it.
+                if (page->Type != ptReport || page->IsSubReport)
                     continue;
                 if (firstRound && page->ShowBackPicture && !page->BackPicture.isNull())
                     m_pages.AddBkPicture(page->BackGroundLeft, page->BackGroundTop, page->BackGroundWidth,
@@ -518,6 +557,10 @@ void TRMPrepare::SetupPage(TRMPage& page)
             v->Left += shift;
     }
 
+    // Sub-reports go last, so that the views of their band print before them.
+    std::stable_partition(page.Objects.begin(), page.Objects.end(),
+        [](const std::unique_ptr<TRMView>& v) { return !dynamic_cast<TRMSubReportView*>(v.get()); });
+
     std::vector<TRMView*> unassigned;
     std::vector<TRMBandView*> bandViews[kBandTypeCount];
     page.CalcMemos.clear();
@@ -535,11 +578,13 @@ void TRMPrepare::SetupPage(TRMPage& page)
             unassigned.push_back(v.get());
     }
 
-    auto assign = [&unassigned](TRMBand* band, auto&& inside) {
+    // A view of a cross band keeps that band as its parent: it prints across in its columns.
+    auto assign = [this, &unassigned](TRMBand* band, auto&& inside) {
         for (auto it = unassigned.begin(); it != unassigned.end();) {
             if (inside(**it)) {
                 band->Objects.push_back(*it);
-                (*it)->ParentBand = band;
+                if (!m_crossOf.count(*it))
+                    (*it)->ParentBand = band;
                 it = unassigned.erase(it);
             } else {
                 ++it;
@@ -562,11 +607,18 @@ void TRMPrepare::SetupPage(TRMPage& page)
         return band;
     };
 
-    // Cross bands first: the views within their horizontal extent are theirs.
+    // Cross bands first: the views within their horizontal extent are theirs; they still
+    // belong to the band that holds them vertically, which prints them across.
     for (int t = btCrossHeader; t <= btCrossFooter; ++t)
         for (TRMBandView* bv : bandViews[t]) {
             TRMBand* band = makeBand(bv);
-            assign(band, [bv](const TRMView& v) { return v.Left >= bv->Left && v.Left + v.Width <= bv->Left + bv->Width; });
+            for (TRMView* v : unassigned)
+                if (!dynamic_cast<TRMSubReportView*>(v) && v->Left >= bv->Left
+                    && v->Left + v->Width <= bv->Left + bv->Width && !m_crossOf.count(v)) {
+                    band->Objects.push_back(v);
+                    v->ParentBand = band;
+                    m_crossOf[v] = band;
+                }
         }
     for (int t = 0; t < kBandTypeCount; ++t) {
         if (IsCrossBand(t))
@@ -579,9 +631,18 @@ void TRMPrepare::SetupPage(TRMPage& page)
                 band->DesignTop = 0;
                 continue;
             }
-            assign(band, [bv](const TRMView& v) { return v.Top >= bv->Top && v.Top + v.Height <= bv->Top + bv->Height; });
+            // A sub-report belongs to the band its top lies in: what it prints may be taller.
+            assign(band, [bv](const TRMView& v) {
+                if (dynamic_cast<const TRMSubReportView*>(&v))
+                    return v.Top >= bv->Top && v.Top < bv->Top + bv->Height;
+                return v.Top >= bv->Top && v.Top + v.Height <= bv->Top + bv->Height;
+            });
         }
     }
+    // Views of cross bands outside every band and sub-reports outside every band print nothing.
+    std::erase_if(unassigned, [this](const TRMView* v) {
+        return m_crossOf.count(v) || dynamic_cast<const TRMSubReportView*>(v);
+    });
     // Whatever lies in no band prints where it was designed, once per page.
     if (!unassigned.empty()) {
         TRMBand* none = page.Bands[btNone];
@@ -665,44 +726,90 @@ void TRMPrepare::SetupPage(TRMPage& page)
         }
     }
 
-    // Data sources: a row count makes a source of that many rows; a name finds one.
-    for (int level = 0; level < 3; ++level)
-        for (TRMBand* b = page.Bands[kDataTypes[level]]; b; b = b->Next) {
-            const QString text = b->View->DataSource().trimmed();
-            TRMDataset* ds = nullptr;
-            if (!text.isEmpty() && text[0] >= QLatin1Char('1') && text[0] <= QLatin1Char('9')) {
-                bool ok = false;
-                const int rows = text.toInt(&ok);
-                auto user = std::make_unique<TRMUserDataset>();
-                user->RangeEnd = reCount;
-                user->RangeEndCount = ok ? rows : 0;
-                b->OwnedDataSet = std::move(user);
-                b->IsVirtualDS = true;
-                ds = b->OwnedDataSet.get();
-            } else if (!text.isEmpty() && !text.contains(QLatin1Char(';'))) {
-                ds = RMFindDataset(m_report.ReferenceForm, text);
-            }
-            if (!ds && b->Typ == btMasterData && m_report.ReportType == rtSimple)
-                ds = m_report.Dataset;
-            b->DataSet = ds;
-            if (!ds)
-                continue;
-            // The band's range overrides the source's for this preparation only.
-            m_savedRanges[b] = SavedRange{ds->RangeBegin, ds->RangeEnd, ds->RangeEndCount};
-            if (b->View->RangeBegin < rbDefault)
-                ds->RangeBegin = b->View->RangeBegin;
-            if (b->View->RangeEnd < reDefault) {
-                ds->RangeEnd = b->View->RangeEnd;
-                if (b->View->RangeEndCount > 0)
-                    ds->RangeEndCount = b->View->RangeEndCount;
-            }
-            try {
-                ds->Init();
-            } catch (const std::exception& e) {
-                RecordError(e);
-                b->DataSet = nullptr;
-            }
+    // Bands that hold what cannot be cut between pages are not split: a sub-report (it
+    // breaks pages itself), views printed across, rows in columns of their own. On a
+    // sub-report page nothing starts a page of its own either.
+    for (auto& rb : page.RunBands) {
+        TRMBand* b = rb.get();
+        for (const TRMView* v : b->Objects) {
+            if (m_crossOf.count(v) && !IsCrossBand(b->Typ))
+                m_acrossBands.insert(b);
+            if (dynamic_cast<const TRMSubReportView*>(v))
+                b->Breaked = false;
         }
+        if (m_acrossBands.count(b) || HasOwnColumns(b))
+            b->Breaked = false;
+        if (page.IsSubReport) {
+            b->FormNewPage = false;
+            b->Breaked = false;
+        }
+    }
+
+    // A cross data band's source may be a list "name=rows;...": each band named there gets a
+    // source of that many rows.
+    std::unordered_map<QString, int> countedRows;
+    for (TRMBand* c = page.Bands[btCrossData]; c; c = c->Next) {
+        const QString text = c->View->DataSource();
+        if (!text.contains(QLatin1Char(';')))
+            continue;
+        for (const QString& entry : text.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            const int eq = static_cast<int>(entry.indexOf(QLatin1Char('=')));
+            if (eq > 0)
+                countedRows[entry.left(eq).trimmed().toUpper()] = std::max(0, entry.mid(eq + 1).trimmed().toInt());
+        }
+    }
+
+    // Data sources: a row count makes a source of that many rows; a name finds one.
+    std::vector<TRMBand*> sourced;
+    for (int level = 0; level < 3; ++level)
+        for (TRMBand* b = page.Bands[kDataTypes[level]]; b; b = b->Next)
+            sourced.push_back(b);
+    for (TRMBand* b = page.Bands[btCrossData]; b; b = b->Next)
+        sourced.push_back(b);
+    for (TRMBand* b : sourced) {
+        const QString text = b->View->DataSource().trimmed();
+        TRMDataset* ds = nullptr;
+        const auto counted = countedRows.find(b->View->Name.toUpper());
+        const bool byCount = !text.isEmpty() && text[0] >= QLatin1Char('1') && text[0] <= QLatin1Char('9');
+        if (counted != countedRows.end() || byCount) {
+            int rows = 0;
+            if (counted != countedRows.end()) {
+                rows = counted->second;
+            } else {
+                bool ok = false;
+                rows = text.toInt(&ok);
+                rows = ok ? rows : 0;
+            }
+            auto user = std::make_unique<TRMUserDataset>();
+            user->RangeEnd = reCount;
+            user->RangeEndCount = rows;
+            b->OwnedDataSet = std::move(user);
+            b->IsVirtualDS = true;
+            ds = b->OwnedDataSet.get();
+        } else if (!text.isEmpty() && !text.contains(QLatin1Char(';'))) {
+            ds = RMFindDataset(m_report.ReferenceForm, text);
+        }
+        if (!ds && b->Typ == btMasterData && m_report.ReportType == rtSimple)
+            ds = m_report.Dataset;
+        b->DataSet = ds;
+        if (!ds)
+            continue;
+        // The band's range overrides the source's for this preparation only.
+        m_savedRanges[b] = SavedRange{ds->RangeBegin, ds->RangeEnd, ds->RangeEndCount};
+        if (b->View->RangeBegin < rbDefault)
+            ds->RangeBegin = b->View->RangeBegin;
+        if (b->View->RangeEnd < reDefault) {
+            ds->RangeEnd = b->View->RangeEnd;
+            if (b->View->RangeEndCount > 0)
+                ds->RangeEndCount = b->View->RangeEndCount;
+        }
+        try {
+            ds->Init();
+        } catch (const std::exception& e) {
+            RecordError(e);
+            b->DataSet = nullptr;
+        }
+    }
 
     page.PrepareColumns();
     page.CurColumn = 0;
@@ -731,11 +838,21 @@ void TRMPrepare::FreePage(TRMPage& page)
                 ds->RangeEndCount = it->second.count;
             }
         }
+        for (const TRMView* v : b->Objects)
+            m_crossOf.erase(v);
         m_savedRanges.erase(b);
         m_aggregates.erase(b);
         m_aggregators.erase(b);
         m_pageLines.erase(b);
         m_groupCount.erase(b);
+        m_headerPlaces.erase(b);
+        m_acrossBands.erase(b);
+        m_acrossAggregates.erase(b);
+        m_columnCalls.erase(b);
+        m_columnAggregators.erase(b);
+        std::erase_if(m_columnAggregates, [b](const auto& e) { return std::get<0>(e.first) == b || std::get<1>(e.first) == b; });
+        if (m_run.band == b)
+            m_run = ColumnRun{};
     }
     for (auto& v : page.Objects)
         v->IsPrinting = false;
@@ -764,8 +881,8 @@ TRMBand* TRMPrepare::AggregateDataBand(TRMBand* band, const QString& name) const
     TRMPage& page = *band->Parent;
     const QString n = name.trimmed();
     if (!n.isEmpty()) {
-        for (int level = 0; level < 3; ++level)
-            for (TRMBand* d = page.Bands[kDataTypes[level]]; d; d = d->Next)
+        for (int type : {btMasterData, btDetailData, btSubDetailData, btCrossData})
+            for (TRMBand* d = page.Bands[type]; d; d = d->Next)
                 if (d->View->Name.compare(n, Qt::CaseInsensitive) == 0)
                     return d;
         return nullptr;
@@ -781,8 +898,18 @@ TRMBand* TRMPrepare::AggregateDataBand(TRMBand* band, const QString& name) const
 
 void TRMPrepare::CollectAggregates(TRMPage& page)
 {
+    auto viewText = [](const TRMView* v) {
+        return QLatin1Char('\n') + v->Memo.join(QLatin1Char('\n')) + QLatin1Char('\n')
+            + v->OnBeforePrint.join(QLatin1Char('\n')) + QLatin1Char('\n') + v->OnAfterPrint.join(QLatin1Char('\n'));
+    };
+    auto addTo = [](std::vector<TRMBand*>& list, TRMBand* b) {
+        if (std::find(list.begin(), list.end(), b) == list.end())
+            list.push_back(b);
+    };
     for (auto& rb : page.RunBands) {
         TRMBand* b = rb.get();
+        if (IsCrossBand(b->Typ))
+            continue; // their views are collected with the bands that print them
         QString text;
         if (b->View)
             text += b->View->OnBeforePrint.join(QLatin1Char('\n')) + QLatin1Char('\n')
@@ -790,17 +917,37 @@ void TRMPrepare::CollectAggregates(TRMPage& page)
         for (TRMView* v : b->Objects) {
             if (dynamic_cast<TRMCalcMemoView*>(v))
                 continue;
-            text += QLatin1Char('\n') + v->Memo.join(QLatin1Char('\n')) + QLatin1Char('\n')
-                + v->OnBeforePrint.join(QLatin1Char('\n')) + QLatin1Char('\n') + v->OnAfterPrint.join(QLatin1Char('\n'));
+            if (const TRMBand* cross = CrossOf(v)) {
+                // Totals of a view printed across: over the columns of the band's row, or
+                // per column over the rows of a data band.
+                for (const AggregateCall& call : AggregateCalls(viewText(v), m_report)) {
+                    TRMBand* data = CrossAggregateDataBand(b, cross, call.band);
+                    if (!data)
+                        continue;
+                    if (data->Typ == btCrossData) {
+                        m_acrossAggregates[b].Collect(AggregateKey(data->View->Name, call), call);
+                    } else if (cross->Typ == btCrossData) {
+                        auto& calls = m_columnCalls[b];
+                        const QString key = AggregateKey(data->View->Name, call);
+                        if (std::none_of(calls.begin(), calls.end(),
+                                [&](const ColumnCall& c) { return c.data == data && AggregateKey(data->View->Name, c.call) == key; }))
+                            calls.push_back(ColumnCall{data, call});
+                        addTo(m_columnAggregators[data], b);
+                    } else {
+                        m_aggregates[b].Collect(AggregateKey(data->View->Name, call), call);
+                        addTo(m_aggregators[data], b);
+                    }
+                }
+                continue;
+            }
+            text += viewText(v);
         }
         for (const AggregateCall& call : AggregateCalls(text, m_report)) {
             TRMBand* data = AggregateDataBand(b, call.band);
             if (!data)
                 continue;
             m_aggregates[b].Collect(AggregateKey(data->View->Name, call), call);
-            auto& list = m_aggregators[data];
-            if (std::find(list.begin(), list.end(), b) == list.end())
-                list.push_back(b);
+            addTo(m_aggregators[data], b);
         }
     }
 }
@@ -808,6 +955,28 @@ void TRMPrepare::CollectAggregates(TRMPage& page)
 bool TRMPrepare::Aggregate(const AggregateCall& call, Variant& value)
 {
     TRMBand* band = RMCurrent().CurBand;
+    if (const TRMBand* cross = CrossOf(RMCurrent().CurView)) {
+        TRMBand* data = CrossAggregateDataBand(band, cross, call.band);
+        if (!data)
+            return false;
+        if (data->Typ == btCrossData) {
+            auto across = m_acrossAggregates.find(band);
+            if (across == m_acrossAggregates.end())
+                return false;
+            value = across->second.Value(AggregateKey(data->View->Name, call));
+            return !value.isEmpty();
+        }
+        if (cross->Typ == btCrossData && m_crossColumn > 0) {
+            // A column no row reached yet has nothing in it.
+            auto column = m_columnAggregates.find({band, data, m_crossColumn});
+            if (column == m_columnAggregates.end()) {
+                value = Variant::FromInt(0);
+                return true;
+            }
+            value = column->second.Value(AggregateKey(data->View->Name, call, false, m_crossColumn));
+            return !value.isEmpty();
+        }
+    }
     auto it = m_aggregates.find(band);
     if (it == m_aggregates.end())
         return false;
@@ -842,6 +1011,9 @@ void TRMPrepare::ResetAggregates(TRMBand* band)
     auto it = m_aggregates.find(band);
     if (it != m_aggregates.end())
         it->second.Reset();
+    for (auto& [key, list] : m_columnAggregates)
+        if (std::get<0>(key) == band)
+            list.Reset();
 }
 
 // ---- calculated memos ----
@@ -972,9 +1144,11 @@ void TRMPrepare::PrintCalcMemo(TRMCalcMemoView& memo)
 
 int TRMPrepare::ColumnFooterHeight() const
 {
-    if (!m_page || m_page->PrintColumnFooter)
+    // A sub-report prints on the page that holds it: that page's column footer counts.
+    const TRMPage* page = m_page && m_page->IsSubReport && !m_subReports.empty() ? m_subReports.front()->outer : m_page;
+    if (!page || page->PrintColumnFooter)
         return 0;
-    const TRMBand* f = m_page->Bands[btColumnFooter];
+    const TRMBand* f = page->Bands[btColumnFooter];
     return f && f->View && f->View->Visible ? f->View->Height : 0;
 }
 
@@ -990,6 +1164,7 @@ void TRMPrepare::StartPreparedPage(TRMPage& page)
     m_pageHasContent = false;
     m_pageLines.clear();
     m_groupCount.clear();
+    m_run = ColumnRun{};
 }
 
 void TRMPrepare::FormPage(TRMPage& page, bool appendToPrevious)
@@ -1013,6 +1188,12 @@ void TRMPrepare::FormPage(TRMPage& page, bool appendToPrevious)
 
     m_resolver.State.PrintingBlankRows = false;
     page.PrintColumnFooter = false;
+    if (page.IsSubReport) {
+        // Formed in place: only its data loop runs, its bands print where the view is.
+        if (!m_report.OnManualBuild)
+            DataLoop(page, 0);
+        return;
+    }
     const TRMBand* pf = page.Bands[btPageFooter];
     const int footerHeight = pf && pf->View ? pf->View->Height : 0;
     page.CurBottomY = appendToPrevious
@@ -1114,7 +1295,7 @@ void TRMPrepare::FillBlankRows(TRMBand* band, int roomBelow)
     for (int guard = 0; guard < 100000 && !m_report.Terminated; ++guard) {
         const int h = band->View->Height;
         if (band->LinesPerPage > 0) {
-            if (m_pageLines[band] >= band->LinesPerPage)
+            if (m_pageLines[band] >= LinesLimit(band))
                 break;
         } else if (m_page->CurY + h + roomBelow + ColumnFooterHeight() > m_page->CurBottomY) {
             break;
@@ -1223,7 +1404,7 @@ bool TRMPrepare::DataLoop(TRMPage& page, int level)
                 ds->Next();
                 if (!ds->Eof() && !m_report.Terminated) {
                     const int limit = g->View ? g->View->LinesPerPage : 0;
-                    if (HasBandFlag(g, flBandFormNewPage) || (limit > 0 && m_groupCount[g] >= limit))
+                    if (g->FormNewPage || (limit > 0 && m_groupCount[g] >= limit))
                         NewPage();
                     queueGroupsFrom(g);
                 }
@@ -1268,6 +1449,31 @@ void TRMPrepare::RequestBand(TRMBand* band)
 {
     if (!band || m_report.Terminated || !m_page)
         return;
+    // Cross bands print only across the bands that hold their views.
+    if (IsCrossBand(band->Typ))
+        return;
+    if (m_page->IsSubReport) {
+        // A sub-report's bands go through its queue with the blank-row mode in force and
+        // print without the filter. The queue is printed as soon as the request that filled
+        // it is done, so that every band prints over the row that asked for it.
+        SubReport* sub = ActiveSubReport();
+        if (!sub)
+            return;
+        sub->queue.push_back(SubReport::Request{band, m_resolver.State.PrintingBlankRows});
+        if (sub->draining)
+            return;
+        sub->draining = true;
+        const bool savedBlank = m_resolver.State.PrintingBlankRows;
+        for (size_t i = 0; i < sub->queue.size() && !m_report.Terminated; ++i) {
+            const SubReport::Request r = sub->queue[i];
+            m_resolver.State.PrintingBlankRows = r.blank;
+            PrintBand(r.band);
+        }
+        m_resolver.State.PrintingBlankRows = savedBlank;
+        sub->queue.clear();
+        sub->draining = false;
+        return;
+    }
     if (m_report.OnBeforePrintBand) {
         bool print = true;
         m_report.OnBeforePrintBand(band, print);
@@ -1288,7 +1494,8 @@ int TRMPrepare::BandHeight(TRMBand* band)
     for (TRMView* v : band->Objects) {
         auto* s = dynamic_cast<TRMStretcheable*>(v);
         int h = v->Height;
-        if (s && v->Stretched() && !dynamic_cast<TRMCalcMemoView*>(v)) {
+        // Views printed across keep their design height: they print once per column.
+        if (s && v->Stretched() && !dynamic_cast<TRMCalcMemoView*>(v) && !CrossOf(v)) {
             const int savedLeft = v->Left, savedTop = v->Top;
             v->Left += m_page->XAdjust - m_page->LeftLimit();
             v->Top = band->CurTop + (v->Top - band->DesignTop);
@@ -1327,7 +1534,7 @@ bool TRMPrepare::CheckBreak(TRMBand* band, int top, int height, bool testOnly)
     bool breaks;
     const bool byLines = band->LinesPerPage > 0 && IsDataBand(band);
     if (byLines)
-        breaks = m_pageLines[band] + 1 > band->LinesPerPage;
+        breaks = m_pageLines[band] + 1 > LinesLimit(band);
     else
         breaks = top + ColumnFooterHeight() + height > m_page->CurBottomY;
     // On a page that holds nothing yet, breaking would only give another such page.
@@ -1335,6 +1542,13 @@ bool TRMPrepare::CheckBreak(TRMBand* band, int top, int height, bool testOnly)
         breaks = false;
     if (testOnly || !breaks)
         return breaks;
+    // Columns running down: a free column takes the band instead of a break.
+    if (HasOwnColumns(band) && !band->View->HasFlag(flBandPrintColFirst) && m_run.band == band
+        && m_run.column + 1 < band->View->Columns) {
+        MoveToColumn(band, m_run.column + 1);
+        m_pageLines[band] = 0;
+        return false;
+    }
     m_pageLines[band] = 0;
     NewColumn(band);
     if (IsDataBand(band) && HasBandFlag(band, flBandPrintAtDesignPos))
@@ -1373,6 +1587,9 @@ void TRMPrepare::PrintBand(TRMBand* band)
         m_pendingNewPages = m_pendingNewColumns = 0;
         if (m_report.OnBeginBand)
             m_report.OnBeginBand(band);
+        // A band in columns of its own left a line open: the next band goes below it.
+        if (m_run.band && m_run.band != band && !m_copyingHeaders && !IsFixedBand(band->Typ))
+            CloseColumnRun();
         if (band->View)
             RunScript(*band->View, band->View->OnBeforePrint);
         if (m_report.Terminated)
@@ -1393,21 +1610,30 @@ void TRMPrepare::PrintBand(TRMBand* band)
                 page.ColumnTop = page.CurY;
             if (band->Typ == btPageFooter)
                 page.CurY = page.CurBottomY;
-            if (!IsFixedBand(band->Typ) && band->Typ != btColumnFooter) {
-                if (IsDataBand(band) && HasBandFlag(band, flBandPrintAtDesignPos))
-                    page.CurY = band->DesignTop;
-                band->CurTop = page.CurY;
-                const int h = FitHeight(band);
-                if (!band->Breaked && CheckBreak(band, page.CurY, h, true))
-                    CheckBreak(band, page.CurY, h, false);
+            if (m_copyingHeaders) {
+                // A copy for a further column goes where the header printed in the first.
+                PlaceBand(band);
+            } else if (HasOwnColumns(band)) {
+                PrintInColumns(band);
+            } else {
+                if (!IsFixedBand(band->Typ) && band->Typ != btColumnFooter) {
+                    if (IsDataBand(band) && HasBandFlag(band, flBandPrintAtDesignPos))
+                        page.CurY = band->DesignTop;
+                    band->CurTop = page.CurY;
+                    const int h = FitHeight(band);
+                    if (!band->Breaked && CheckBreak(band, page.CurY, h, true))
+                        CheckBreak(band, page.CurY, h, false);
+                }
+                PlaceBand(band);
             }
-            PlaceBand(band);
-            if (band->Typ == btGroupHeader)
-                ++m_groupCount[band];
-            if (band->ChildBand)
-                RequestBand(band->ChildBand);
-            if (band->FormNewPage && !IsDataBand(band) && band->Typ != btGroupHeader && !IsFixedBand(band->Typ))
-                NewPage();
+            if (!m_copyingHeaders) {
+                if (band->Typ == btGroupHeader)
+                    ++m_groupCount[band];
+                if (band->ChildBand)
+                    RequestBand(band->ChildBand);
+                if (band->FormNewPage && !IsDataBand(band) && band->Typ != btGroupHeader && !IsFixedBand(band->Typ))
+                    NewPage();
+            }
         } else {
             if (band->PrintChildIfInvisible && band->ChildBand)
                 RequestBand(band->ChildBand);
@@ -1464,21 +1690,40 @@ void TRMPrepare::PlaceBand(TRMBand* band)
     } shrink{grown};
 
     const bool fixed = IsFixedBand(band->Typ);
+    if (IsHeaderType(band->Typ) && !m_copyingHeaders)
+        m_headerPlaces[band] = HeaderPlace{m_pages.Count() - 1, top, page.XAdjust};
     if (band->Breaked && !fixed && band->Typ != btColumnFooter
         && top + ColumnFooterHeight() + height > page.CurBottomY) {
         page.CurY = SplitBand(band, top);
     } else {
+        // A sub-report that broke the page leaves the band below its end on the new page;
+        // further sub-reports of the band then start there.
+        const int pagesBefore = m_pages.Count();
+        int subEnd = top;
         for (TRMView* v : band->Objects) {
             if (m_report.Terminated)
                 break;
-            PrintView(*v, band, top + (v->Top - band->DesignTop));
+            if (CrossOf(v))
+                continue;
+            const int viewTop = top + (v->Top - band->DesignTop);
+            if (auto* sub = dynamic_cast<TRMSubReportView*>(v)) {
+                const bool broke = m_pages.Count() != pagesBefore;
+                const int pagesAt = m_pages.Count();
+                const int end = PrintSubReport(*sub, broke ? subEnd : viewTop);
+                subEnd = m_pages.Count() != pagesAt ? end : std::max(subEnd, end);
+                continue;
+            }
+            PrintView(*v, band, viewTop);
         }
+        if (m_acrossBands.count(band) && !m_report.Terminated)
+            PrintAcross(band, top);
         if (!fixed)
-            page.CurY = top + height;
+            page.CurY = m_pages.Count() != pagesBefore ? subEnd : std::max(top + height, subEnd);
     }
     if (!IsFurniture(band->Typ))
         m_pageHasContent = true;
-    page.LastBand = band;
+    if (!m_copyingHeaders)
+        page.LastBand = band;
     if (IsDataBand(band)) {
         ++m_pageLines[band];
         if (!m_resolver.State.PrintingBlankRows) {
@@ -1598,20 +1843,35 @@ int TRMPrepare::SplitBand(TRMBand* band, int top)
     return bottom;
 }
 
-void TRMPrepare::PrintView(TRMView& view, TRMBand* band, int top)
+void TRMPrepare::PrintView(TRMView& view, TRMBand* band, int top, int dx)
 {
-    const int savedLeft = view.Left, savedTop = view.Top;
-    view.Left += m_page->XAdjust - m_page->LeftLimit();
+    const int savedLeft = view.Left, savedTop = view.Top, savedWidth = view.Width;
+    const std::uint8_t savedAlign = view.BandAlign;
+    view.Left += m_page->XAdjust - m_page->LeftLimit() + dx;
     view.Top = top;
     struct Restore {
         TRMView& v;
-        int left, top;
+        int left, top, width;
+        std::uint8_t align;
         ~Restore()
         {
             v.Left = left;
             v.Top = top;
+            v.Width = width;
+            v.BandAlign = align;
         }
-    } restore{view, savedLeft, savedTop};
+    } restore{view, savedLeft, savedTop, savedWidth, savedAlign};
+    // A memo aligns itself when it is streamed out; any other view of a cross band that
+    // takes the band's width is given it here, and its printed copy no longer aligns.
+    if (view.BandAlign == baWidth && !dynamic_cast<TRMMemoView*>(&view) && view.ParentBand
+        && IsCrossBand(view.ParentBand->Typ)) {
+        TRMAlignArea area;
+        area.HasBand = true;
+        area.CrossBand = true;
+        area.BandLeft = view.ParentBand->Left;
+        area.BandWidth = view.ParentBand->Width;
+        RMAlignView(view, {}, area, TRMAlignPhase::StreamOut);
+    }
     CurrentGuard guard;
     RMCurrent().CurBand = band;
     RMCurrent().CurView = &view;
@@ -1678,7 +1938,8 @@ void TRMPrepare::NewColumn(TRMBand* band)
     if (!m_page)
         return;
     TRMPage& page = *m_page;
-    if (page.CurColumn < page.Columns - 1) {
+    if (page.CurColumn < page.Columns - 1 && !page.IsSubReport) {
+        m_run = ColumnRun{};
         if (!page.PrintColumnFooter)
             RequestBand(page.Bands[btColumnFooter]);
         ++page.CurColumn;
@@ -1698,6 +1959,10 @@ void TRMPrepare::NewPage()
 {
     if (!m_page || m_report.Terminated)
         return;
+    if (m_page->IsSubReport) {
+        BreakSubReportPage();
+        return;
+    }
     TRMPage& page = *m_page;
     m_newPageStarted = true;
     Progress(m_pages.Count() + 1);
@@ -1758,6 +2023,399 @@ void TRMPrepare::FinishPageFooters(bool lastPageRule)
     RMCurrent().CurPageNo = std::max(0, last);
     page.CurY = savedCurY;
     m_pageIndex = m_pages.Count();
+}
+
+// ---- bands with columns of their own ----
+
+bool TRMPrepare::HasOwnColumns(const TRMBand* band) const
+{
+    return band && band->View && band->View->Columns > 1 && band->View->NewColumnAfter <= 1
+        && !IsFurniture(band->Typ) && !IsCrossBand(band->Typ);
+}
+
+int TRMPrepare::LinesLimit(const TRMBand* band) const
+{
+    // Columns running across share their lines: each line holds one row per column.
+    if (HasOwnColumns(band) && band->View->HasFlag(flBandPrintColFirst))
+        return band->LinesPerPage * band->View->Columns;
+    return band->LinesPerPage;
+}
+
+void TRMPrepare::StartColumnRun(TRMBand* band)
+{
+    const TRMPage& page = *m_page;
+    m_run = ColumnRun{};
+    m_run.band = band;
+    m_run.x0 = page.XAdjust;
+    m_run.top = page.CurY;
+    m_run.bottom = page.CurY;
+}
+
+void TRMPrepare::CloseColumnRun()
+{
+    if (!m_run.band)
+        return;
+    if (m_run.moved && m_page) {
+        m_page->XAdjust = m_run.x0;
+        m_page->CurY = std::max(m_page->CurY, m_run.bottom);
+    }
+    m_run = ColumnRun{};
+}
+
+void TRMPrepare::MoveToColumn(TRMBand* band, int column)
+{
+    TRMPage& page = *m_page;
+    const TRMBandView* bv = band->View;
+    m_run.column = column;
+    m_run.moved = true;
+    page.XAdjust = m_run.x0 + column * (bv->ColumnWidth + bv->ColumnGap);
+    if (column >= m_run.used) {
+        m_run.used = column + 1;
+        CopyHeadersToColumn(band, page.XAdjust);
+    }
+    page.CurY = m_run.top;
+}
+
+void TRMPrepare::CopyHeadersToColumn(TRMBand* band, int x)
+{
+    TRMPage& page = *m_page;
+    std::vector<TRMBand*> headers{page.Bands[btPageHeader], page.Bands[btColumnHeader]};
+    if (IsDataBand(band)) {
+        headers.push_back(band->HeaderBand);
+        for (TRMBand* g = band->FirstGroup; g; g = g->NextGroup)
+            if (HasBandFlag(g, flBandRepeatHeader))
+                headers.push_back(g);
+    }
+    // Headers printed in the first column of this page, top to bottom. One wider than a
+    // column spans the columns already: a copy would only print over the next column.
+    const int pageNo = m_pages.Count() - 1;
+    std::vector<std::pair<int, TRMBand*>> copies;
+    for (TRMBand* h : headers) {
+        if (!h || !h->View || !h->View->Visible)
+            continue;
+        auto it = m_headerPlaces.find(h);
+        if (it == m_headerPlaces.end() || it->second.page != pageNo || it->second.x != m_run.x0)
+            continue;
+        const bool fits = std::all_of(h->Objects.begin(), h->Objects.end(), [&](const TRMView* v) {
+            return v->Left + v->Width - page.LeftLimit() <= band->View->ColumnWidth;
+        });
+        if (fits)
+            copies.emplace_back(it->second.top, h);
+    }
+    std::stable_sort(copies.begin(), copies.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    const int savedY = page.CurY;
+    struct Copying {
+        bool& on;
+        ~Copying() { on = false; }
+    } copying{m_copyingHeaders};
+    m_copyingHeaders = true;
+    for (auto& [top, h] : copies) {
+        if (m_report.Terminated)
+            break;
+        page.XAdjust = x;
+        page.CurY = top;
+        RequestBand(h);
+    }
+    page.XAdjust = x;
+    page.CurY = savedY;
+}
+
+void TRMPrepare::PrintInColumns(TRMBand* band)
+{
+    TRMPage& page = *m_page;
+    const TRMBandView* bv = band->View;
+    const bool across = bv->HasFlag(flBandPrintColFirst);
+    if (m_run.band != band)
+        StartColumnRun(band);
+    // A further column prints its headers when a row first lands in it on this page.
+    if (m_run.column >= m_run.used) {
+        m_run.used = m_run.column + 1;
+        CopyHeadersToColumn(band, page.XAdjust);
+    }
+    if (IsDataBand(band) && HasBandFlag(band, flBandPrintAtDesignPos) && m_run.column == 0)
+        page.CurY = band->DesignTop;
+    band->CurTop = page.CurY;
+    const int h = FitHeight(band);
+    if (CheckBreak(band, page.CurY, h, true))
+        CheckBreak(band, page.CurY, h, false);
+    // A new page (or page column) starts the columns again.
+    if (m_run.band != band)
+        StartColumnRun(band);
+    if (across && m_run.column == 0)
+        m_run.top = page.CurY;
+    PlaceBand(band);
+    if (m_run.band != band) {
+        // The row broke the page itself (a sub-report in it): the next row starts a line.
+        StartColumnRun(band);
+        return;
+    }
+    m_run.bottom = std::max(m_run.bottom, page.CurY);
+    if (!across)
+        return;
+    if (m_run.column + 1 < bv->Columns) {
+        // The next row goes beside this one: the line is as tall as its tallest row.
+        m_run.column += 1;
+        m_run.moved = true;
+        page.XAdjust = m_run.x0 + m_run.column * (bv->ColumnWidth + bv->ColumnGap);
+        page.CurY = m_run.top;
+    } else {
+        m_run.column = 0;
+        m_run.moved = false;
+        page.XAdjust = m_run.x0;
+        page.CurY = m_run.bottom;
+        m_run.top = page.CurY;
+    }
+}
+
+// ---- sub-reports ----
+
+void TRMPrepare::MarkSubReportPages()
+{
+    for (int j = 0; j < m_report.Pages.Count(); ++j)
+        m_report.Pages[j]->IsSubReport = false;
+    for (int j = 0; j < m_report.Pages.Count(); ++j) {
+        TRMPage* page = m_report.Pages[j];
+        if (page->Type != ptReport)
+            continue;
+        for (const auto& v : page->Objects) {
+            const auto* sub = dynamic_cast<const TRMSubReportView*>(v.get());
+            if (!sub || sub->SubPage < 0 || sub->SubPage >= m_report.Pages.Count())
+                continue;
+            TRMPage* target = m_report.Pages[sub->SubPage];
+            if (target != page && target->Type == ptReport)
+                target->IsSubReport = true;
+        }
+    }
+}
+
+TRMPrepare::SubReport* TRMPrepare::ActiveSubReport() const
+{
+    for (auto it = m_subReports.rbegin(); it != m_subReports.rend(); ++it)
+        if ((*it)->page == m_page)
+            return it->get();
+    return nullptr;
+}
+
+int TRMPrepare::PrintSubReport(TRMSubReportView& view, int top)
+{
+    TRMPage* outer = m_page;
+    if (!outer || view.SubPage < 0 || view.SubPage >= m_report.Pages.Count())
+        return top;
+    TRMPage* page = m_report.Pages[view.SubPage];
+    if (page == outer || !page->IsSubReport || page->Type != ptReport || !page->Visible)
+        return top;
+    // A sub-report printing itself, directly or through another, prints nothing the second time.
+    for (const auto& s : m_subReports)
+        if (s->page == page || s->outer == page)
+            return top;
+
+    auto sub = std::make_unique<SubReport>();
+    sub->page = page;
+    sub->outer = outer;
+    sub->dx = view.Left - outer->LeftLimit();
+    sub->outerBlank = m_resolver.State.PrintingBlankRows;
+    sub->outerRun = m_run;
+    m_subReports.push_back(std::move(sub));
+
+    page->CurY = page->ColumnTop = top;
+    page->CurBottomY = outer->CurBottomY;
+    page->XAdjust = outer->XAdjust + m_subReports.back()->dx;
+    page->CurColumn = 0;
+    page->ColumnNo = 1;
+    page->CurrentNo = 1;
+    page->LastBand = nullptr;
+    // The band holding the view is content: what the sub-report prints may break the page.
+    m_pageHasContent = true;
+
+    // The outer page's state comes back whatever happens inside.
+    struct Restore {
+        TRMPrepare& p;
+        TRMPage* outer;
+        std::vector<std::vector<TRMBand*>*> queues;
+        bool blank;
+        ~Restore()
+        {
+            p.m_page = outer;
+            RMCurrent().CurPage = outer;
+            p.m_run = p.m_subReports.back()->outerRun;
+            p.m_queues = std::move(queues);
+            p.m_resolver.State.PrintingBlankRows = blank;
+            p.m_subReports.pop_back();
+        }
+    } restore{*this, outer, std::move(m_queues), m_resolver.State.PrintingBlankRows};
+    m_queues.clear();
+    m_run = ColumnRun{};
+    m_page = page;
+    RMCurrent().CurPage = page;
+    FormPage(*page, false);
+    // Its last line of columns, if any, ends where its rows end.
+    CloseColumnRun();
+    return page->CurY;
+}
+
+void TRMPrepare::BreakSubReportPage()
+{
+    SubReport* sub = ActiveSubReport();
+    if (!sub)
+        return;
+    TRMPage& page = *sub->page;
+    TRMPage& outer = *sub->outer;
+    // The page holding the sub-report breaks; the sub-report goes on at the top of the next.
+    const bool blank = m_resolver.State.PrintingBlankRows;
+    m_resolver.State.PrintingBlankRows = sub->outerBlank;
+    m_page = &outer;
+    RMCurrent().CurPage = &outer;
+    struct Back {
+        TRMPrepare& p;
+        TRMPage& page;
+        bool blank;
+        ~Back()
+        {
+            p.m_page = &page;
+            RMCurrent().CurPage = &page;
+            p.m_resolver.State.PrintingBlankRows = blank;
+        }
+    } back{*this, page, blank};
+    NewPage();
+    // Columns of the band holding the view start again below the sub-report.
+    sub->outerRun = ColumnRun{};
+    page.CurY = page.ColumnTop = outer.CurY;
+    page.CurBottomY = outer.CurBottomY;
+    page.XAdjust = outer.XAdjust + sub->dx;
+}
+
+// ---- cross-tab bands ----
+
+TRMBand* TRMPrepare::CrossOf(const TRMView* view) const
+{
+    if (!view)
+        return nullptr;
+    auto it = m_crossOf.find(view);
+    return it == m_crossOf.end() ? nullptr : it->second;
+}
+
+TRMBand* TRMPrepare::CrossAggregateDataBand(TRMBand* band, const TRMBand* cross, const QString& name) const
+{
+    // A total in the cross footer runs over the columns unless it names its band.
+    if (name.trimmed().isEmpty() && cross->Typ == btCrossFooter && cross->Parent)
+        return cross->Parent->Bands[btCrossData];
+    return AggregateDataBand(band, name);
+}
+
+void TRMPrepare::UpdateCrossAggregates(TRMBand* band, int column)
+{
+    if (m_resolver.State.PrintingBlankRows)
+        return;
+    CurrentGuard guard;
+    RMCurrent().CurBand = band;
+    RMCurrent().CurView = nullptr;
+    auto eval = [this](const QString& e) { return Eval(e); };
+    if (auto it = m_acrossAggregates.find(band); it != m_acrossAggregates.end())
+        it->second.Update(eval, true);
+    auto it = m_columnAggregators.find(band);
+    if (it == m_columnAggregators.end())
+        return;
+    for (TRMBand* b : it->second) {
+        auto [entry, added] = m_columnAggregates.try_emplace({b, band, column});
+        if (added)
+            for (const ColumnCall& c : m_columnCalls[b])
+                if (c.data == band)
+                    entry->second.Collect(AggregateKey(band->View->Name, c.call, false, column), c.call);
+        entry->second.Update(eval, true);
+    }
+}
+
+void TRMPrepare::PrintAcross(TRMBand* band, int top)
+{
+    TRMPage& page = *m_page;
+    TRMBand* header = page.Bands[btCrossHeader];
+    TRMBand* data = page.Bands[btCrossData];
+    TRMBand* footer = page.Bands[btCrossFooter];
+    const TRMBand* first = header ? header : data ? data : footer;
+    if (!first || !first->View)
+        return;
+    // Design x of the part being printed; the printed x adds the column's x offset.
+    const int shift = page.XAdjust - page.LeftLimit();
+    const int right = std::min(page.RightLimit(), page.XAdjust + page.ColumnWidth);
+    int x = first->View->Left;
+
+    auto printPart = [&](TRMBand* cross, int width) {
+        cross->Left = x + shift;
+        cross->Width = width;
+        cross->CurTop = top;
+        cross->CalculatedHeight = band->CalculatedHeight;
+        for (TRMView* v : band->Objects) {
+            if (m_report.Terminated)
+                break;
+            if (CrossOf(v) == cross)
+                PrintView(*v, band, top + (v->Top - band->DesignTop), x - cross->View->Left);
+        }
+    };
+    struct RestoreBands {
+        std::array<TRMBand*, 3> bands;
+        ~RestoreBands()
+        {
+            for (TRMBand* b : bands)
+                if (b && b->View) {
+                    b->Left = b->View->Left;
+                    b->Width = b->View->Width;
+                }
+        }
+    } restoreBands{{header, data, footer}};
+    const int savedColumnNo = page.ColumnNo;
+    struct RestoreColumn {
+        TRMPage& page;
+        int& crossColumn;
+        int columnNo;
+        ~RestoreColumn()
+        {
+            page.ColumnNo = columnNo;
+            crossColumn = 0;
+        }
+    } restoreColumn{page, m_crossColumn, savedColumnNo};
+
+    TRMDataset* ds = data ? data->DataSet : nullptr;
+    int columns = 0;
+    if (ds) {
+        ds->First();
+        for (; !ds->Eof() && columns < kMaxCrossColumns; ds->Next())
+            ++columns;
+    }
+    if (m_report.OnBeginColumn)
+        m_report.OnBeginColumn(band, columns);
+    columns = std::clamp(columns, 0, kMaxCrossColumns);
+
+    if (header) {
+        printPart(header, header->View->Width);
+        x += header->View->Width;
+    }
+    if (auto it = m_acrossAggregates.find(band); it != m_acrossAggregates.end())
+        it->second.Reset();
+    // Columns stop at the right limit, keeping room for the footer after the last one.
+    const int footerWidth = footer ? footer->View->Width : 0;
+    if (ds) {
+        ds->First();
+        for (int col = 1; col <= columns && !ds->Eof() && !m_report.Terminated; ++col) {
+            int width = data->View->Width;
+            if (m_report.OnPrintColumn)
+                m_report.OnPrintColumn(col, width);
+            width = std::max(0, width);
+            if (x + shift + width + footerWidth > right)
+                break;
+            page.ColumnNo = col;
+            m_crossColumn = col;
+            printPart(data, width);
+            UpdateCrossAggregates(band, col);
+            x += width;
+            ds->Next();
+        }
+    }
+    page.ColumnNo = savedColumnNo;
+    m_crossColumn = 0;
+    if (footer && !m_report.Terminated)
+        printPart(footer, footerWidth);
+    if (auto it = m_acrossAggregates.find(band); it != m_acrossAggregates.end())
+        it->second.Reset();
 }
 
 // ---- errors and evaluation ----

@@ -15,8 +15,11 @@
 #include <QString>
 
 #include <functional>
+#include <map>
 #include <memory>
+#include <tuple>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace pq {
@@ -30,6 +33,7 @@ class TRMPreparedPageWriter;
 class TRMProgress;
 class TRMReport;
 class TRMReportResolver;
+class TRMSubReportView;
 class TRMView;
 
 class TRMPrepare {
@@ -60,7 +64,24 @@ public:
 
 private:
     struct CalcState;
-    class BreakGuard;
+    struct SubReport;
+
+    // The columns of a band with several columns of its own, on the current page.
+    struct ColumnRun {
+        TRMBand* band = nullptr; // the band whose columns are in use; nullptr when none
+        int x0 = 0;              // x offset of its first column
+        int column = 0;          // column the next row goes to, from 0
+        int used = 1;            // columns used on this page (their headers are printed)
+        int top = 0;             // across: top of the current line; down: top of the band area
+        int bottom = 0;          // lowest row bottom of the run on this page
+        bool moved = false;      // the x offset or the position left the first column's line
+    };
+    // Where a header band was printed last (its copies for further columns go there too).
+    struct HeaderPlace {
+        int page = -1;
+        int top = 0;
+        int x = 0;
+    };
 
     // Passes and the report loop.
     bool RunPasses();
@@ -91,12 +112,33 @@ private:
     bool CheckBreak(TRMBand* band, int top, int height, bool testOnly);
     void PlaceBand(TRMBand* band);
     int SplitBand(TRMBand* band, int top);
-    void PrintView(TRMView& view, TRMBand* band, int bandTop);
+    void PrintView(TRMView& view, TRMBand* band, int bandTop, int dx = 0);
     void PrintCalcMemo(TRMCalcMemoView& memo);
     void RepeatHeaders(TRMBand* band);
     void StartPreparedPage(TRMPage& page);
     void FinishPageFooters(bool lastPageRule);
     int ColumnFooterHeight() const;
+
+    // Bands with several columns of their own.
+    bool HasOwnColumns(const TRMBand* band) const;
+    int LinesLimit(const TRMBand* band) const;
+    void PrintInColumns(TRMBand* band);
+    void StartColumnRun(TRMBand* band);
+    void MoveToColumn(TRMBand* band, int column);
+    void CloseColumnRun();
+    void CopyHeadersToColumn(TRMBand* band, int x);
+
+    // Sub-reports.
+    void MarkSubReportPages();
+    int PrintSubReport(TRMSubReportView& view, int top);
+    void BreakSubReportPage();
+    SubReport* ActiveSubReport() const;
+
+    // Cross-tab bands.
+    void PrintAcross(TRMBand* band, int top);
+    void UpdateCrossAggregates(TRMBand* band, int column);
+    TRMBand* CrossAggregateDataBand(TRMBand* band, const TRMBand* cross, const QString& name) const;
+    TRMBand* CrossOf(const TRMView* view) const;
 
     // Aggregates and calculated totals.
     bool Aggregate(const struct AggregateCall& call, Variant& value);
@@ -146,6 +188,26 @@ private:
         int begin = 0, end = 0, count = 0;
     };
     std::unordered_map<const TRMBand*, SavedRange> m_savedRanges; // a source's own range
+
+    ColumnRun m_run;                  // a band printing in columns of its own
+    bool m_copyingHeaders = false;    // headers printed again for a further column
+    std::unordered_map<const TRMBand*, HeaderPlace> m_headerPlaces;
+
+    std::vector<std::unique_ptr<SubReport>> m_subReports; // sub-reports being printed, innermost last
+
+    std::unordered_map<const TRMView*, TRMBand*> m_crossOf; // views of cross bands → their band
+    std::unordered_set<const TRMBand*> m_acrossBands;       // bands holding views of cross bands
+    int m_crossColumn = 0;            // cross column being printed, from 1; 0 outside
+    // Totals over the columns of one printed band (cross data band aggregates).
+    std::unordered_map<const TRMBand*, TRMAggregateList> m_acrossAggregates;
+    // Totals of one cross column over the rows of a data band: printing band, data band, column.
+    std::map<std::tuple<const TRMBand*, const TRMBand*, int>, TRMAggregateList> m_columnAggregates;
+    struct ColumnCall {
+        TRMBand* data;
+        AggregateCall call;
+    };
+    std::unordered_map<const TRMBand*, std::vector<ColumnCall>> m_columnCalls; // printing band → calls
+    std::unordered_map<const TRMBand*, std::vector<TRMBand*>> m_columnAggregators; // data band → bands
 };
 
 // Prepares a report with a fresh engine.

@@ -18,6 +18,8 @@
 #include "base/client_dataset.h"
 #include "base/message_box.h"
 
+#include <QImage>
+#include <QPainter>
 #include <QWidget>
 
 #include <memory>
@@ -31,6 +33,8 @@ struct Printed {
     int top = 0;
     int left = 0;
     int height = 0;
+    int width = 0;
+    int bandAlign = 0;
 };
 
 // One design page of 794 × 960 pixels (2100 × 2540 tenths of a millimetre), no margins.
@@ -64,6 +68,25 @@ public:
         b->SetBounds(0, top, 794, height);
         b->SetDataSource(source);
         return b;
+    }
+
+    // A cross band: a strip of the page's full height.
+    TRMBandView* CrossBand(int type, int left, int width, const QString& source = {}, const QString& name = {})
+    {
+        TRMBandView* b = Band(type, 0, 960, source);
+        b->SetBounds(left, 0, width, 960);
+        if (!name.isEmpty())
+            b->Name = name;
+        return b;
+    }
+
+    // A sub-report view on a page that prints design page subPage there.
+    TRMSubReportView* SubReport(int left, int top, int width, int height, int subPage, TRMPage* on = nullptr)
+    {
+        auto* v = static_cast<TRMSubReportView*>(report.CreateObject(on ? on : page, gtSubReport));
+        v->SetBounds(left, top, width, height);
+        v->SubPage = subPage;
+        return v;
     }
 
     TRMMemoView* Memo(int top, int height, const QString& text, int left = 0, int width = 300, TRMPage* on = nullptr)
@@ -116,9 +139,38 @@ public:
             p.top = v.Top;
             p.left = v.Left;
             p.height = v.Height;
+            p.width = v.Width;
+            p.bandAlign = v.BandAlign;
             out.push_back(p);
         });
         return out;
+    }
+
+    // The printed copies of the views of one name on a page, in order.
+    std::vector<Printed> Views(int index, const QString& name)
+    {
+        std::vector<Printed> out;
+        for (const Printed& p : PageViews(index))
+            if (p.name == name)
+                out.push_back(p);
+        return out;
+    }
+
+    // With PQ_PREPARE_PNG set to a folder, every prepared page is drawn there as
+    // <name>-<page>.png, to look at what a test prepares.
+    void DrawPages(const QString& name)
+    {
+        const QString folder = qEnvironmentVariable("PQ_PREPARE_PNG");
+        if (folder.isEmpty())
+            return;
+        for (int i = 0; i < PageCount(); ++i) {
+            QImage image(794, 960, QImage::Format_RGB32);
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            RMPreparedPages(report).Draw(i, &painter, image.rect());
+            painter.end();
+            image.save(QStringLiteral("%1/%2-%3.png").arg(folder, name).arg(i + 1));
+        }
     }
 
     // Texts of the views of one name on a page, in order.
