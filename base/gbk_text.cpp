@@ -5,16 +5,47 @@
 
 namespace pq {
 
+namespace {
+
+// Converters are costly to make and report files hold thousands of strings: each thread
+// keeps one of each, reset before every use so nothing carries over between texts.
+QStringEncoder& Encoder()
+{
+    thread_local QStringEncoder enc("GB18030");
+    enc.resetState();
+    return enc;
+}
+
+QStringDecoder& Decoder()
+{
+    thread_local QStringDecoder dec("GB18030");
+    dec.resetState();
+    return dec;
+}
+
+bool IsAscii(QStringView text)
+{
+    for (QChar c : text)
+        if (c.unicode() >= 0x80)
+            return false;
+    return true;
+}
+
+} // namespace
+
 QByteArray ToGbk(const QString& text)
 {
-    QStringEncoder enc("GB18030");
-    return enc.encode(text);
+    if (IsAscii(text))
+        return text.toLatin1();
+    return Encoder().encode(text);
 }
 
 QString FromGbk(const QByteArray& bytes)
 {
-    QStringDecoder dec("GB18030");
-    return dec.decode(bytes);
+    for (char b : bytes)
+        if (static_cast<unsigned char>(b) >= 0x80)
+            return Decoder().decode(bytes);
+    return QString::fromLatin1(bytes);
 }
 
 int GbkCharLength(char32_t ch)
@@ -23,9 +54,8 @@ int GbkCharLength(char32_t ch)
         return 1;
     if (ch > 0xFFFF)
         return 4;
-    QStringEncoder enc("GB18030");
     const QChar c(static_cast<char16_t>(ch));
-    return static_cast<int>(QByteArray(enc.encode(QStringView(&c, 1))).size());
+    return static_cast<int>(QByteArray(Encoder().encode(QStringView(&c, 1))).size());
 }
 
 namespace {
@@ -34,7 +64,6 @@ namespace {
 template <typename F>
 void ForEachCodePoint(const QString& text, F&& f)
 {
-    QStringEncoder enc("GB18030");
     const qsizetype n = text.size();
     for (qsizetype i = 0; i < n;) {
         const QChar c = text.at(i);
@@ -46,7 +75,7 @@ void ForEachCodePoint(const QString& text, F&& f)
             units = 2;
             bytes = 4;
         } else {
-            bytes = static_cast<int>(QByteArray(enc.encode(QStringView(text).mid(i, 1))).size());
+            bytes = static_cast<int>(QByteArray(Encoder().encode(QStringView(text).mid(i, 1))).size());
             if (bytes <= 0)
                 bytes = 4;
         }

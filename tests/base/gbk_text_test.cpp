@@ -14,6 +14,19 @@ TEST(GbkText, RoundTripsAsciiChineseAndCharactersGbkLacks)
     EXPECT_EQ(ToGbk(QString("中")), QByteArray("\xD6\xD0"));
 }
 
+TEST(GbkText, NothingCarriesOverFromOneTextToTheNext)
+{
+    // Half a surrogate pair, or half a two-byte code, at the end of one text must not
+    // change how the next one reads.
+    for (int i = 0; i < 2; ++i) {
+        ToGbk(QString(QChar(0xD83D)));
+        EXPECT_EQ(ToGbk(QString("中")), QByteArray("\xD6\xD0"));
+        FromGbk(QByteArray("\xD6"));
+        EXPECT_EQ(FromGbk(QByteArray("\xD6\xD0")), QString("中"));
+        EXPECT_EQ(FromGbk(QByteArray("plain")), QString("plain"));
+    }
+}
+
 TEST(GbkText, CountsBytesPerCharacter)
 {
     struct Case { QString text; int bytes; };
