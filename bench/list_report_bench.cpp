@@ -4,6 +4,7 @@
 //
 //   pq_list_report_bench            10,000 records
 //   pq_list_report_bench 100000     or PQ_BENCH_RECORDS=100000
+//   PQ_BENCH_OUT=/tmp/bench ...     keeps engine.pdf and floor.pdf there
 //
 // Google Benchmark is used only to keep the build and the optimiser honest (DoNotOptimize);
 // one run of each side is the measurement, since a big run takes minutes.
@@ -365,11 +366,16 @@ int main(int argc, char** argv)
     pq::SetPrinterBackend(std::make_unique<pq::TRMFakePrinterBackend>());
     pq::TRMEMFPages::SetPageInfoProvider(&pq::TRMEMFPages::PaperPageInfo);
 
-    QTemporaryDir dir;
-    if (!dir.isValid()) {
+    // PQ_BENCH_OUT=folder keeps both PDFs there, to look at them side by side.
+    QTemporaryDir temp;
+    const QString out = qEnvironmentVariable("PQ_BENCH_OUT");
+    if (out.isEmpty() && !temp.isValid()) {
         std::fprintf(stderr, "no temporary folder\n");
         return 1;
     }
+    const QDir dir(out.isEmpty() ? temp.path() : out);
+    if (!out.isEmpty())
+        QDir().mkpath(out);
     const bool peakResets = ResetPeak();
 
     // A short warm-up loads the fonts and the PDF machinery, which neither side should pay
