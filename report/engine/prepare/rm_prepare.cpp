@@ -1225,6 +1225,8 @@ void TRMPrepare::FormPage(TRMPage& page, bool appendToPrevious)
         if (!m_report.Terminated)
             DataLoop(page, 0);
     }
+    // Rows left beside each other end where the tallest of them ends.
+    CloseColumnRun();
     if (m_report.OnManualBuild) {
         m_report.OnManualBuild(&page);
     } else if (!m_report.Terminated) {
@@ -2127,11 +2129,6 @@ void TRMPrepare::PrintInColumns(TRMBand* band)
     const bool across = bv->HasFlag(flBandPrintColFirst);
     if (m_run.band != band)
         StartColumnRun(band);
-    // A further column prints its headers when a row first lands in it on this page.
-    if (m_run.column >= m_run.used) {
-        m_run.used = m_run.column + 1;
-        CopyHeadersToColumn(band, page.XAdjust);
-    }
     if (IsDataBand(band) && HasBandFlag(band, flBandPrintAtDesignPos) && m_run.column == 0)
         page.CurY = band->DesignTop;
     band->CurTop = page.CurY;
@@ -2141,6 +2138,11 @@ void TRMPrepare::PrintInColumns(TRMBand* band)
     // A new page (or page column) starts the columns again.
     if (m_run.band != band)
         StartColumnRun(band);
+    // A further column prints its headers when a row first lands in it on this page.
+    if (m_run.column >= m_run.used) {
+        m_run.used = m_run.column + 1;
+        CopyHeadersToColumn(band, page.XAdjust);
+    }
     if (across && m_run.column == 0)
         m_run.top = page.CurY;
     PlaceBand(band);
@@ -2260,7 +2262,10 @@ void TRMPrepare::BreakSubReportPage()
         return;
     TRMPage& page = *sub->page;
     TRMPage& outer = *sub->outer;
-    // The page holding the sub-report breaks; the sub-report goes on at the top of the next.
+    // The page holding the sub-report breaks below what the sub-report printed; the
+    // sub-report goes on at the top of the next. Its own columns end on this page.
+    CloseColumnRun();
+    outer.CurY = std::max(outer.CurY, page.CurY);
     const bool blank = m_resolver.State.PrintingBlankRows;
     m_resolver.State.PrintingBlankRows = sub->outerBlank;
     m_page = &outer;

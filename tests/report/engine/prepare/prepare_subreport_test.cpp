@@ -93,6 +93,21 @@ TEST_P(SubReports, ListPrintsAtTheViewAndContinuesOnTheNextPage)
 
 INSTANTIATE_TEST_SUITE_P(Passes, SubReports, ::testing::Values(false, true));
 
+TEST(SubReport, TheColumnFooterOfABreakGoesBelowTheSubReport)
+{
+    SubReportList r;
+    r.Band(btColumnFooter, 400, 20);
+    TRMMemoView* cf = r.Memo(400, 20, QStringLiteral("CF"), 0, 200);
+    ASSERT_TRUE(r.Prepare()) << r.error.toStdString();
+    ASSERT_EQ(r.PageCount(), 2);
+    // The footer's 20 pixels stay free: the second list takes 7 rows on page 1 (720-930).
+    EXPECT_EQ(r.Texts(0, r.inner->Name), Names(1, 20) + Names(1, 7));
+    const auto footers = r.Views(0, cf->Name);
+    ASSERT_EQ(footers.size(), 1u);
+    EXPECT_EQ(footers[0].top, 930);
+    EXPECT_EQ(footers[0].left, 0);
+}
+
 TEST(SubReport, ShorterThanItsBandLeavesTheBandItsHeight)
 {
     SubReportList r;
