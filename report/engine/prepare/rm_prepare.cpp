@@ -384,6 +384,7 @@ void TRMPrepare::ResetPassState()
     m_columnAggregates.clear();
     m_columnCalls.clear();
     m_columnAggregators.clear();
+    m_crossMerge.clear();
 }
 
 bool TRMPrepare::RunPasses()
@@ -1165,6 +1166,10 @@ void TRMPrepare::StartPreparedPage(TRMPage& page)
     m_pageLines.clear();
     m_groupCount.clear();
     m_run = ColumnRun{};
+    // Merged cells end with their page, as outside cross columns.
+    for (auto& [key, state] : m_crossMerge)
+        if (key.first->HasFlag(flMemoMergeRepeated))
+            state.lastValue.clear();
 }
 
 void TRMPrepare::FormPage(TRMPage& page, bool appendToPrevious)
@@ -1326,8 +1331,10 @@ bool TRMPrepare::DataLoop(TRMPage& page, int level)
         b->LineNo = 1;
         b->LineThoughNo = 1;
         for (TRMView* v : b->Objects)
-            if (auto* m = dynamic_cast<TRMMemoView*>(v); m && m->HasFlag(flMemoSuppress))
+            if (auto* m = dynamic_cast<TRMMemoView*>(v); m && m->HasFlag(flMemoSuppress)) {
                 m->LastValue.clear();
+                ForgetCrossMerge(m);
+            }
         ResetGroupCounters(b);
         ResetAggregates(b->FooterBand);
         const int footerHeight = b->FooterBand && b->FooterBand->View ? b->FooterBand->View->Height : 0;
@@ -2307,6 +2314,11 @@ TRMBand* TRMPrepare::CrossAggregateDataBand(TRMBand* band, const TRMBand* cross,
     return AggregateDataBand(band, name);
 }
 
+void TRMPrepare::ForgetCrossMerge(const TRMMemoView* memo)
+{
+    std::erase_if(m_crossMerge, [memo](const auto& e) { return e.first.first == memo; });
+}
+
 void TRMPrepare::UpdateCrossAggregates(TRMBand* band, int column)
 {
     if (m_resolver.State.PrintingBlankRows)
@@ -2344,7 +2356,7 @@ void TRMPrepare::PrintAcross(TRMBand* band, int top)
     const int right = std::min(page.RightLimit(), page.XAdjust + page.ColumnWidth);
     int x = first->View->Left;
 
-    auto printPart = [&](TRMBand* cross, int width) {
+    auto printPart = [&](TRMBand* cross, int width, int column) {
         cross->Left = x + shift;
         cross->Width = width;
         cross->CurTop = top;
@@ -2352,8 +2364,23 @@ void TRMPrepare::PrintAcross(TRMBand* band, int top)
         for (TRMView* v : band->Objects) {
             if (m_report.Terminated)
                 break;
-            if (CrossOf(v) == cross)
+            if (CrossOf(v) != cross)
+                continue;
+            auto* memo = column > 0 ? dynamic_cast<TRMMemoView*>(v) : nullptr;
+            if (!memo || !memo->HasFlag(flMemoSuppress)) {
                 PrintView(*v, band, top + (v->Top - band->DesignTop), x - cross->View->Left);
+                continue;
+            }
+            // The memo prints once per column: it compares with, and merges into, the copy
+            // of its own column.
+            MergeState& st = m_crossMerge[{memo, column}];
+            memo->LastValue = st.lastValue;
+            memo->MergeText = st.mergeText;
+            memo->MergePos = st.mergePos;
+            memo->MergeTop = st.mergeTop;
+            memo->Merged = st.merged;
+            PrintView(*v, band, top + (v->Top - band->DesignTop), x - cross->View->Left);
+            st = MergeState{memo->LastValue, memo->MergeText, memo->MergePos, memo->MergeTop, memo->Merged};
         }
     };
     struct RestoreBands {
@@ -2391,7 +2418,7 @@ void TRMPrepare::PrintAcross(TRMBand* band, int top)
     columns = std::clamp(columns, 0, kMaxCrossColumns);
 
     if (header) {
-        printPart(header, header->View->Width);
+        printPart(header, header->View->Width, 0);
         x += header->View->Width;
     }
     if (auto it = m_acrossAggregates.find(band); it != m_acrossAggregates.end())
@@ -2409,7 +2436,7 @@ void TRMPrepare::PrintAcross(TRMBand* band, int top)
                 break;
             page.ColumnNo = col;
             m_crossColumn = col;
-            printPart(data, width);
+            printPart(data, width, col);
             UpdateCrossAggregates(band, col);
             x += width;
             ds->Next();
@@ -2418,7 +2445,7 @@ void TRMPrepare::PrintAcross(TRMBand* band, int top)
     page.ColumnNo = savedColumnNo;
     m_crossColumn = 0;
     if (footer && !m_report.Terminated)
-        printPart(footer, footerWidth);
+        printPart(footer, footerWidth, 0);
     if (auto it = m_acrossAggregates.find(band); it != m_acrossAggregates.end())
         it->second.Reset();
 }

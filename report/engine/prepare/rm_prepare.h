@@ -28,6 +28,7 @@ class TRMBand;
 class TRMBandView;
 class TRMCalcMemoView;
 class TRMEMFPages;
+class TRMMemoView;
 class TRMPage;
 class TRMPreparedPageWriter;
 class TRMProgress;
@@ -208,6 +209,17 @@ private:
     };
     std::unordered_map<const TRMBand*, std::vector<ColumnCall>> m_columnCalls; // printing band → calls
     std::unordered_map<const TRMBand*, std::vector<TRMBand*>> m_columnAggregators; // data band → bands
+    // What a suppressed memo of a cross column printed last, per memo and column: repeated
+    // values merge within their own column only.
+    struct MergeState {
+        QString lastValue;
+        QString mergeText;
+        qint64 mergePos = 0;
+        int mergeTop = 0;
+        bool merged = false;
+    };
+    std::map<std::pair<const TRMMemoView*, int>, MergeState> m_crossMerge;
+    void ForgetCrossMerge(const TRMMemoView* memo);
 };
 
 // Prepares a report with a fresh engine.

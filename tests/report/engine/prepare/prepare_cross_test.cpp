@@ -121,6 +121,22 @@ TEST(CrossTab, ColumnsStopAtTheRightLimitAndTheFooterStillFits)
     EXPECT_EQ(r.Texts(0, r.rowTotal->Name).first(), QString::number(11 + 12 + 13 + 14 + 15 + 16 + 17));
 }
 
+TEST(CrossTab, RepeatedValuesMergeWithinTheirOwnColumn)
+{
+    CrossReport r;
+    r.cell->Memo = QStringList{QStringLiteral("V[Column#]")};
+    r.cell->SetFlag(flMemoSuppress, true);
+    r.cell->SetFlag(flMemoMergeRepeated, true);
+    ASSERT_TRUE(r.Prepare()) << r.error.toStdString();
+    // Each column's value repeats in both rows: one cell per column, two rows tall.
+    EXPECT_EQ(r.Placed(r.cell),
+        (QStringList{QStringLiteral("V1@100"), QStringLiteral("V2@180"), QStringLiteral("V3@260")}));
+    for (const Printed& p : r.Views(0, r.cell->Name)) {
+        EXPECT_EQ(p.top, 20);
+        EXPECT_EQ(p.height, 40);
+    }
+}
+
 TEST(CrossTab, ColumnsFromADataSet)
 {
     CrossReport r(QStringLiteral("cdsmonths"));
