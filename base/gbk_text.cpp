@@ -3,24 +3,33 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <mutex>
+
 namespace pq {
 
 namespace {
 
-// Converters are costly to make and report files hold thousands of strings: each thread
-// keeps one of each, reset before every use so nothing carries over between texts.
-QStringEncoder& Encoder()
+// Converters are costly to make and report files hold thousands of strings: one of each is
+// kept, behind a mutex, and reset before every use so nothing carries over between texts.
+// Not thread_local: an object with a destructor there keeps a plug-in from being unloaded.
+struct Converters {
+    std::mutex mutex;
+    QStringEncoder encoder{"GB18030"};
+    QStringDecoder decoder{"GB18030"};
+};
+
+Converters& TheConverters()
 {
-    thread_local QStringEncoder enc("GB18030");
-    enc.resetState();
-    return enc;
+    static Converters converters;
+    return converters;
 }
 
-QStringDecoder& Decoder()
+QByteArray Encode(QStringView text)
 {
-    thread_local QStringDecoder dec("GB18030");
-    dec.resetState();
-    return dec;
+    Converters& c = TheConverters();
+    const std::lock_guard lock(c.mutex);
+    c.encoder.resetState();
+    return c.encoder.encode(text);
 }
 
 bool IsAscii(QStringView text)
@@ -37,14 +46,19 @@ QByteArray ToGbk(const QString& text)
 {
     if (IsAscii(text))
         return text.toLatin1();
-    return Encoder().encode(text);
+    return Encode(text);
 }
 
 QString FromGbk(const QByteArray& bytes)
 {
-    for (char b : bytes)
-        if (static_cast<unsigned char>(b) >= 0x80)
-            return Decoder().decode(bytes);
+    for (char b : bytes) {
+        if (static_cast<unsigned char>(b) >= 0x80) {
+            Converters& c = TheConverters();
+            const std::lock_guard lock(c.mutex);
+            c.decoder.resetState();
+            return c.decoder.decode(bytes);
+        }
+    }
     return QString::fromLatin1(bytes);
 }
 
@@ -55,7 +69,7 @@ int GbkCharLength(char32_t ch)
     if (ch > 0xFFFF)
         return 4;
     const QChar c(static_cast<char16_t>(ch));
-    return static_cast<int>(QByteArray(Encoder().encode(QStringView(&c, 1))).size());
+    return static_cast<int>(Encode(QStringView(&c, 1)).size());
 }
 
 namespace {
@@ -75,7 +89,7 @@ void ForEachCodePoint(const QString& text, F&& f)
             units = 2;
             bytes = 4;
         } else {
-            bytes = static_cast<int>(QByteArray(Encoder().encode(QStringView(text).mid(i, 1))).size());
+            bytes = static_cast<int>(Encode(QStringView(text).mid(i, 1)).size());
             if (bytes <= 0)
                 bytes = 4;
         }

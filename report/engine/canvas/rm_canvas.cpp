@@ -124,7 +124,7 @@ double TRMQtTextMeasurer::TextWidth(const TRMCanvasFont& font, const QString& te
 {
     if (text.isEmpty())
         return 0.0;
-    return RMFontEntry(font).Advance(text);
+    return RMTextAdvance(font, text);
 }
 
 int TRMFixedTextMeasurer::ByteWidth(const TRMCanvasFont& font)
@@ -174,12 +174,13 @@ TRMCanvas::TRMCanvas(QPainter* painter)
     TopCanvas() = this;
     if (QPaintDevice* d = Device())
         m_monochrome = d->depth() == 1;
-    // Operations set pen, font and hints as they need them and leave them: saving the
-    // painter once here, not around every line and text, keeps a page of thousands of
-    // cells from turning into thousands of state changes in a PDF or print stream.
-    m_saved = m_painter && m_painter->isActive();
-    if (m_saved)
-        m_painter->save();
+    // Operations set pen, font and hints as they need them and leave them: noting the
+    // painter's state once here, not saving it around every line and text, keeps a page of
+    // thousands of cells from turning into thousands of state changes in a PDF or print
+    // stream.
+    if (m_painter && m_painter->isActive())
+        m_saved = Saved{m_painter->pen(), m_painter->brush(), m_painter->font(), m_painter->renderHints(),
+            m_painter->backgroundMode(), m_painter->layoutDirection()};
 }
 
 TRMCanvas::~TRMCanvas()
@@ -190,8 +191,23 @@ TRMCanvas::~TRMCanvas()
         link = &(*link)->m_previous;
     if (*link)
         *link = m_previous;
-    if (m_saved && m_painter->isActive())
-        m_painter->restore();
+    if (m_saved && m_painter->isActive()) {
+        QPainter& p = *m_painter;
+        if (p.pen() != m_saved->pen)
+            p.setPen(m_saved->pen);
+        if (p.brush() != m_saved->brush)
+            p.setBrush(m_saved->brush);
+        if (p.font() != m_saved->font)
+            p.setFont(m_saved->font);
+        if (p.renderHints() != m_saved->hints) {
+            p.setRenderHints(p.renderHints(), false);
+            p.setRenderHints(m_saved->hints, true);
+        }
+        if (p.backgroundMode() != m_saved->backgroundMode)
+            p.setBackgroundMode(m_saved->backgroundMode);
+        if (p.layoutDirection() != m_saved->direction)
+            p.setLayoutDirection(m_saved->direction);
+    }
 }
 
 TRMCanvas* TRMCanvas::Of(QPainter* painter)
@@ -227,7 +243,7 @@ int TRMCanvas::TextWidth(const QString& text) const
         w = (m_measurer ? *m_measurer : RMDefaultMeasurer()).TextWidth(m_font, text);
     } else {
         const QPaintDevice* d = Device();
-        w = RMFontEntry(m_font, d->logicalDpiX(), d->logicalDpiY()).Advance(text);
+        w = RMTextAdvance(m_font, text, d->logicalDpiX(), d->logicalDpiY());
     }
     return static_cast<int>(std::ceil(w - 1e-6)) + m_charSpacing * CharCount(text);
 }
@@ -256,20 +272,22 @@ void TRMCanvas::Output(const QRect* clip, int x, int y, const QString& text, boo
         return;
     QPainter& p = *m_painter;
     const QPaintDevice* d = Device();
-    TRMFontEntry& entry = RMFontEntry(m_font, d ? d->logicalDpiX() : 96, d ? d->logicalDpiY() : 96);
-    QFont f = entry.Font();
+    const int dpiX = d ? d->logicalDpiX() : 96;
+    const int dpiY = d ? d->logicalDpiY() : 96;
+    const TRMFontFace face = RMFontFace(m_font, dpiX, dpiY);
+    QFont f = face.Font;
     if (m_charSpacing != 0)
         f.setLetterSpacing(QFont::AbsoluteSpacing, m_charSpacing);
     // Spaced text has metrics of its own; plain text shares the entry's.
     const std::optional<QFontMetricsF> spaced =
         m_charSpacing != 0 ? std::optional<QFontMetricsF>(QFontMetricsF(f, d)) : std::nullopt;
-    const QFontMetricsF& fm = spaced ? *spaced : entry.Metrics();
+    const QFontMetricsF& fm = spaced ? *spaced : face.Metrics;
     const bool rotated = m_font.Escapement != 0;
-    const double width = spaced ? fm.horizontalAdvance(text) : entry.Advance(text);
+    const double width = spaced ? fm.horizontalAdvance(text) : RMTextAdvance(m_font, text, dpiX, dpiY);
     const QRectF box(x, y, width, fm.height());
     // The clip only costs where it cuts: text well inside it is drawn unclipped.
-    const bool cut = clip && (rotated || !QRectF(*clip).contains(box.adjusted(entry.MinLeftBearing(), 0,
-                                                                     -entry.MinRightBearing(), 0)));
+    const bool cut = clip
+        && (rotated || !QRectF(*clip).contains(box.adjusted(face.MinLeftBearing, 0, -face.MinRightBearing, 0)));
 
     if (p.font() != f)
         p.setFont(f);

@@ -7,7 +7,10 @@
 #pragma once
 
 #include <QColor>
+#include <QBrush>
 #include <QFont>
+#include <QPainter>
+#include <QPen>
 #include <QPoint>
 #include <QRect>
 #include <QString>
@@ -15,6 +18,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QPainter;
 class QPaintDevice;
@@ -200,7 +204,16 @@ private:
     TRMTextSink m_sink;
     int m_textCount = 0;
     const TRMTextMeasurer* m_measurer = nullptr;
-    bool m_saved = false;
+    // The painter's state when the canvas was made, put back when it ends.
+    struct Saved {
+        QPen pen;
+        QBrush brush;
+        QFont font;
+        QPainter::RenderHints hints;
+        Qt::BGMode backgroundMode;
+        Qt::LayoutDirection direction;
+    };
+    std::optional<Saved> m_saved;
 };
 
 } // namespace pq

@@ -1,9 +1,11 @@
 #include "report/engine/canvas/rm_font_cache.h"
 
+#include <QHash>
 #include <QImage>
 
 #include <algorithm>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 namespace pq {
@@ -57,85 +59,94 @@ bool NeedsWholeText(QChar c)
 constexpr qsizetype kMaxWords = 50000;
 constexpr std::size_t kMaxEntries = 32;
 
-std::vector<std::unique_ptr<TRMFontEntry>>& Entries()
+TRMFontFace MakeFace(const TRMCanvasFont& font, int dpiX, int dpiY)
 {
-    thread_local std::vector<std::unique_ptr<TRMFontEntry>> entries;
-    return entries;
+    const QFont f = ResolvedFont(font.ToQFont(), dpiX, dpiY);
+    const QFontMetricsF m(f);
+    return TRMFontFace{f, m, std::min(0.0, m.minLeftBearing()), std::min(0.0, m.minRightBearing())};
 }
 
-} // namespace
+class Entry {
+public:
+    Entry(const TRMCanvasFont& font, int dpiX, int dpiY)
+        : key(font)
+        , dpiX(dpiX)
+        , dpiY(dpiY)
+        , face(MakeFace(font, dpiX, dpiY))
+    {
+    }
 
-TRMFontEntry::TRMFontEntry(const TRMCanvasFont& font, int dpiX, int dpiY)
-    : m_key(font)
-    , m_dpiX(dpiX)
-    , m_dpiY(dpiY)
-    , m_font(ResolvedFont(font.ToQFont(), dpiX, dpiY))
-    , m_metrics(m_font)
-{
-}
+    double Advance(const QString& text)
+    {
+        if (text.isEmpty())
+            return 0.0;
+        for (QChar c : text)
+            if (NeedsWholeText(c))
+                return face.Metrics.horizontalAdvance(text);
+        double width = 0.0;
+        qsizetype start = 0;
+        const qsizetype n = text.size();
+        for (qsizetype i = 0; i < n; ++i) {
+            if (!StandsAlone(text[i].unicode()))
+                continue;
+            if (i > start)
+                width += Word(QStringView(text).mid(start, i - start));
+            width += Char(text[i].unicode());
+            start = i + 1;
+        }
+        if (n > start)
+            width += Word(QStringView(text).mid(start));
+        return width;
+    }
 
-double TRMFontEntry::Piece(QStringView piece, bool single)
-{
-    if (single) {
-        const char16_t c = piece.front().unicode();
+    const TRMCanvasFont key;
+    const int dpiX;
+    const int dpiY;
+    TRMFontFace face;
+
+private:
+    double Char(char16_t c)
+    {
         auto it = m_chars.constFind(c);
         if (it == m_chars.constEnd())
-            it = m_chars.insert(c, m_metrics.horizontalAdvance(QString(QChar(c))));
+            it = m_chars.insert(c, face.Metrics.horizontalAdvance(QString(QChar(c))));
         return *it;
     }
-    const QString word = piece.toString();
-    auto it = m_words.constFind(word);
-    if (it != m_words.constEnd())
-        return *it;
-    if (m_words.size() >= kMaxWords)
-        m_words.clear();
-    return *m_words.insert(word, m_metrics.horizontalAdvance(word));
-}
 
-double TRMFontEntry::Advance(const QString& text)
-{
-    if (text.isEmpty())
-        return 0.0;
-    for (QChar c : text)
-        if (NeedsWholeText(c))
-            return m_metrics.horizontalAdvance(text);
-    double width = 0.0;
-    qsizetype start = 0;
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        if (!StandsAlone(text[i].unicode()))
-            continue;
-        if (i > start)
-            width += Piece(QStringView(text).mid(start, i - start), false);
-        width += Piece(QStringView(text).mid(i, 1), true);
-        start = i + 1;
+    double Word(QStringView piece)
+    {
+        const QString word = piece.toString();
+        auto it = m_words.constFind(word);
+        if (it != m_words.constEnd())
+            return *it;
+        if (m_words.size() >= kMaxWords)
+            m_words.clear();
+        return *m_words.insert(word, face.Metrics.horizontalAdvance(word));
     }
-    if (n > start)
-        width += Piece(QStringView(text).mid(start), false);
-    return width;
+
+    QHash<char16_t, double> m_chars;
+    QHash<QString, double> m_words;
+};
+
+struct Cache {
+    std::mutex mutex;
+    std::vector<std::unique_ptr<Entry>> entries; // most recently used first
+};
+
+Cache& TheCache()
+{
+    static Cache cache;
+    return cache;
 }
 
-double TRMFontEntry::MinLeftBearing()
+// The entry for the font; the caller holds the cache's mutex.
+Entry& Find(Cache& cache, const TRMCanvasFont& font, int dpiX, int dpiY)
 {
-    if (!m_minLeft)
-        m_minLeft = std::min(0.0, m_metrics.minLeftBearing());
-    return *m_minLeft;
-}
-
-double TRMFontEntry::MinRightBearing()
-{
-    if (!m_minRight)
-        m_minRight = std::min(0.0, m_metrics.minRightBearing());
-    return *m_minRight;
-}
-
-TRMFontEntry& RMFontEntry(const TRMCanvasFont& font, int dpiX, int dpiY)
-{
-    auto& entries = Entries();
-    // Most recently used first: a run of texts in one font finds it at once.
+    auto& entries = cache.entries;
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        TRMFontEntry& e = *entries[i];
-        if (e.DpiX() == dpiX && e.DpiY() == dpiY && e.Key() == font) {
+        Entry& e = *entries[i];
+        if (e.dpiX == dpiX && e.dpiY == dpiY && e.key == font) {
+            // A run of texts in one font finds it at once.
             if (i > 0)
                 std::rotate(entries.begin(), entries.begin() + static_cast<std::ptrdiff_t>(i),
                     entries.begin() + static_cast<std::ptrdiff_t>(i) + 1);
@@ -144,13 +155,33 @@ TRMFontEntry& RMFontEntry(const TRMCanvasFont& font, int dpiX, int dpiY)
     }
     if (entries.size() >= kMaxEntries)
         entries.pop_back();
-    entries.insert(entries.begin(), std::make_unique<TRMFontEntry>(font, dpiX, dpiY));
+    entries.insert(entries.begin(), std::make_unique<Entry>(font, dpiX, dpiY));
     return *entries.front();
+}
+
+} // namespace
+
+TRMFontFace RMFontFace(const TRMCanvasFont& font, int dpiX, int dpiY)
+{
+    Cache& cache = TheCache();
+    const std::lock_guard lock(cache.mutex);
+    return Find(cache, font, dpiX, dpiY).face;
+}
+
+double RMTextAdvance(const TRMCanvasFont& font, const QString& text, int dpiX, int dpiY)
+{
+    if (text.isEmpty())
+        return 0.0;
+    Cache& cache = TheCache();
+    const std::lock_guard lock(cache.mutex);
+    return Find(cache, font, dpiX, dpiY).Advance(text);
 }
 
 void RMClearFontCache()
 {
-    Entries().clear();
+    Cache& cache = TheCache();
+    const std::lock_guard lock(cache.mutex);
+    cache.entries.clear();
 }
 
 } // namespace pq

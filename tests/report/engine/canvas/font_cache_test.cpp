@@ -35,11 +35,11 @@ TEST(FontCache, AdvanceIsTheWidthOfTheWholeText)
         Face("DejaVu Sans Mono", -9)};
     for (const TRMCanvasFont& font : faces) {
         for (int dpi : {96, 600}) {
-            TRMFontEntry& e = RMFontEntry(font, dpi, dpi);
+            const QFontMetricsF metrics = RMFontFace(font, dpi, dpi).Metrics;
             for (int round = 0; round < 2; ++round) { // measured, then remembered
                 for (const char* t : texts) {
                     const QString text = QString::fromUtf8(t);
-                    EXPECT_NEAR(e.Advance(text), e.Metrics().horizontalAdvance(text), 1e-6)
+                    EXPECT_NEAR(RMTextAdvance(font, text, dpi, dpi), metrics.horizontalAdvance(text), 1e-6)
                         << qPrintable(font.Name) << " " << dpi << " " << t;
                 }
             }
@@ -51,8 +51,8 @@ TEST(FontCache, EntriesFollowFontAndResolution)
 {
     RMClearFontCache();
     const TRMCanvasFont points = Face("DejaVu Sans", 10);
-    const double at96 = RMFontEntry(points, 96, 96).Advance("width");
-    const double at600 = RMFontEntry(points, 600, 600).Advance("width");
+    const double at96 = RMTextAdvance(points, "width");
+    const double at600 = RMTextAdvance(points, "width", 600, 600);
     // What the device itself would answer: a point size grows with the resolution.
     QImage device(10, 10, QImage::Format_RGB32);
     device.setDotsPerMeterX(23622);
@@ -61,12 +61,12 @@ TEST(FontCache, EntriesFollowFontAndResolution)
     EXPECT_GT(at600, 6 * at96);
     TRMCanvasFont bold = points;
     bold.Style = TRMCanvasFont::fsBold;
-    EXPECT_GT(RMFontEntry(bold).Advance("width"), at96);
-    EXPECT_DOUBLE_EQ(RMFontEntry(points).Advance("width"), at96);
+    EXPECT_GT(RMTextAdvance(bold, "width"), at96);
+    EXPECT_DOUBLE_EQ(RMTextAdvance(points, "width"), at96);
     // Many fonts in turn: old entries go, answers stay right.
     for (int h = 5; h < 80; ++h) {
         const TRMCanvasFont f = Face("DejaVu Sans", -h);
-        EXPECT_NEAR(RMFontEntry(f).Advance("abc"), QFontMetricsF(RMFontEntry(f).Font()).horizontalAdvance("abc"), 1e-6);
+        EXPECT_NEAR(RMTextAdvance(f, "abc"), QFontMetricsF(RMFontFace(f).Font).horizontalAdvance("abc"), 1e-6);
     }
     // The measurer layout uses answers from the same metrics.
     EXPECT_DOUBLE_EQ(RMDefaultMeasurer().TextWidth(points, "width"), at96);
