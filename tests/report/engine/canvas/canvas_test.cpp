@@ -1,6 +1,7 @@
 // The engine canvas: platform colours, font heights, the fixed measurer, text outputs and
 // their sink, pens with styles and double lines, rectangles and fills, monochrome text.
 #include "report/engine/canvas/rm_canvas.h"
+#include "tests/report/engine/canvas/canvas_test_support.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -14,27 +15,9 @@
 namespace pq {
 namespace {
 
-QImage WhiteImage(int w = 60, int h = 40)
-{
-    QImage img(w, h, QImage::Format_RGB32);
-    img.fill(Qt::white);
-    return img;
-}
-
-bool IsWhite(const QImage& img, int x, int y)
-{
-    return img.pixelColor(x, y) == QColor(Qt::white);
-}
-
-int DarkPixels(const QImage& img, const QRect& area)
-{
-    int n = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            if (img.valid(x, y) && qGray(img.pixel(x, y)) < 128)
-                ++n;
-    return n;
-}
+using test::DarkPixels;
+using test::IsWhite;
+using test::WhiteImage;
 
 TEST(CanvasColors, PlatformValues)
 {

@@ -3,6 +3,7 @@
 // must.
 #include "report/engine/canvas/rm_canvas.h"
 #include "report/engine/canvas/rm_font_cache.h"
+#include "tests/report/engine/canvas/canvas_test_support.h"
 
 #include <QFontMetricsF>
 #include <QImage>
@@ -72,20 +73,12 @@ TEST(FontCache, EntriesFollowFontAndResolution)
     EXPECT_DOUBLE_EQ(RMDefaultMeasurer().TextWidth(points, "width"), at96);
 }
 
-int DarkPixels(const QImage& img, const QRect& area)
-{
-    int n = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            if (img.valid(x, y) && qGray(img.pixel(x, y)) < 128)
-                ++n;
-    return n;
-}
+using test::DarkPixels;
+using test::WhiteImage;
 
 TEST(CanvasState, ThePainterIsAsItWasWhenTheCanvasEnds)
 {
-    QImage img(200, 60, QImage::Format_RGB32);
-    img.fill(Qt::white);
+    QImage img = WhiteImage(200, 60);
     QPainter p(&img);
     const QPen pen(Qt::red, 3, Qt::DashLine);
     p.setPen(pen);
@@ -113,8 +106,7 @@ TEST(CanvasState, ThePainterIsAsItWasWhenTheCanvasEnds)
 
 TEST(CanvasState, TextIsCutAtTheClipOnlyWhereItReachesOut)
 {
-    QImage img(300, 40, QImage::Format_RGB32);
-    img.fill(Qt::white);
+    QImage img = WhiteImage(300, 40);
     QPainter p(&img);
     int w = 0;
     {
