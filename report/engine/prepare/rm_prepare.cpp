@@ -385,6 +385,7 @@ void TRMPrepare::ResetPassState()
     m_columnCalls.clear();
     m_columnAggregators.clear();
     m_crossMerge.clear();
+    m_crossPlans.clear();
 }
 
 bool TRMPrepare::RunPasses()
@@ -407,10 +408,7 @@ bool TRMPrepare::RunPasses()
                 return;
             m_resolver.State.TotalPages = m_pages.Count();
             for (auto& [memo, st] : m_calc)
-                if (st->slotOpen && !const_cast<TRMCalcMemoView*>(memo)->StoredTotals.isEmpty()) {
-                    const_cast<TRMCalcMemoView*>(memo)->StoredTotals.last() = st->total;
-                    st->slotOpen = false;
-                }
+                CloseCalcSlot(*const_cast<TRMCalcMemoView*>(memo), *st);
             m_report.Terminated = false;
             ResetPassState();
             m_pages.Clear();
@@ -922,6 +920,16 @@ void TRMPrepare::CollectAggregates(TRMPage& page)
                 // Totals of a view printed across: over the columns of the band's row, or
                 // per column over the rows of a data band.
                 for (const AggregateCall& call : AggregateCalls(viewText(v), m_report)) {
+                    if (TRMBand* rows = CornerDataBand(b, cross, call.band)) {
+                        auto& calls = m_columnCalls[b];
+                        const QString key = AggregateKey(rows->View->Name, call, false, 0);
+                        if (std::none_of(calls.begin(), calls.end(), [&](const ColumnCall& c) {
+                                return c.corner && c.data == rows && AggregateKey(rows->View->Name, c.call, false, 0) == key;
+                            }))
+                            calls.push_back(ColumnCall{rows, call, true});
+                        addTo(m_columnAggregators[rows], b);
+                        continue;
+                    }
                     TRMBand* data = CrossAggregateDataBand(b, cross, call.band);
                     if (!data)
                         continue;
@@ -930,8 +938,9 @@ void TRMPrepare::CollectAggregates(TRMPage& page)
                     } else if (cross->Typ == btCrossData) {
                         auto& calls = m_columnCalls[b];
                         const QString key = AggregateKey(data->View->Name, call);
-                        if (std::none_of(calls.begin(), calls.end(),
-                                [&](const ColumnCall& c) { return c.data == data && AggregateKey(data->View->Name, c.call) == key; }))
+                        if (std::none_of(calls.begin(), calls.end(), [&](const ColumnCall& c) {
+                                return !c.corner && c.data == data && AggregateKey(data->View->Name, c.call) == key;
+                            }))
                             calls.push_back(ColumnCall{data, call});
                         addTo(m_columnAggregators[data], b);
                     } else {
@@ -957,6 +966,16 @@ bool TRMPrepare::Aggregate(const AggregateCall& call, Variant& value)
 {
     TRMBand* band = RMCurrent().CurBand;
     if (const TRMBand* cross = CrossOf(RMCurrent().CurView)) {
+        if (TRMBand* rows = CornerDataBand(band, cross, call.band)) {
+            // Nothing reached the corner yet: no row printed across.
+            auto corner = m_columnAggregates.find({band, rows, 0});
+            if (corner == m_columnAggregates.end()) {
+                value = Variant::FromInt(0);
+                return true;
+            }
+            value = corner->second.Value(AggregateKey(rows->View->Name, call, false, 0));
+            return !value.isEmpty();
+        }
         TRMBand* data = CrossAggregateDataBand(band, cross, call.band);
         if (!data)
             return false;
@@ -1133,12 +1152,24 @@ void TRMPrepare::PrintCalcMemo(TRMCalcMemoView& memo)
     } else {
         RunScript(memo, memo.OnBeforePrint);
     }
-    if (memo.ResetAfterPrint) {
-        st->fresh = true;
-        st->sum = st->total = 0.0;
-        st->count = 0;
-        memo.Reset();
-    }
+    if (memo.ResetAfterPrint)
+        RestartCalc(memo, *st);
+}
+
+void TRMPrepare::RestartCalc(TRMCalcMemoView& memo, CalcState& st)
+{
+    st.fresh = true;
+    st.sum = st.total = 0.0;
+    st.count = 0;
+    memo.Reset();
+}
+
+void TRMPrepare::CloseCalcSlot(TRMCalcMemoView& memo, CalcState& st)
+{
+    // The place printed last gets the total gathered until now.
+    if (st.slotOpen && !memo.StoredTotals.isEmpty())
+        memo.StoredTotals.last() = st.total;
+    st.slotOpen = false;
 }
 
 // ---- forming a page ----
@@ -1173,6 +1204,61 @@ void TRMPrepare::StartPreparedPage(TRMPage& page)
 }
 
 void TRMPrepare::FormPage(TRMPage& page, bool appendToPrevious)
+{
+    // A sub-report page is formed in place, as part of the forming of the page holding it.
+    if (page.IsSubReport) {
+        FormPageOnce(page, appendToPrevious);
+        return;
+    }
+    // Cross columns that did not fit across: the page is formed again (on new prepared
+    // pages) from the first column left out, until every column has printed. Each forming
+    // runs over the same rows, so its totals start again.
+    m_crossPlans.clear();
+    for (int forming = 0;; ++forming) {
+        if (forming > 0) {
+            Progress(m_pages.Count() + 1);
+            if (m_report.Terminated)
+                break;
+            std::unordered_set<const TRMPage*> seen;
+            RestartPageTotals(page, seen);
+        }
+        FormPageOnce(page, appendToPrevious && forming == 0);
+        bool more = false;
+        for (auto& [p, plan] : m_crossPlans) {
+            more = more || plan.more;
+            // Every forming that has to go on took at least one item: progress is certain.
+            if (plan.to >= plan.from)
+                plan.from = plan.to + 1;
+            plan.to = plan.from - 1;
+            plan.closed = plan.more = false;
+        }
+        if (!more || m_report.Terminated || forming > kMaxCrossColumns)
+            break;
+    }
+}
+
+void TRMPrepare::RestartPageTotals(TRMPage& page, std::unordered_set<const TRMPage*>& seen)
+{
+    if (!seen.insert(&page).second)
+        return;
+    for (auto& rb : page.RunBands) {
+        ResetAggregates(rb.get());
+        if (auto it = m_acrossAggregates.find(rb.get()); it != m_acrossAggregates.end())
+            it->second.Reset();
+    }
+    for (TRMCalcMemoView* memo : page.CalcMemos)
+        if (auto it = m_calc.find(memo); it != m_calc.end() && it->second) {
+            CloseCalcSlot(*memo, *it->second);
+            RestartCalc(*memo, *it->second);
+        }
+    // The sub-reports it prints run over their rows again too.
+    for (auto& v : page.Objects)
+        if (auto* sub = dynamic_cast<TRMSubReportView*>(v.get());
+            sub && sub->SubPage >= 0 && sub->SubPage < m_report.Pages.Count() && m_report.Pages[sub->SubPage]->IsSubReport)
+            RestartPageTotals(*m_report.Pages[sub->SubPage], seen);
+}
+
+void TRMPrepare::FormPageOnce(TRMPage& page, bool appendToPrevious)
 {
     TRMBand* master = page.Bands[btMasterData];
     if (master && master->DataSet) {
@@ -2306,6 +2392,23 @@ TRMBand* TRMPrepare::CrossOf(const TRMView* view) const
     return it == m_crossOf.end() ? nullptr : it->second;
 }
 
+TRMBand* TRMPrepare::CornerDataBand(TRMBand* band, const TRMBand* cross, const QString& name) const
+{
+    // A footer's total in the cross footer strip is the grand total: over the rows of its data
+    // band (when that band prints across) and all their columns.
+    if (!band || !cross || cross->Typ != btCrossFooter || !name.trimmed().isEmpty())
+        return nullptr;
+    switch (band->Typ) {
+    case btReportSummary: case btPageFooter: case btMasterFooter: case btDetailFooter:
+    case btSubDetailFooter: case btGroupFooter:
+        break;
+    default:
+        return nullptr;
+    }
+    TRMBand* data = AggregateDataBand(band, QString());
+    return IsDataBand(data) && m_acrossBands.count(data) ? data : nullptr;
+}
+
 TRMBand* TRMPrepare::CrossAggregateDataBand(TRMBand* band, const TRMBand* cross, const QString& name) const
 {
     // A total in the cross footer runs over the columns unless it names its band.
@@ -2332,13 +2435,24 @@ void TRMPrepare::UpdateCrossAggregates(TRMBand* band, int column)
     auto it = m_columnAggregators.find(band);
     if (it == m_columnAggregators.end())
         return;
-    for (TRMBand* b : it->second) {
-        auto [entry, added] = m_columnAggregates.try_emplace({b, band, column});
-        if (added)
+    // Per column (key column) and in the corner (key 0), over the rows of this data band.
+    auto update = [&](TRMBand* b, bool corner) {
+        const int key = corner ? 0 : column;
+        auto entry = m_columnAggregates.find({b, band, key});
+        if (entry == m_columnAggregates.end()) {
+            TRMAggregateList list;
             for (const ColumnCall& c : m_columnCalls[b])
-                if (c.data == band)
-                    entry->second.Collect(AggregateKey(band->View->Name, c.call, false, column), c.call);
+                if (c.data == band && c.corner == corner)
+                    list.Collect(AggregateKey(band->View->Name, c.call, false, key), c.call);
+            if (list.Count() == 0)
+                return;
+            entry = m_columnAggregates.emplace(std::make_tuple(b, band, key), std::move(list)).first;
+        }
         entry->second.Update(eval, true);
+    };
+    for (TRMBand* b : it->second) {
+        update(b, false);
+        update(b, true);
     }
 }
 
@@ -2407,15 +2521,16 @@ void TRMPrepare::PrintAcross(TRMBand* band, int top)
     } restoreColumn{page, m_crossColumn, savedColumnNo};
 
     TRMDataset* ds = data ? data->DataSet : nullptr;
-    int columns = 0;
+    int counted = 0;
     if (ds) {
         ds->First();
-        for (; !ds->Eof() && columns < kMaxCrossColumns; ds->Next())
-            ++columns;
+        for (; !ds->Eof() && counted < kMaxCrossColumns; ds->Next())
+            ++counted;
     }
+    int columns = counted;
     if (m_report.OnBeginColumn)
         m_report.OnBeginColumn(band, columns);
-    columns = std::clamp(columns, 0, kMaxCrossColumns);
+    columns = std::clamp(columns, 0, counted);
 
     if (header) {
         printPart(header, header->View->Width, 0);
@@ -2423,31 +2538,58 @@ void TRMPrepare::PrintAcross(TRMBand* band, int top)
     }
     if (auto it = m_acrossAggregates.find(band); it != m_acrossAggregates.end())
         it->second.Reset();
-    // Columns stop at the right limit, keeping room for the footer after the last one.
-    const int footerWidth = footer ? footer->View->Width : 0;
+    // This forming prints the items of its plan: columns 1..columns, then the footer strip as
+    // item columns + 1. Every column still updates the totals, printed here or not, so that
+    // the row's totals count the columns of other formings too.
+    CrossPlan& plan = m_crossPlans[&page];
+    const int footerWidth = footer ? std::max(0, footer->View->Width) : 0;
+    auto fits = [&](int width) { return x + shift + width <= right; };
+    bool stopped = false; // an item of this row was left for the next forming
     if (ds) {
         ds->First();
-        for (int col = 1; col <= columns && !ds->Eof() && !m_report.Terminated; ++col) {
-            int width = data->View->Width;
-            if (m_report.OnPrintColumn)
-                m_report.OnPrintColumn(col, width);
-            width = std::max(0, width);
-            if (x + shift + width + footerWidth > right)
-                break;
+        for (int col = 1; col <= columns && !ds->Eof() && !m_report.Terminated; ++col, ds->Next()) {
             page.ColumnNo = col;
             m_crossColumn = col;
-            printPart(data, width, col);
+            if (col >= plan.from && !stopped) {
+                int width = data->View->Width;
+                if (m_report.OnPrintColumn)
+                    m_report.OnPrintColumn(col, width);
+                width = std::max(0, width);
+                // The last column goes on with the footer when the footer would not follow it.
+                const bool alone = col == columns && footer && fits(width) && !fits(width + footerWidth);
+                if (TakeCrossItem(plan, col, fits(width) && !alone)) {
+                    printPart(data, width, col);
+                    x += width;
+                } else {
+                    stopped = true;
+                }
+            }
             UpdateCrossAggregates(band, col);
-            x += width;
-            ds->Next();
         }
     }
     page.ColumnNo = savedColumnNo;
     m_crossColumn = 0;
-    if (footer && !m_report.Terminated)
+    if (footer && !stopped && columns + 1 >= plan.from && !m_report.Terminated
+        && TakeCrossItem(plan, columns + 1, fits(footerWidth)))
         printPart(footer, footerWidth, 0);
     if (auto it = m_acrossAggregates.find(band); it != m_acrossAggregates.end())
         it->second.Reset();
+}
+
+bool TRMPrepare::TakeCrossItem(CrossPlan& plan, int item, bool fits)
+{
+    // An item an earlier row took prints in every row, fitting or not: a row never mixes
+    // columns of two formings.
+    if (item <= plan.to)
+        return true;
+    // The first item of a forming prints even when it is wider than the room: progress.
+    if (!plan.closed && (fits || plan.to < plan.from)) {
+        plan.to = item;
+        return true;
+    }
+    plan.closed = true;
+    plan.more = true;
+    return false;
 }
 
 // ---- errors and evaluation ----

@@ -99,6 +99,8 @@ private:
 
     // Forming a page and the data loop.
     void FormPage(TRMPage& page, bool appendToPrevious);
+    void FormPageOnce(TRMPage& page, bool appendToPrevious);
+    void RestartPageTotals(TRMPage& page, std::unordered_set<const TRMPage*>& seen);
     bool DataLoop(TRMPage& page, int level);
     void FlushQueue(std::vector<TRMBand*>& queue);
     void FillBlankRows(TRMBand* band, int roomBelow);
@@ -115,6 +117,8 @@ private:
     int SplitBand(TRMBand* band, int top);
     void PrintView(TRMView& view, TRMBand* band, int bandTop, int dx = 0);
     void PrintCalcMemo(TRMCalcMemoView& memo);
+    static void RestartCalc(TRMCalcMemoView& memo, CalcState& st);
+    static void CloseCalcSlot(TRMCalcMemoView& memo, CalcState& st);
     void RepeatHeaders(TRMBand* band);
     void StartPreparedPage(TRMPage& page);
     void FinishPageFooters(bool lastPageRule);
@@ -139,6 +143,7 @@ private:
     void PrintAcross(TRMBand* band, int top);
     void UpdateCrossAggregates(TRMBand* band, int column);
     TRMBand* CrossAggregateDataBand(TRMBand* band, const TRMBand* cross, const QString& name) const;
+    TRMBand* CornerDataBand(TRMBand* band, const TRMBand* cross, const QString& name) const;
     TRMBand* CrossOf(const TRMView* view) const;
 
     // Aggregates and calculated totals.
@@ -203,9 +208,12 @@ private:
     std::unordered_map<const TRMBand*, TRMAggregateList> m_acrossAggregates;
     // Totals of one cross column over the rows of a data band: printing band, data band, column.
     std::map<std::tuple<const TRMBand*, const TRMBand*, int>, TRMAggregateList> m_columnAggregates;
+    // Totals in the corner (a footer's cross footer strip) run over every row of the data band
+    // and every column: they are kept under column 0.
     struct ColumnCall {
         TRMBand* data;
         AggregateCall call;
+        bool corner = false;
     };
     std::unordered_map<const TRMBand*, std::vector<ColumnCall>> m_columnCalls; // printing band → calls
     std::unordered_map<const TRMBand*, std::vector<TRMBand*>> m_columnAggregators; // data band → bands
@@ -219,6 +227,17 @@ private:
         bool merged = false;
     };
     std::map<std::pair<const TRMMemoView*, int>, MergeState> m_crossMerge;
+    // Which cross columns print on the current forming of a design page. Columns that do not
+    // fit across are printed by forming the page again from the first one left out. Items are
+    // the columns 1..n of a row and its cross footer strip as item n + 1.
+    struct CrossPlan {
+        int from = 1;        // first item of this forming
+        int to = 0;          // last item taken on this forming (every row prints up to it)
+        bool closed = false; // an item did not fit: nothing after `to` prints on this forming
+        bool more = false;   // some row has items after `to`: the page is formed again
+    };
+    std::unordered_map<const TRMPage*, CrossPlan> m_crossPlans; // per page holding cross bands
+    bool TakeCrossItem(CrossPlan& plan, int item, bool fits);
     void ForgetCrossMerge(const TRMMemoView* memo);
 };
 

@@ -107,19 +107,176 @@ TEST(CrossTab, AWidthChangedForAColumnShiftsTheFollowingOnes)
     EXPECT_EQ(r.Views(0, r.titleCol->Name)[1].width, 80);
 }
 
-TEST(CrossTab, ColumnsStopAtTheRightLimitAndTheFooterStillFits)
+// ---- columns past the right edge: the page is formed again for them ----
+
+// The texts of the copies of a view on one page, as text@left.
+QStringList PlacedOn(CrossReport& r, int page, const TRMView* v)
 {
-    // From 100, columns of 80 and a footer of 90 within 794: seven columns.
-    CrossReport r(QStringLiteral("Cols=20;"));
-    ASSERT_TRUE(r.Prepare()) << r.error.toStdString();
-    QStringList titles;
-    for (int c = 1; c <= 7; ++c)
-        titles << QStringLiteral("C%1@%2").arg(c).arg(100 + 80 * (c - 1));
-    EXPECT_EQ(r.Placed(r.titleCol), titles);
-    EXPECT_EQ(r.Placed(r.titleTotal), QStringList{QStringLiteral("Total@660")});
-    // The row totals count the printed columns only.
-    EXPECT_EQ(r.Texts(0, r.rowTotal->Name).first(), QString::number(11 + 12 + 13 + 14 + 15 + 16 + 17));
+    QStringList out;
+    for (const Printed& p : r.Views(page, v->Name))
+        out << QStringLiteral("%1@%2").arg(p.text).arg(p.left);
+    return out;
 }
+
+struct ContinuationCase {
+    const char* name;
+    int columns;
+    int width;                   // every column's width, set by OnPrintColumn
+    QList<QStringList> titles;   // column titles and the footer's title, per prepared page
+};
+
+class CrossContinuation : public ::testing::TestWithParam<ContinuationCase> {};
+
+TEST_P(CrossContinuation, ColumnsThatDoNotFitPrintOnTheNextForming)
+{
+    const ContinuationCase& c = GetParam();
+    CrossReport r(QStringLiteral("Cols=%1;").arg(c.columns));
+    r.cell->BandAlign = baWidth;
+    r.report.OnPrintColumn = [&](int, int& width) { width = c.width; };
+    ASSERT_TRUE(r.Prepare()) << r.error.toStdString();
+    r.DrawPages(QStringLiteral("cross-continued-%1").arg(QLatin1String(c.name)));
+    ASSERT_EQ(r.PageCount(), c.titles.size());
+
+    int firstColumn = 1;
+    for (int page = 0; page < r.PageCount(); ++page) {
+        SCOPED_TRACE(page);
+        QStringList titles = PlacedOn(r, page, r.titleCol) + PlacedOn(r, page, r.titleTotal);
+        EXPECT_EQ(titles, c.titles[page]);
+        const int printed = static_cast<int>(r.Views(page, r.titleCol->Name).size());
+        // The row labels print again at their design place; each row shows the page's columns
+        // with their own numbers.
+        EXPECT_EQ(PlacedOn(r, page, r.rowName), (QStringList{QStringLiteral("R1@0"), QStringLiteral("R2@0")}));
+        QStringList cells;
+        for (int row = 1; row <= 2; ++row)
+            for (int col = firstColumn; col < firstColumn + printed; ++col)
+                cells << QString::number(row * 10 + col);
+        EXPECT_EQ(r.Texts(page, r.cell->Name), cells);
+        // Column totals over the rows, under their own columns.
+        QStringList colTotals;
+        for (int col = firstColumn; col < firstColumn + printed; ++col)
+            colTotals << QString::number(30 + 2 * col);
+        EXPECT_EQ(r.Texts(page, r.colTotal->Name), colTotals);
+        firstColumn += printed;
+        // The footer strip only after the very last column, with totals over all of them.
+        const bool last = page + 1 == r.PageCount();
+        int sum1 = 0, sum2 = 0;
+        for (int col = 1; col <= c.columns; ++col) {
+            sum1 += 10 + col;
+            sum2 += 20 + col;
+        }
+        EXPECT_EQ(r.Texts(page, r.rowTotal->Name),
+            last ? (QStringList{QString::number(sum1), QString::number(sum2)}) : QStringList{});
+    }
+    EXPECT_EQ(firstColumn, c.columns + 1); // every column printed once
+}
+
+// Header strip 100 wide, footer strip 90, the page 794.
+INSTANTIATE_TEST_SUITE_P(Cross, CrossContinuation,
+    ::testing::Values(
+        ContinuationCase{"all_fit", 3, 80,
+            {{"C1@100", "C2@180", "C3@260", "Total@340"}}},
+        ContinuationCase{"four_of_six", 6, 150,
+            {{"C1@100", "C2@250", "C3@400", "C4@550"}, {"C5@100", "C6@250", "Total@400"}}},
+        ContinuationCase{"three_formings", 20, 80,
+            {{"C1@100", "C2@180", "C3@260", "C4@340", "C5@420", "C6@500", "C7@580", "C8@660"},
+                {"C9@100", "C10@180", "C11@260", "C12@340", "C13@420", "C14@500", "C15@580", "C16@660"},
+                {"C17@100", "C18@180", "C19@260", "C20@340", "Total@420"}}},
+        // Eight columns fit but the footer would not follow: the last one goes on with it.
+        ContinuationCase{"last_column_keeps_the_footer", 8, 80,
+            {{"C1@100", "C2@180", "C3@260", "C4@340", "C5@420", "C6@500", "C7@580"}, {"C8@100", "Total@180"}}},
+        // Wider than the page: one column per forming, clipped, and preparation ends.
+        ContinuationCase{"wider_than_the_page", 3, 2000,
+            {{"C1@100"}, {"C2@100"}, {"C3@100"}, {"Total@100"}}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+class CrossContinuationPages : public ::testing::TestWithParam<bool> {};
+
+TEST_P(CrossContinuationPages, AllRowsOfTheFirstColumnsComeFirstWithPageNumbersOverAll)
+{
+    // 60 rows take two pages for each set of columns.
+    CrossReport r(QStringLiteral("Cols=6;"));
+    r.report.DoublePass = GetParam();
+    r.report.OnPrintColumn = [](int, int& width) { width = 150; };
+    for (auto& v : r.report.Pages[0]->Objects)
+        if (auto* b = dynamic_cast<TRMBandView*>(v.get()); b && b->BandType() == btMasterData)
+            b->SetDataSource(QStringLiteral("60"));
+    TRMBandView* ph = r.Band(btPageHeader, 120, 20);
+    ph->SetFlag(flBandOnFirstPage, true);
+    TRMMemoView* pageNo = r.Memo(120, 20, QStringLiteral("P[Page#]/[TotalPages#]"), 300, 200);
+    pageNo->SetFlag(flMemoHideZeros, false);
+    ASSERT_TRUE(r.Prepare()) << r.error.toStdString();
+    ASSERT_EQ(r.PageCount(), 4);
+    const QString total = GetParam() ? QStringLiteral("4") : QStringLiteral("0");
+    for (int page = 0; page < 4; ++page) {
+        SCOPED_TRACE(page);
+        EXPECT_EQ(r.Texts(page, pageNo->Name), QStringList{QStringLiteral("P%1/%2").arg(page + 1).arg(total)});
+        // Pages 1-2 hold columns 1-4 of every row, pages 3-4 columns 5-6.
+        const QStringList cells = r.Texts(page, r.cell->Name);
+        ASSERT_FALSE(cells.isEmpty());
+        EXPECT_EQ(cells.first().right(1), page < 2 ? QStringLiteral("1") : QStringLiteral("5"));
+    }
+    EXPECT_EQ(r.Texts(0, r.rowName->Name).first(), QStringLiteral("R1"));
+    EXPECT_EQ(r.Texts(2, r.rowName->Name).first(), QStringLiteral("R1"));
+    EXPECT_EQ(r.Texts(1, r.rowName->Name).last(), QStringLiteral("R60"));
+    EXPECT_EQ(r.Texts(3, r.rowName->Name).last(), QStringLiteral("R60"));
+    EXPECT_TRUE(r.Texts(1, r.rowTotal->Name).isEmpty());
+    EXPECT_EQ(r.Texts(3, r.rowTotal->Name).last(), QString::number(6 * 600 + 21));
+}
+
+INSTANTIATE_TEST_SUITE_P(Passes, CrossContinuationPages, ::testing::Values(false, true));
+
+// ---- the corner: a footer's total in the cross footer strip ----
+
+// Rows v = 2, 5, 7 (master data), columns k = 1, 10, 100 (cross data); each cell is v × k.
+//          k=1  k=10  k=100 | row
+//   v=2      2    20    200 |  222
+//   v=5      5    50    500 |  555
+//   v=7      7    70    700 |  777
+//   column  14   140   1400 | 1554 (the corner)
+struct CornerCase {
+    const char* name;
+    int width; // every column's width
+    int pages;
+};
+
+class CrossCorner : public ::testing::TestWithParam<CornerCase> {};
+
+TEST_P(CrossCorner, AFootersTotalInTheFooterStripIsTheGrandTotal)
+{
+    CrossReport r(QStringLiteral("cdscols"));
+    r.Data(QStringLiteral("cdscols"), {QStringLiteral("k")}, {{"1"}, {"10"}, {"100"}});
+    r.Data(QStringLiteral("cdsrows"), {QStringLiteral("v")}, {{"2"}, {"5"}, {"7"}});
+    for (auto& v : r.report.Pages[0]->Objects)
+        if (auto* b = dynamic_cast<TRMBandView*>(v.get()); b && b->BandType() == btMasterData)
+            b->SetDataSource(QStringLiteral("cdsrows"));
+    r.cell->Memo = QStringList{QStringLiteral("[[v] * [k]]")};
+    r.rowTotal->Memo = QStringList{QStringLiteral("[SUM([v] * [k])]")};
+    r.colTotal->Memo = QStringList{QStringLiteral("[SUM([v] * [k])]")};
+    TRMMemoView* corner = r.Memo(80, 20, QStringLiteral("[SUM([v] * [k])]"), 180, 90);
+    // The summary's corner too.
+    r.Band(btReportSummary, 110, 20);
+    TRMMemoView* biggest = r.Memo(110, 20, QStringLiteral("[MAX([v] * [k])]"), 180, 90);
+    r.report.OnPrintColumn = [&](int, int& width) { width = GetParam().width; };
+    ASSERT_TRUE(r.Prepare()) << r.error.toStdString();
+    r.DrawPages(QStringLiteral("cross-corner-%1").arg(QLatin1String(GetParam().name)));
+    ASSERT_EQ(r.PageCount(), GetParam().pages);
+    const int last = r.PageCount() - 1;
+    EXPECT_EQ(r.Texts(last, r.rowTotal->Name), (QStringList{"222", "555", "777"}));
+    EXPECT_EQ(r.Texts(last, corner->Name), QStringList{"1554"});
+    EXPECT_EQ(r.Texts(last, biggest->Name), QStringList{"700"});
+    QStringList columnTotals;
+    for (int page = 0; page < r.PageCount(); ++page) {
+        columnTotals += r.Texts(page, r.colTotal->Name);
+        if (page != last) {
+            EXPECT_TRUE(r.Texts(page, corner->Name).isEmpty());
+        }
+    }
+    EXPECT_EQ(columnTotals, (QStringList{"14", "140", "1400"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cross, CrossCorner,
+    ::testing::Values(CornerCase{"one_page", 80, 1}, CornerCase{"one_column_a_page", 600, 3}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CrossTab, RepeatedValuesMergeWithinTheirOwnColumn)
 {
