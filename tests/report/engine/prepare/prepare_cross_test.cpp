@@ -225,6 +225,24 @@ TEST_P(CrossContinuationPages, AllRowsOfTheFirstColumnsComeFirstWithPageNumbersO
 
 INSTANTIATE_TEST_SUITE_P(Passes, CrossContinuationPages, ::testing::Values(false, true));
 
+TEST(CrossTab, APageAppendedToThePreviousFollowsTheLastForming)
+{
+    // Columns 1-4, then 5-6; the next design page goes on below the rows of the last forming.
+    CrossReport r(QStringLiteral("Cols=6;"));
+    r.report.OnPrintColumn = [](int, int& width) { width = 150; };
+    TRMPage* next = r.AddPage();
+    next->PrintToPrevPage = true;
+    r.Band(btMasterData, 0, 20, QStringLiteral("1"), next);
+    TRMMemoView* tail = r.Memo(0, 20, QStringLiteral("tail"), 0, 100, next);
+    ASSERT_TRUE(r.Prepare()) << r.error.toStdString();
+    ASSERT_EQ(r.PageCount(), 2);
+    EXPECT_TRUE(r.Texts(0, tail->Name).isEmpty());
+    const auto tails = r.Views(1, tail->Name);
+    ASSERT_EQ(tails.size(), 1u);
+    EXPECT_EQ(tails[0].top, 80); // below the master footer
+    EXPECT_EQ(r.Texts(1, r.titleTotal->Name), QStringList{QStringLiteral("Total")});
+}
+
 // ---- the corner: a footer's total in the cross footer strip ----
 
 // Rows v = 2, 5, 7 (master data), columns k = 1, 10, 100 (cross data); each cell is v × k.
