@@ -243,6 +243,35 @@ TEST(CrossTab, APageAppendedToThePreviousFollowsTheLastForming)
     EXPECT_EQ(r.Texts(1, r.titleTotal->Name), QStringList{QStringLiteral("Total")});
 }
 
+TEST(CrossTab, EachFormingTotalsTheRowsOnce)
+{
+    // Two formings over the same two rows: a calculated total that is never reset and a total
+    // in the summary, outside the cross strips, show the same values on both.
+    CrossReport r(QStringLiteral("Cols=6;"));
+    r.report.OnPrintColumn = [](int, int& width) { width = 150; };
+    TRMBandView* master = nullptr;
+    for (auto& v : r.report.Pages[0]->Objects)
+        if (auto* b = dynamic_cast<TRMBandView*>(v.get()); b && b->BandType() == btMasterData)
+            master = b;
+    ASSERT_NE(master, nullptr);
+    r.Band(btReportSummary, 110, 20);
+    auto* calc = static_cast<TRMCalcMemoView*>(r.report.CreateObject(r.page, gtCalcMemo));
+    calc->SetBounds(300, 110, 100, 20);
+    calc->Memo = QStringList{QStringLiteral("[Line#]")};
+    calc->DataBand = master->Name;
+    calc->CalcType = static_cast<std::uint8_t>(rmdcSum);
+    calc->ResetAfterPrint = false;
+    calc->Format = 0;
+    TRMMemoView* lines = r.Memo(110, 20, QStringLiteral("[SUM([Line#])]"), 400, 100);
+    ASSERT_TRUE(r.Prepare()) << r.error.toStdString();
+    ASSERT_EQ(r.PageCount(), 2);
+    for (int page = 0; page < 2; ++page) {
+        SCOPED_TRACE(page);
+        EXPECT_EQ(r.Texts(page, calc->Name), QStringList{QStringLiteral("3")});
+        EXPECT_EQ(r.Texts(page, lines->Name), QStringList{QStringLiteral("3")});
+    }
+}
+
 // ---- the corner: a footer's total in the cross footer strip ----
 
 // Rows v = 2, 5, 7 (master data), columns k = 1, 10, 100 (cross data); each cell is v × k.
