@@ -9,19 +9,15 @@
 // Google Benchmark is used only to keep the build and the optimiser honest (DoNotOptimize);
 // one run of each side is the measurement, since a big run takes minutes.
 #include "report/engine/files/rm_emf_pages.h"
-#include "report/engine/memo/rm_memo.h"
 #include "report/engine/prepare/rm_prepare.h"
 #include "report/engine/rm_band.h"
 #include "report/engine/rm_dataset.h"
 #include "report/engine/rm_globals.h"
 #include "report/engine/rm_report.h"
 #include "report/engine/rm_views.h"
-#include "report/preview/printer/fake_backend.h"
-#include "report/preview/printer/printer.h"
+#include "report/tools/headless_engine.h"
 
 #include "base/client_dataset.h"
-#include "base/font_substitutions.h"
-#include "base/message_box.h"
 
 #include <benchmark/benchmark.h>
 
@@ -101,16 +97,6 @@ struct Result {
     long startKiB = 0;
     qint64 pdfBytes = 0;
     bool ok = false;
-};
-
-// Engine message boxes go to standard error: nobody is there to press OK.
-class StderrMessages : public pq::MessageBoxService {
-public:
-    int Show(const pq::MessageBoxRequest& request) override
-    {
-        std::fprintf(stderr, "%s: %s\n", qPrintable(request.caption), qPrintable(request.text));
-        return pq::MsgOk;
-    }
 };
 
 pq::TRMMemoView* Memo(pq::TRMReport& report, pq::TRMPage* page, int left, int top, int width, int height,
@@ -353,18 +339,11 @@ void Print(const char* side, int records, const Result& r)
 int main(int argc, char** argv)
 {
     // Headless: nothing is shown, fonts still come from fontconfig.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    pq::RMUseOffscreenUnlessSet();
     const int records = RecordCount(argc, argv);
     // Report data sets live on the engine's hidden dialog form, a widget.
     QApplication app(argc, argv);
-    StderrMessages messages;
-    pq::SetMessageBoxService(&messages);
-    pq::RegisterFontSubstitutions();
-    pq::RMInstallMemoDriver();
-    // Pages are drawn for a file: no printer is asked about paper.
-    pq::SetPrinterBackend(std::make_unique<pq::TRMFakePrinterBackend>());
-    pq::TRMEMFPages::SetPageInfoProvider(&pq::TRMEMFPages::PaperPageInfo);
+    const pq::TRMHeadlessEngine headless;
 
     // PQ_BENCH_OUT=folder keeps both PDFs there, to look at them side by side.
     QTemporaryDir temp;

@@ -5,15 +5,11 @@
 #include "report/engine/files/rm_file_messages.h"
 #include "report/engine/files/rm_report_file.h"
 #include "report/engine/prepare/rm_prepare.h"
-#include "report/engine/memo/rm_memo.h"
 #include "report/engine/rm_report.h"
-#include "report/preview/printer/fake_backend.h"
-#include "report/preview/printer/printer.h"
+#include "report/tools/headless_engine.h"
 #include "report/tools/report_data.h"
 #include "report/tools/sample_report.h"
 
-#include "base/font_substitutions.h"
-#include "base/message_box.h"
 #include "resources/rm_locale.h"
 
 #include <QFile>
@@ -259,15 +255,6 @@ int WritePdf(pq::TRMEMFPages& pages, const QString& fileName, int dpi)
 }
 
 // Message boxes of the engine go to standard error: nobody is there to press OK.
-class StderrMessages : public pq::MessageBoxService {
-public:
-    int Show(const pq::MessageBoxRequest& request) override
-    {
-        Err(request.caption + QStringLiteral(": ") + request.text);
-        return pq::MsgOk;
-    }
-};
-
 bool IsReportFile(const QByteArray& data)
 {
     return data.left(64).contains(pq::kReportFileMagic);
@@ -303,18 +290,10 @@ int PrepareReportFile(const Options& o, const QByteArray& data, pq::TRMReport& r
 int main(int argc, char** argv)
 {
     // Headless unless told otherwise: the renderer never shows a window.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    pq::RMUseOffscreenUnlessSet();
     // Widgets: report data sets live on the engine's hidden dialog form.
     QApplication app(argc, argv);
-    StderrMessages messages;
-    pq::SetMessageBoxService(&messages);
-    pq::RegisterFontSubstitutions();
-    // Memos lay out and draw through the memo library.
-    pq::RMInstallMemoDriver();
-    // The renderer draws for files, not devices: no printer is asked about paper.
-    pq::SetPrinterBackend(std::make_unique<pq::TRMFakePrinterBackend>());
-    pq::TRMEMFPages::SetPageInfoProvider(&pq::TRMEMFPages::PaperPageInfo);
+    const pq::TRMHeadlessEngine engine(QStringLiteral("pq-render: "));
 
     const std::optional<Options> options = Parse(QCoreApplication::arguments());
     if (!options) {
