@@ -32,6 +32,23 @@ void Keep(const QImage& img, const char* name)
         img.save(QDir(QString::fromLocal8Bit(dir)).filePath(QString::fromLatin1(name) + ".png"));
 }
 
+// Draws the memo onto a fresh white picture through a canvas that records every text
+// output; the picture is kept under the name when pictures are asked for.
+std::vector<TRMTextRecord> DrawRecorded(TRMView& view, QImage& img, const char* name = nullptr)
+{
+    img = White();
+    std::vector<TRMTextRecord> records;
+    {
+        QPainter p(&img);
+        TRMCanvas canvas(&p);
+        canvas.SetTextSink([&](const TRMTextRecord& r) { records.push_back(r); });
+        view.Draw(&p);
+    }
+    if (name)
+        Keep(img, name);
+    return records;
+}
+
 bool IsDark(const QImage& img, int x, int y)
 {
     return img.valid(x, y) && qGray(img.pixel(x, y)) < 100;
@@ -221,14 +238,8 @@ TEST(MemoDraw, WrappedLinesAreTextRecords)
     auto m = FramedMemo("alpha beta gamma delta epsilon zeta");
     m->SetBounds(20, 30, 90, 80);
     m->SetFlag(flMemoWordwrap, true);
-    QImage img = White();
-    QPainter p(&img);
-    TRMCanvas canvas(&p);
-    std::vector<TRMTextRecord> records;
-    canvas.SetTextSink([&](const TRMTextRecord& r) { records.push_back(r); });
-    m->Draw(&p);
-    p.end();
-    Keep(img, "memo_wrapped");
+    QImage img;
+    const std::vector<TRMTextRecord> records = DrawRecorded(*m, img, "memo_wrapped");
     ASSERT_GE(records.size(), 2u);
     QString joined;
     for (const TRMTextRecord& r : records) {
@@ -249,14 +260,8 @@ TEST(MemoDraw, RotatedTextReadsUpwards)
     auto m = FramedMemo(QString::fromUtf8("竖排 up"));
     m->SetBounds(20, 20, 40, 150);
     m->RotationType = rt90;
-    QImage img = White();
-    QPainter p(&img);
-    TRMCanvas canvas(&p);
-    std::vector<TRMTextRecord> records;
-    canvas.SetTextSink([&](const TRMTextRecord& r) { records.push_back(r); });
-    m->Draw(&p);
-    p.end();
-    Keep(img, "memo_rt90");
+    QImage img;
+    const std::vector<TRMTextRecord> records = DrawRecorded(*m, img, "memo_rt90");
     ASSERT_EQ(records.size(), 1u);
     EXPECT_GT(records[0].Bounds.height(), records[0].Bounds.width());
     EXPECT_GT(records[0].Bounds.top(), 100); // left-aligned text starts at the bottom
@@ -289,12 +294,10 @@ TEST(MemoDraw, PreWrappedTextIsNotWrappedAgain)
     auto m = FramedMemo("");
     m->SetFlag(flMemoWordwrap, true);
     m->Memo = QStringList{QString("one two") + kLineMark, QString("three") + kLineMark, QString(kLineMark)};
-    QImage img = White();
-    QPainter p(&img);
-    TRMCanvas canvas(&p);
+    QImage img;
     QStringList texts;
-    canvas.SetTextSink([&](const TRMTextRecord& r) { texts << r.Text; });
-    m->Draw(&p);
+    for (const TRMTextRecord& r : DrawRecorded(*m, img))
+        texts << r.Text;
     EXPECT_EQ(texts, QStringList({"one two", "three"}));
 }
 
@@ -313,14 +316,8 @@ TEST(MemoDraw, EveryRotationStaysInsideItsBox)
         m->FillColor = kNoColor;
         m->SetBounds(40, 20, 120, 150);
         m->RotationType = static_cast<std::uint8_t>(r.rotation);
-        QImage img = White();
-        QPainter p(&img);
-        TRMCanvas canvas(&p);
-        std::vector<TRMTextRecord> records;
-        canvas.SetTextSink([&](const TRMTextRecord& rec) { records.push_back(rec); });
-        m->Draw(&p);
-        p.end();
-        Keep(img, r.png);
+        QImage img;
+        const std::vector<TRMTextRecord> records = DrawRecorded(*m, img, r.png);
         ASSERT_FALSE(records.empty()) << r.rotation;
         QRect all;
         for (const TRMTextRecord& rec : records)
@@ -338,14 +335,8 @@ TEST(MemoDraw, TagCharactersSwitchSizeAndAreNotDrawn)
     EngineMode preview(true);
     auto m = FramedMemo("H_2|O and x~2");
     m->SetExtFlag(flMemoMangeTag, true);
-    QImage img = White();
-    QPainter p(&img);
-    TRMCanvas canvas(&p);
-    std::vector<TRMTextRecord> records;
-    canvas.SetTextSink([&](const TRMTextRecord& r) { records.push_back(r); });
-    m->Draw(&p);
-    p.end();
-    Keep(img, "memo_tags");
+    QImage img;
+    const std::vector<TRMTextRecord> records = DrawRecorded(*m, img, "memo_tags");
     QString drawn;
     for (const TRMTextRecord& r : records)
         drawn += r.Text;
