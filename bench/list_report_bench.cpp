@@ -12,9 +12,11 @@
 #include "report/engine/prepare/rm_prepare.h"
 #include "report/engine/rm_band.h"
 #include "report/engine/rm_dataset.h"
-#include "report/engine/rm_globals.h"
+#include "report/engine/rm_memo_views.h"
+#include "report/engine/expr/variables.h"
+#include "report/engine/rm_band_views.h"
+#include "report/engine/rm_engine_state.h"
 #include "report/engine/rm_report.h"
-#include "report/engine/rm_views.h"
 #include "report/tools/headless_engine.h"
 
 #include "base/client_dataset.h"

@@ -1,9 +1,9 @@
 #include "report/engine/rm_band.h"
 
 #include "report/engine/rm_dataset.h"
-#include "report/engine/rm_globals.h"
-#include "report/engine/rm_variables.h"
-#include "report/engine/rm_views.h"
+#include "report/engine/rm_band_views.h"
+#include "report/engine/rm_engine_state.h"
+#include "report/engine/expr/variables.h"
 
 namespace pq {
 

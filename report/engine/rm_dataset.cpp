@@ -1,6 +1,6 @@
 #include "report/engine/rm_dataset.h"
 
-#include "report/engine/rm_globals.h"
+#include "report/engine/rm_engine_state.h"
 
 #include <QWidget>
 

@@ -1,9 +1,9 @@
 #include "report/engine/rm_page.h"
 
 #include "report/engine/rm_band.h"
-#include "report/engine/rm_globals.h"
+#include "report/engine/rm_band_views.h"
+#include "report/engine/rm_engine_state.h"
 #include "report/engine/rm_report.h"
-#include "report/engine/rm_views.h"
 
 #include "base/rounding.h"
 #include "base/units.h"

@@ -1,7 +1,8 @@
 #include "report/engine/rm_report.h"
 
-#include "report/engine/rm_globals.h"
-#include "report/engine/rm_variables.h"
+#include "report/engine/rm_view_factory.h"
+#include "report/engine/rm_engine_state.h"
+#include "report/engine/expr/variables.h"
 #include "report/engine/rm_view.h"
 
 #include "base/rounding.h"

@@ -1,6 +1,6 @@
 #include "report/engine/rm_view.h"
 
-#include "report/engine/rm_globals.h"
+#include "report/engine/rm_engine_state.h"
 
 #include "base/rounding.h"
 

@@ -3,7 +3,7 @@
 #include "appserver/app_server_factory.h"
 #include "plugin/app_server.h"
 #include "report/engine/rm_dataset.h"
-#include "report/engine/rm_globals.h"
+#include "report/engine/rm_engine_state.h"
 
 #include "base/client_dataset.h"
 #include "base/gbk_text.h"

@@ -3,10 +3,11 @@
 #include "report/engine/files/rm_emf_pages.h"
 #include "report/engine/files/rm_report_file.h"
 #include "report/engine/files/rm_view_stream.h"
-#include "report/engine/rm_globals.h"
+#include "report/engine/rm_memo_views.h"
+#include "report/engine/rm_band_views.h"
+#include "report/engine/rm_other_views.h"
+#include "report/engine/expr/variables.h"
 #include "report/engine/rm_report.h"
-#include "report/engine/rm_variables.h"
-#include "report/engine/rm_views.h"
 
 namespace pq {
 

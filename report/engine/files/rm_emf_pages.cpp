@@ -4,9 +4,11 @@
 #include "report/engine/files/rm_stream.h"
 #include "report/engine/files/rm_view_stream.h"
 #include "report/engine/canvas/rm_canvas.h"
-#include "report/engine/rm_globals.h"
+#include "report/engine/rm_memo_views.h"
+#include "report/engine/expr/variables.h"
+#include "report/engine/rm_view_factory.h"
+#include "report/engine/rm_engine_state.h"
 #include "report/engine/rm_report.h"
-#include "report/engine/rm_views.h"
 
 #include "base/message_box.h"
 #include "base/rounding.h"

@@ -3,10 +3,10 @@
 #include "report/engine/files/rm_file_messages.h"
 #include "report/engine/files/rm_stream.h"
 #include "report/engine/files/rm_view_stream.h"
-#include "report/engine/rm_globals.h"
+#include "report/engine/rm_band_views.h"
+#include "report/engine/rm_view_factory.h"
+#include "report/engine/expr/variables.h"
 #include "report/engine/rm_report.h"
-#include "report/engine/rm_variables.h"
-#include "report/engine/rm_views.h"
 
 #include "base/message_box.h"
 #include "report/preview/printer/paper_tables.h"

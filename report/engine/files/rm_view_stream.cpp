@@ -1,7 +1,9 @@
 #include "report/engine/files/rm_view_stream.h"
 
-#include "report/engine/rm_globals.h"
-#include "report/engine/rm_views.h"
+#include "report/engine/rm_memo_views.h"
+#include "report/engine/rm_band_views.h"
+#include "report/engine/rm_other_views.h"
+#include "report/engine/rm_view_factory.h"
 
 #include "base/gbk_text.h"
 #include "base/rounding.h"

@@ -5,7 +5,8 @@
 #include "report/engine/expr/display_format.h"
 #include "report/engine/expr/variant_ops.h"
 #include "report/engine/rm_band.h"
-#include "report/engine/rm_globals.h"
+#include "report/engine/rm_memo_views.h"
+#include "report/engine/rm_engine_state.h"
 #include "report/engine/rm_page.h"
 #include "report/engine/rm_report.h"
 

@@ -8,7 +8,7 @@
 #pragma once
 
 #include "report/engine/canvas/rm_canvas.h"
-#include "report/engine/rm_views.h"
+#include "report/engine/rm_memo_views.h"
 
 #include "base/variant.h"
 

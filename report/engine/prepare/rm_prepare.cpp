@@ -16,10 +16,11 @@
 #include "report/engine/resolver/rm_resolver.h"
 #include "report/engine/rm_band.h"
 #include "report/engine/rm_dataset.h"
-#include "report/engine/rm_globals.h"
+#include "report/engine/rm_memo_views.h"
+#include "report/engine/rm_band_views.h"
+#include "report/engine/rm_engine_state.h"
 #include "report/engine/rm_page.h"
 #include "report/engine/rm_report.h"
-#include "report/engine/rm_views.h"
 
 #include "base/message_box.h"
 #include "resources/rm_locale.h"

@@ -4,7 +4,10 @@
 #include "report/engine/files/rm_view_stream.h"
 #include "report/engine/rm_page.h"
 #include "report/engine/rm_report.h"
-#include "report/engine/rm_views.h"
+#include "report/engine/rm_memo_views.h"
+#include "report/engine/expr/variables.h"
+#include "report/engine/rm_band_views.h"
+#include "report/engine/rm_other_views.h"
 
 #include <typeinfo>
 #include <unordered_map>

@@ -6,10 +6,10 @@
 #include "report/engine/expr/variant_ops.h"
 #include "report/engine/rm_band.h"
 #include "report/engine/rm_dataset.h"
-#include "report/engine/rm_globals.h"
+#include "report/engine/rm_memo_views.h"
+#include "report/engine/rm_engine_state.h"
 #include "report/engine/rm_page.h"
 #include "report/engine/rm_report.h"
-#include "report/engine/rm_views.h"
 
 #include <QDateTime>
 #include <QVariant>

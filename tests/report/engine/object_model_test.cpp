@@ -1,10 +1,13 @@
 #include "report/engine/rm_band.h"
 #include "report/engine/rm_dataset.h"
-#include "report/engine/rm_globals.h"
+#include "report/engine/rm_memo_views.h"
+#include "report/engine/rm_band_views.h"
+#include "report/engine/rm_other_views.h"
+#include "report/engine/rm_view_factory.h"
+#include "report/engine/rm_engine_state.h"
+#include "report/engine/expr/variables.h"
 #include "report/engine/rm_page.h"
 #include "report/engine/rm_report.h"
-#include "report/engine/rm_variables.h"
-#include "report/engine/rm_views.h"
 
 #include <QSettings>
 #include <QTemporaryDir>

@@ -4,6 +4,8 @@
 
 #include "base/message_box.h"
 #include "report/engine/files/rm_report_file.h"
+#include "report/engine/rm_other_views.h"
+#include "report/engine/rm_view_factory.h"
 #include "report/tools/sample_report.h"
 
 #include <QPainter>

@@ -4,9 +4,8 @@
 
 #include "report/engine/files/rm_emf_pages.h"
 #include "report/engine/files/rm_view_stream.h"
-#include "report/engine/rm_globals.h"
+#include "report/engine/rm_memo_views.h"
 #include "report/engine/rm_report.h"
-#include "report/engine/rm_views.h"
 #include "report/preview/printer/fake_backend.h"
 #include "report/preview/printer/printer.h"
 

@@ -4,7 +4,8 @@
 #include "golden.h"
 
 #include "report/engine/files/rm_report_file.h"
-#include "report/engine/rm_variables.h"
+#include "report/engine/rm_memo_views.h"
+#include "report/engine/expr/variables.h"
 #include "report/preview/printer/paper_tables.h"
 
 namespace pqtest {

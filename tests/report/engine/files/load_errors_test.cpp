@@ -5,7 +5,11 @@
 
 #include "base/message_box.h"
 #include "report/engine/files/rm_report_file.h"
-#include "report/engine/rm_variables.h"
+#include "report/engine/rm_memo_views.h"
+#include "report/engine/expr/variables.h"
+#include "report/engine/rm_band_views.h"
+#include "report/engine/rm_other_views.h"
+#include "report/engine/rm_view_factory.h"
 #include "report/tools/sample_report.h"
 
 #include <QDir>

@@ -3,7 +3,9 @@
 #pragma once
 
 #include "report/engine/memo/rm_memo.h"
-#include "report/engine/rm_globals.h"
+#include "report/engine/rm_memo_views.h"
+#include "report/engine/expr/variables.h"
+#include "report/engine/rm_engine_state.h"
 
 #include <QMap>
 

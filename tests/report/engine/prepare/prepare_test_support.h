@@ -11,9 +11,11 @@
 #include "report/engine/memo/memo_wrap.h"
 #include "report/engine/rm_band.h"
 #include "report/engine/rm_dataset.h"
-#include "report/engine/rm_globals.h"
+#include "report/engine/rm_memo_views.h"
+#include "report/engine/expr/variables.h"
+#include "report/engine/rm_band_views.h"
+#include "report/engine/rm_engine_state.h"
 #include "report/engine/rm_report.h"
-#include "report/engine/rm_views.h"
 
 #include "base/client_dataset.h"
 #include "base/message_box.h"

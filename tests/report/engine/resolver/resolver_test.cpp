@@ -8,10 +8,10 @@
 #include "report/engine/expr/display_format.h"
 #include "report/engine/expr/variables.h"
 #include "report/engine/rm_dataset.h"
-#include "report/engine/rm_globals.h"
+#include "report/engine/rm_memo_views.h"
+#include "report/engine/rm_engine_state.h"
 #include "report/engine/rm_page.h"
 #include "report/engine/rm_report.h"
-#include "report/engine/rm_views.h"
 
 #include "base/client_dataset.h"
 

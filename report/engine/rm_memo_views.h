@@ -1,0 +1,161 @@
+// The memo view and its descendants: the calculated memo that totals a data band, the money
+// view and the diagonal view. Their layout and drawing live in memo/.
+#pragma once
+
+#include "report/engine/rm_view.h"
+
+#include <functional>
+
+namespace pq {
+
+// ---- memo ----
+
+struct TRMHighlight {
+    std::uint16_t FontStyle = TRMFont::fsBold;
+    std::uint32_t FontColor = 0;
+    std::uint32_t FillColor = 0xFFFFFF;
+};
+
+class TRMMemoView : public TRMStretcheable {
+public:
+    TRMMemoView();
+
+    std::uint8_t DrawMode = 0; // 0 normal, 1 measuring, 2 printing only the lines that fit
+    QString MasterMemoView;
+    TRMMemoView* MasterMemo = nullptr;
+    std::uint16_t FontScaleWidth = 0;
+    qint64 MergePos = 0;
+    int MergeTop = 0;
+    TRMFont Font;
+    QString LastValue;
+    QString MergeText;
+    bool Merged = false;
+    bool PreWrapped = false;
+    std::uint8_t ScaleFontType = ByWidth;
+    bool WholeLines = false;
+    int LineHeight = 0;
+    bool Exporting = false;
+    bool MergeEmpty = false;
+    int Alignment = 0; // bits 0-1 horizontal, bits 3-4 layout
+    TRMHighlight Highlight;
+    QString HighlightCondition;
+    int LineSpacing = 2;
+    int CharSpacing = 0;
+    std::uint8_t RotationType = rtNone;
+
+    // Horizontal alignment (0 left, 1 right, 2 centre, 3 distributed) and layout (0 top,
+    // 1 centre, 2 bottom) packed in Alignment.
+    int HAlign() const { return Alignment & 0x03; }
+    void SetHAlign(int a) { Alignment = (Alignment & ~0x03) | (a & 0x03); }
+    int Layout() const { return (Alignment >> 3) & 0x03; }
+    void SetLayout(int l) { Alignment = (Alignment & ~0x18) | ((l & 0x03) << 3); }
+
+    // Builds Memo1 from Memo. Bracket expansion belongs to the expression code, which
+    // installs itself through SetExpander; without it the text is copied unchanged.
+    virtual void ExpandVariables();
+    using TExpander = std::function<QStringList(TRMMemoView&, const QStringList&)>;
+    static void SetExpander(TExpander expander);
+
+    // Layout, drawing and the height queries belong to the memo library, which installs
+    // itself here; without it the simple versions of this class answer.
+    class TDriver {
+    public:
+        virtual ~TDriver() = default;
+        virtual void Draw(TRMMemoView& memo, QPainter* canvas) = 0;
+        virtual int CalcHeight(TRMMemoView& memo) = 0;
+        virtual int MinHeight(TRMMemoView& memo) = 0;
+        virtual int RemainHeight(TRMMemoView& memo) = 0;
+        virtual int LostHeight(TRMMemoView& memo) = 0;
+    };
+    // Not owned; nullptr removes it.
+    static void SetDriver(TDriver* driver);
+    static TDriver* Driver();
+
+    void SetPropValue(const QString& name, const Variant& value) override;
+    Variant GetPropValue(const QString& name) override;
+    void RegisterProperties() override;
+
+    bool HasInPlaceEditor() const override { return true; }
+    std::unique_ptr<TRMView> Create() const override { return std::make_unique<TRMMemoView>(); }
+    QString ClassName() const override { return QStringLiteral("TRMMemoView"); }
+    void Draw(QPainter* canvas) override;
+
+    // Height queries over the printed lines: each line is the font's line height plus
+    // LineSpacing, with the gaps and frame around them.
+    int CalcHeight() override;
+    int MinHeight() override;
+    int RemainHeight() override;
+    int LostHeight() override;
+
+protected:
+    TRMFont* FontProp() override { return &Font; }
+    void SaveExtraState(TSavedState& s) override { s.FontScaleWidth = FontScaleWidth; }
+    void ScaleExtraState() override;
+    void RestoreExtraState(const TSavedState& s) override
+    {
+        FontScaleWidth = static_cast<std::uint16_t>(s.FontScaleWidth);
+    }
+    int OneLineHeight() const;
+};
+
+class TRMCalcMemoView : public TRMMemoView {
+public:
+    TRMCalcMemoView();
+
+    QString DataBand;
+    std::uint8_t ResetAfterPrint = 1;
+    std::uint8_t CalcType = rmdcSum;
+    QString Filter;
+    bool CalcNoVisible = false;
+    bool TotalCalc = false;
+    QString IntalizeValue;
+    QString AggregateValue;
+    bool OutBigNum = false;
+    double TotalValue = 0.0;
+    int RowCount = 0;
+    QList<double> StoredTotals;
+
+    void Reset() { TotalValue = 0.0; RowCount = 0; }
+
+    void SetPropValue(const QString& name, const Variant& value) override;
+    Variant GetPropValue(const QString& name) override;
+    Variant DoMethod(const QString& name, const QList<Variant>& args) override;
+    std::unique_ptr<TRMView> Create() const override { return std::make_unique<TRMCalcMemoView>(); }
+    QString ClassName() const override { return QStringLiteral("TRMCalcMemoView"); }
+};
+
+class TRMMoneyView : public TRMMemoView {
+public:
+    TRMMoneyView();
+
+    bool TitleMode = false;
+    QString CurrencySymbol = QStringLiteral("￥");
+    int Digits = 12;
+    int Decimals = 2;
+    int LineWidth = 1;
+    std::uint32_t LineColor = 0xC0C0C0;
+    std::uint32_t ThousandsLineColor = 0;
+    std::uint32_t DecimalLineColor = 255;
+    QStringList IntegerPlaceNames;
+    QStringList DecimalPlaceNames;
+
+    void SetPropValue(const QString& name, const Variant& value) override;
+    Variant GetPropValue(const QString& name) override;
+    std::unique_ptr<TRMView> Create() const override { return std::make_unique<TRMMoneyView>(); }
+    QString ClassName() const override { return QStringLiteral("TRMMoneyView"); }
+};
+
+class TRMDiagonalView : public TRMMemoView {
+public:
+    TRMDiagonalView();
+
+    int DiagonalLineWidth = 1;
+    std::uint32_t DiagonalLineColor = 0;
+
+    void SetPropValue(const QString& name, const Variant& value) override;
+    Variant GetPropValue(const QString& name) override;
+    std::unique_ptr<TRMView> Create() const override { return std::make_unique<TRMDiagonalView>(); }
+    QString ClassName() const override { return QStringLiteral("TRMDiagonalView"); }
+};
+
+} // namespace pq

@@ -1,0 +1,125 @@
+// The views that are neither memos nor bands: line, rich text, picture, shape, check box,
+// region and the dialog-page controls.
+#pragma once
+
+#include "report/engine/rm_view.h"
+
+#include <QImage>
+
+class QWidget;
+
+namespace pq {
+
+// ---- line and rich text ----
+
+class TRMLineView : public TRMStretcheable {
+public:
+    TRMLineView();
+
+    std::unique_ptr<TRMView> Create() const override { return std::make_unique<TRMLineView>(); }
+    QString ClassName() const override { return QStringLiteral("TRMLineView"); }
+    void Draw(QPainter* canvas) override;
+    // A line is as tall as it was designed: it has no content to follow.
+    int CalcHeight() override { return Height; }
+    int MinHeight() override { return 0; }
+    int RemainHeight() override { return 0; }
+    int LostHeight() override { return 0; }
+};
+
+// Rich text keeps its RTF in Memo; layout and drawing belong to the rich-text unit, which
+// registers it as an add-in.
+class TRMRichView : public TRMStretcheable {
+public:
+    TRMRichView();
+
+    std::unique_ptr<TRMView> Create() const override { return std::make_unique<TRMRichView>(); }
+    QString ClassName() const override { return QStringLiteral("TRMRichView"); }
+    QString GetDescription() const override { return QStringLiteral("[Rich]"); }
+    void Draw(QPainter* canvas) override;
+    int CalcHeight() override { return Height; }
+    int MinHeight() override { return 0; }
+    int RemainHeight() override { return 0; }
+    int LostHeight() override { return 0; }
+};
+
+class TRMPictureView : public TRMView {
+public:
+    // Flags bits of a picture.
+    static constexpr int flPictStretched = 0x0001;
+    static constexpr int flPictCenter = 0x0002;
+    static constexpr int flPictKeepAspect = 0x0004;
+    static constexpr int flPictTransparent = 0x0008;
+
+    TRMPictureView();
+
+    QImage Picture;
+    std::uint8_t BlobType = btBMP;
+    QString DataField;
+
+    void SetPropValue(const QString& name, const Variant& value) override;
+    Variant GetPropValue(const QString& name) override;
+    Variant DoMethod(const QString& name, const QList<Variant>& args) override;
+    std::unique_ptr<TRMView> Create() const override { return std::make_unique<TRMPictureView>(); }
+    QString ClassName() const override { return QStringLiteral("TRMPictureView"); }
+    void Draw(QPainter* canvas) override;
+};
+
+class TRMShapeView : public TRMView {
+public:
+    enum TRMShapeKind : int {
+        skRectangle = 0, skRoundRectangle = 1, skEllipse = 2, skTriangle = 3,
+        skDiagonal1 = 4, skDiagonal2 = 5, skSquare = 100, skRoundSquare = 101, skCircle = 102,
+    };
+    TRMShapeView();
+
+    std::uint8_t Shape = skRectangle;
+    std::uint8_t PenMode = 4; // pmCopy
+
+    void SetPropValue(const QString& name, const Variant& value) override;
+    Variant GetPropValue(const QString& name) override;
+    std::unique_ptr<TRMView> Create() const override { return std::make_unique<TRMShapeView>(); }
+    QString ClassName() const override { return QStringLiteral("TRMShapeView"); }
+    QString GetDescription() const override { return QStringLiteral("[Shape]"); }
+    void Draw(QPainter* canvas) override;
+};
+
+class TRMCheckBoxView : public TRMView {
+public:
+    enum TRMCheckStyle : int { csCross = 0, csCheck = 1 };
+    TRMCheckBoxView();
+
+    std::uint8_t CheckStyle = csCross;
+    std::uint32_t CheckColor = 0;
+
+    void SetPropValue(const QString& name, const Variant& value) override;
+    Variant GetPropValue(const QString& name) override;
+    std::unique_ptr<TRMView> Create() const override { return std::make_unique<TRMCheckBoxView>(); }
+    QString ClassName() const override { return QStringLiteral("TRMCheckBoxView"); }
+    QString GetDescription() const override { return QStringLiteral("[CheckBox]"); }
+    void Draw(QPainter* canvas) override;
+};
+
+class TRMRegionView : public TRMView {
+public:
+    TRMRegionView();
+
+    bool IsBandMember() const override { return false; }
+    std::unique_ptr<TRMView> Create() const override { return std::make_unique<TRMRegionView>(); }
+    QString ClassName() const override { return QStringLiteral("TRMRegionView"); }
+    void Draw(QPainter* canvas) override;
+};
+
+// Controls of a dialog page; outside the print path. A concrete control places itself on
+// the dialog form it is given.
+class TRMControl : public TRMView {
+public:
+    virtual void PlaceControl(QWidget* form) = 0;
+    void Draw(QPainter*) override {}
+};
+
+class TRMNonVisualControl : public TRMControl {
+public:
+    void PlaceControl(QWidget*) override {}
+};
+
+} // namespace pq
