@@ -4,7 +4,7 @@
 #include "report/engine/rm_dataset.h"
 #include "report/engine/rm_engine_state.h"
 
-#include <QPainter>
+#include "report/engine/canvas/rm_canvas.h"
 
 namespace pq {
 
@@ -215,16 +215,16 @@ void TRMBandView::RegisterProperties()
     AddProperty(QStringLiteral("Master"), rmdtHasEditor);
 }
 
-void TRMBandView::Draw(QPainter* canvas)
+void TRMBandView::Draw(QPainter* painter)
 {
     // Bands are design rectangles: drawn in the designer only, as a light outline.
-    Canvas = canvas;
-    if (!Canvas || !RMEngineState().Designing)
+    TRMPainterCanvas canvas(painter);
+    Canvas = painter;
+    if (!canvas || !RMEngineState().Designing)
         return;
-    Canvas->save();
-    Canvas->setPen(QPen(Qt::gray, 1, Qt::DotLine));
-    Canvas->drawRect(Left, Top, Width, Height);
-    Canvas->restore();
+    canvas->SetPen(TRMCanvasPen{0x808080, 1, cpsDot});
+    canvas->SetBrushColor(kNoColor);
+    canvas->Rectangle(Left, Top, Left + Width, Top + Height);
 }
 
 // ---- sub-report ----
@@ -253,13 +253,9 @@ Variant TRMSubReportView::GetPropValue(const QString& name)
     return TRMView::GetPropValue(n);
 }
 
-void TRMSubReportView::Draw(QPainter* canvas)
+void TRMSubReportView::Draw(QPainter* painter)
 {
-    Canvas = canvas;
-    BeginDraw();
-    ShowBackground();
-    ShowFrame();
-    EndDraw();
+    DrawBox(painter);
 }
 
 } // namespace pq

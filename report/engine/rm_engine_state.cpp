@@ -9,7 +9,6 @@
 #include "base/units.h"
 
 #include <QApplication>
-#include <QPalette>
 #include <QWidget>
 
 namespace pq {
@@ -95,27 +94,6 @@ void RMForgetReport(const TRMReport* report)
 {
     if (RMCurrent().CurReport == report)
         RMCurrent() = TRMCurrent{};
-}
-
-QColor RMColor(std::uint32_t color)
-{
-    if (color == kNoColor)
-        return QColor(Qt::transparent);
-    if (color & 0x80000000u) {
-        // System colours by their platform index; the few the engine uses map onto the
-        // application palette.
-        const QPalette pal = QGuiApplication::palette();
-        switch (color & 0xFF) {
-        case 5: return pal.color(QPalette::Base);            // window
-        case 8: return pal.color(QPalette::Text);            // window text
-        case 13: return pal.color(QPalette::Highlight);
-        case 14: return pal.color(QPalette::HighlightedText);
-        case 15: return pal.color(QPalette::Button);         // button face
-        case 18: return pal.color(QPalette::ButtonText);
-        default: return pal.color(QPalette::Window);
-        }
-    }
-    return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
 }
 
 // ---- constants ----

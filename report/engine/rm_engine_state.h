@@ -2,7 +2,6 @@
 // creation numbers, the named constants views add, and the globals object with what it owns.
 #pragma once
 
-#include <QColor>
 #include <QImage>
 #include <QString>
 #include <QStringList>
@@ -67,10 +66,6 @@ void RMForgetBand(const TRMBand* band);
 void RMForgetPage(const TRMPage* page);
 void RMForgetReport(const TRMReport* report);
 
-// A 32-bit platform colour (0x00BBGGRR; system colours have the top bit set) as a QColor.
-QColor RMColor(std::uint32_t color);
-// The button-face system colour value.
-inline constexpr std::uint32_t clBtnFace = 0x8000000F;
 
 // Adds named constants (views register theirs when the first of their kind is created).
 void RMRegisterConstants(const std::vector<std::pair<QString, int>>& constants);

@@ -1,36 +1,13 @@
 #include "report/engine/rm_memo_views.h"
 
+#include "report/engine/memo/rm_memo.h"
 #include "report/engine/rm_engine_state.h"
 
 #include "base/rounding.h"
 
-#include <QFontMetrics>
-#include <QPainter>
-
 #include <algorithm>
 
 namespace pq {
-
-namespace {
-
-QFont ToQFont(const TRMFont& f, double scaleY)
-{
-    QFont font(f.Name);
-    font.setPixelSize(std::max(1, static_cast<int>(Round(f.Size * 96.0 / 72.0 * scaleY))));
-    font.setItalic(f.Style & TRMFont::fsItalic);
-    font.setBold(f.Style & TRMFont::fsBold);
-    font.setUnderline(f.Style & TRMFont::fsUnderline);
-    font.setStrikeOut(f.Style & TRMFont::fsStrikeOut);
-    return font;
-}
-
-TRMMemoView::TExpander& Expander()
-{
-    static TRMMemoView::TExpander expander;
-    return expander;
-}
-
-} // namespace
 
 // ---- memo ----
 
@@ -42,32 +19,9 @@ TRMMemoView::TRMMemoView()
     SetFlag(flMemoHideZeros, true);
 }
 
-void TRMMemoView::SetExpander(TExpander expander)
-{
-    Expander() = std::move(expander);
-}
-
-namespace {
-TRMMemoView::TDriver*& DriverSlot()
-{
-    static TRMMemoView::TDriver* driver = nullptr;
-    return driver;
-}
-} // namespace
-
-void TRMMemoView::SetDriver(TDriver* driver)
-{
-    DriverSlot() = driver;
-}
-
-TRMMemoView::TDriver* TRMMemoView::Driver()
-{
-    return DriverSlot();
-}
-
 void TRMMemoView::ExpandVariables()
 {
-    Memo1 = Expander() ? Expander()(*this, Memo) : Memo;
+    Memo1 = RMExpandMemo(*this, Memo);
 }
 
 void TRMMemoView::ScaleExtraState()
@@ -75,81 +29,30 @@ void TRMMemoView::ScaleExtraState()
     FontScaleWidth = static_cast<std::uint16_t>(Round(FontScaleWidth * ScaleX));
 }
 
-int TRMMemoView::OneLineHeight() const
+// Layout, drawing and the height queries are the memo layout's (memo/rm_memo.h).
+void TRMMemoView::Draw(QPainter* canvas)
 {
-    const QFontMetrics fm(ToQFont(Font, 1.0));
-    return fm.height() + LineSpacing;
+    RMDrawMemo(*this, canvas);
 }
 
 int TRMMemoView::CalcHeight()
 {
-    if (TDriver* d = Driver())
-        return d->CalcHeight(*this);
-    const QStringList& lines = Memo1.isEmpty() ? Memo : Memo1;
-    const int frames = static_cast<int>(Round((TopFrame.Visible ? TopFrame.Width : 0)
-        + (BottomFrame.Visible ? BottomFrame.Width : 0)));
-    return static_cast<int>(lines.size()) * OneLineHeight() + 2 * Gapy + frames;
+    return RMMemoCalcHeight(*this);
 }
 
 int TRMMemoView::MinHeight()
 {
-    if (TDriver* d = Driver())
-        return d->MinHeight(*this);
-    return OneLineHeight();
+    return RMMemoMinHeight(*this);
 }
 
 int TRMMemoView::RemainHeight()
 {
-    if (TDriver* d = Driver())
-        return d->RemainHeight(*this);
-    const int line = OneLineHeight();
-    const int usable = Height - 2 * Gapy;
-    if (line <= 0 || usable <= 0)
-        return std::max(0, Height);
-    return usable % line;
+    return RMMemoRemainHeight(*this);
 }
 
 int TRMMemoView::LostHeight()
 {
-    if (TDriver* d = Driver())
-        return d->LostHeight(*this);
-    return std::max(0, CalcHeight() - Height);
-}
-
-void TRMMemoView::Draw(QPainter* canvas)
-{
-    if (TDriver* d = Driver()) {
-        d->Draw(*this, canvas);
-        return;
-    }
-    Canvas = canvas;
-    BeginDraw();
-    ShowBackground();
-    if (Canvas && !Memo1.isEmpty()) {
-        QPainter& p = *Canvas;
-        p.save();
-        p.setFont(ToQFont(Font, ScaleY));
-        p.setPen(RMColor(Font.Color));
-        const QRect text = DrawRect.adjusted(Gapx, Gapy, -Gapx, -Gapy);
-        int h = Qt::AlignLeft;
-        if (HAlign() == 1)
-            h = Qt::AlignRight;
-        else if (HAlign() == 2)
-            h = Qt::AlignHCenter;
-        else if (HAlign() == 3)
-            h = Qt::AlignJustify;
-        int v = Qt::AlignTop;
-        if (Layout() == 1)
-            v = Qt::AlignVCenter;
-        else if (Layout() == 2)
-            v = Qt::AlignBottom;
-        const int wrap = HasFlag(flMemoWordwrap) ? Qt::TextWordWrap : 0;
-        p.setClipRect(DrawRect);
-        p.drawText(text, h | v | wrap, Memo1.join(QLatin1Char('\n')));
-        p.restore();
-    }
-    ShowFrame();
-    EndDraw();
+    return RMMemoLostHeight(*this);
 }
 
 void TRMMemoView::SetPropValue(const QString& name, const Variant& value)

@@ -1,10 +1,9 @@
 // The memo view and its descendants: the calculated memo that totals a data band, the money
-// view and the diagonal view. Their layout and drawing live in memo/.
+// view and the diagonal view. The memo layout and drawing (memo/) are part of the same
+// library: a memo measures and draws itself through them.
 #pragma once
 
 #include "report/engine/rm_view.h"
-
-#include <functional>
 
 namespace pq {
 
@@ -50,26 +49,8 @@ public:
     int Layout() const { return (Alignment >> 3) & 0x03; }
     void SetLayout(int l) { Alignment = (Alignment & ~0x18) | ((l & 0x03) << 3); }
 
-    // Builds Memo1 from Memo. Bracket expansion belongs to the expression code, which
-    // installs itself through SetExpander; without it the text is copied unchanged.
+    // Builds Memo1 from Memo: every bracket expanded (memo/rm_memo.h, RMExpandMemo).
     virtual void ExpandVariables();
-    using TExpander = std::function<QStringList(TRMMemoView&, const QStringList&)>;
-    static void SetExpander(TExpander expander);
-
-    // Layout, drawing and the height queries belong to the memo library, which installs
-    // itself here; without it the simple versions of this class answer.
-    class TDriver {
-    public:
-        virtual ~TDriver() = default;
-        virtual void Draw(TRMMemoView& memo, QPainter* canvas) = 0;
-        virtual int CalcHeight(TRMMemoView& memo) = 0;
-        virtual int MinHeight(TRMMemoView& memo) = 0;
-        virtual int RemainHeight(TRMMemoView& memo) = 0;
-        virtual int LostHeight(TRMMemoView& memo) = 0;
-    };
-    // Not owned; nullptr removes it.
-    static void SetDriver(TDriver* driver);
-    static TDriver* Driver();
 
     void SetPropValue(const QString& name, const Variant& value) override;
     Variant GetPropValue(const QString& name) override;
@@ -80,8 +61,7 @@ public:
     QString ClassName() const override { return QStringLiteral("TRMMemoView"); }
     void Draw(QPainter* canvas) override;
 
-    // Height queries over the printed lines: each line is the font's line height plus
-    // LineSpacing, with the gaps and frame around them.
+    // Height queries over the wrapped, printed lines (memo/rm_memo.h).
     int CalcHeight() override;
     int MinHeight() override;
     int RemainHeight() override;
@@ -95,7 +75,6 @@ protected:
     {
         FontScaleWidth = static_cast<std::uint16_t>(s.FontScaleWidth);
     }
-    int OneLineHeight() const;
 };
 
 class TRMCalcMemoView : public TRMMemoView {

@@ -1,10 +1,10 @@
 #include "report/engine/rm_other_views.h"
 
+#include "report/engine/canvas/rm_canvas.h"
 #include "report/engine/rm_engine_state.h"
 
 #include "base/rounding.h"
 
-#include <QPainter>
 
 #include <algorithm>
 
@@ -21,22 +21,19 @@ TRMLineView::TRMLineView()
     FillColor = 0xFFFFFF;
 }
 
-void TRMLineView::Draw(QPainter* canvas)
+void TRMLineView::Draw(QPainter* painter)
 {
-    Canvas = canvas;
+    TRMPainterCanvas canvas(painter);
+    Canvas = painter;
     BeginDraw();
-    if (Canvas) {
+    if (canvas) {
         // The direction follows from which extent is zero: a vertical line keeps its left
         // side, a horizontal one is drawn along its top.
-        QPen pen(RMColor(LeftFrame.Color));
-        pen.setWidthF(std::max(1.0f, LeftFrame.Width));
-        Canvas->save();
-        Canvas->setPen(pen);
+        canvas->SetPen(TRMCanvasPen{LeftFrame.Color, std::max(1, static_cast<int>(Round(LeftFrame.Width))), cpsSolid});
         if (Width == 0)
-            Canvas->drawLine(Left, Top, Left, Top + Height);
+            canvas->Line(Left, Top, Left, Top + Height);
         else
-            Canvas->drawLine(Left, Top, Left + Width, Top);
-        Canvas->restore();
+            canvas->Line(Left, Top, Left + Width, Top);
     }
     EndDraw();
 }
@@ -49,13 +46,9 @@ TRMRichView::TRMRichView()
     Typ = gtAddIn;
 }
 
-void TRMRichView::Draw(QPainter* canvas)
+void TRMRichView::Draw(QPainter* painter)
 {
-    Canvas = canvas;
-    BeginDraw();
-    ShowBackground();
-    ShowFrame();
-    EndDraw();
+    DrawBox(painter);
 }
 
 // ---- picture ----
@@ -123,27 +116,27 @@ Variant TRMPictureView::DoMethod(const QString& name, const QList<Variant>& args
     return TRMView::DoMethod(n, args);
 }
 
-void TRMPictureView::Draw(QPainter* canvas)
+void TRMPictureView::Draw(QPainter* painter)
 {
-    Canvas = canvas;
+    TRMPainterCanvas canvas(painter);
+    Canvas = painter;
     BeginDraw();
-    ShowBackground();
-    if (Canvas && !Picture.isNull()) {
-        QRect target = DrawRect;
-        QSize size = Picture.size();
-        if (HasFlag(flPictStretched)) {
-            size = HasFlag(flPictKeepAspect) ? size.scaled(target.size(), Qt::KeepAspectRatio)
-                                             : target.size();
+    if (canvas) {
+        ShowBackground(*canvas);
+        if (!Picture.isNull()) {
+            const QRect target = DrawRect;
+            QSize size = Picture.size();
+            if (HasFlag(flPictStretched)) {
+                size = HasFlag(flPictKeepAspect) ? size.scaled(target.size(), Qt::KeepAspectRatio)
+                                                 : target.size();
+            }
+            QRect r(target.topLeft(), size);
+            if (HasFlag(flPictCenter))
+                r.moveCenter(target.center());
+            canvas->StretchDraw(r, Picture, target);
         }
-        QRect r(target.topLeft(), size);
-        if (HasFlag(flPictCenter))
-            r.moveCenter(target.center());
-        Canvas->save();
-        Canvas->setClipRect(target);
-        Canvas->drawImage(r, Picture);
-        Canvas->restore();
+        ShowFrame(*canvas);
     }
-    ShowFrame();
     EndDraw();
 }
 
@@ -189,48 +182,44 @@ Variant TRMShapeView::GetPropValue(const QString& name)
     return TRMView::GetPropValue(n);
 }
 
-void TRMShapeView::Draw(QPainter* canvas)
+void TRMShapeView::Draw(QPainter* painter)
 {
-    Canvas = canvas;
+    TRMPainterCanvas canvas(painter);
+    Canvas = painter;
     BeginDraw();
-    if (Canvas) {
-        QPainter& p = *Canvas;
-        p.save();
-        QPen pen(RMColor(LeftFrame.Color));
-        pen.setWidthF(std::max(1.0f, LeftFrame.Width));
-        p.setPen(pen);
-        p.setBrush(FillColor == kNoColor ? QBrush(Qt::NoBrush) : QBrush(RMColor(FillColor)));
+    if (canvas) {
+        canvas->SetPen(TRMCanvasPen{LeftFrame.Color, std::max(1, static_cast<int>(Round(LeftFrame.Width))), cpsSolid});
+        canvas->SetBrushColor(FillColor);
         QRect r(Left, Top, Width, Height);
         if (Shape >= skSquare) {
             const int side = std::min(Width, Height);
             r = QRect(Left + (Width - side) / 2, Top + (Height - side) / 2, side, side);
         }
+        const int l = r.left(), t = r.top(), right = r.left() + r.width(), bottom = r.top() + r.height();
+        const int corner = std::min(r.width(), r.height()) / 2;
         switch (Shape) {
         case skRoundRectangle:
         case skRoundSquare:
-            p.drawRoundedRect(r, std::min(r.width(), r.height()) / 4.0,
-                std::min(r.width(), r.height()) / 4.0);
+            canvas->RoundRect(l, t, right, bottom, corner, corner);
             break;
         case skEllipse:
         case skCircle:
-            p.drawEllipse(r);
+            canvas->Ellipse(l, t, right, bottom);
             break;
-        case skTriangle: {
-            const QPoint pts[3] = {QPoint(r.center().x(), r.top()), r.bottomRight(), r.bottomLeft()};
-            p.drawPolygon(pts, 3);
+        case skTriangle:
+            canvas->Polygon(QPolygon({QPoint(l + r.width() / 2, t), QPoint(right, bottom), QPoint(l, bottom)}));
             break;
-        }
         case skDiagonal1:
-            p.drawLine(r.topLeft(), r.bottomRight());
+            canvas->Line(l, t, right, bottom);
             break;
         case skDiagonal2:
-            p.drawLine(r.bottomLeft(), r.topRight());
+            canvas->Line(l, bottom, right, t);
             break;
         default:
-            p.drawRect(r);
+            canvas->Rectangle(l, t, right, bottom);
             break;
         }
-        p.restore();
+        canvas->SetBrushColor(kNoColor);
     }
     EndDraw();
 }
@@ -268,31 +257,30 @@ Variant TRMCheckBoxView::GetPropValue(const QString& name)
     return TRMView::GetPropValue(n);
 }
 
-void TRMCheckBoxView::Draw(QPainter* canvas)
+void TRMCheckBoxView::Draw(QPainter* painter)
 {
-    Canvas = canvas;
+    TRMPainterCanvas canvas(painter);
+    Canvas = painter;
     BeginDraw();
-    ShowBackground();
-    // The mark shows when the printed text is a true value.
-    const QString text = Memo1.join(QString()).trimmed();
-    const bool checked = !text.isEmpty() && text != QLatin1String("0")
-        && text.compare(QLatin1String("false"), Qt::CaseInsensitive) != 0;
-    if (Canvas && checked) {
-        QPainter& p = *Canvas;
-        p.save();
-        p.setPen(QPen(RMColor(CheckColor), 2));
-        const QRect r = DrawRect.adjusted(2, 2, -2, -2);
-        if (CheckStyle == csCheck) {
-            const QPoint pts[3] = {QPoint(r.left(), r.center().y()),
-                QPoint(r.left() + r.width() / 3, r.bottom()), r.topRight()};
-            p.drawPolyline(pts, 3);
-        } else {
-            p.drawLine(r.topLeft(), r.bottomRight());
-            p.drawLine(r.bottomLeft(), r.topRight());
+    if (canvas) {
+        ShowBackground(*canvas);
+        // The mark shows when the printed text is a true value.
+        const QString text = Memo1.join(QString()).trimmed();
+        const bool checked = !text.isEmpty() && text != QLatin1String("0")
+            && text.compare(QLatin1String("false"), Qt::CaseInsensitive) != 0;
+        if (checked) {
+            canvas->SetPen(TRMCanvasPen{CheckColor, 2, cpsSolid});
+            const QRect r = DrawRect.adjusted(2, 2, -2, -2);
+            if (CheckStyle == csCheck) {
+                canvas->Polyline(QPolygon({QPoint(r.left(), r.center().y()),
+                    QPoint(r.left() + r.width() / 3, r.bottom()), r.topRight()}));
+            } else {
+                canvas->Line(r.topLeft(), r.bottomRight());
+                canvas->Line(r.bottomLeft(), r.topRight());
+            }
         }
-        p.restore();
+        ShowFrame(*canvas);
     }
-    ShowFrame();
     EndDraw();
 }
 
@@ -305,13 +293,9 @@ TRMRegionView::TRMRegionView()
     MemoVersion = 0;
 }
 
-void TRMRegionView::Draw(QPainter* canvas)
+void TRMRegionView::Draw(QPainter* painter)
 {
-    Canvas = canvas;
-    BeginDraw();
-    ShowBackground();
-    ShowFrame();
-    EndDraw();
+    DrawBox(painter);
 }
 
 } // namespace pq

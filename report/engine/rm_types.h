@@ -2,6 +2,8 @@
 // object type codes written into streams, band types, band alignment and flag bits.
 #pragma once
 
+#include "report/engine/canvas/rm_colors.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -119,8 +121,6 @@ inline constexpr int frBottom = 2;
 inline constexpr int frLeft = 4;
 inline constexpr int frTop = 8;
 
-// The colour that means "no fill".
-inline constexpr unsigned kNoColor = 0x1FFFFFFF;
 
 // Band data ranges.
 enum TRMRangeBegin : int { rbFirst = 0, rbCurrent = 1, rbDefault = 2 };

@@ -1,12 +1,12 @@
 #include "report/engine/rm_view.h"
 
 #include "report/engine/rm_engine_state.h"
+#include "report/engine/rm_report.h"
+#include "report/engine/canvas/rm_canvas.h"
 
 #include "base/rounding.h"
 
 #include <QLocale>
-#include <QPainter>
-#include <QPen>
 #include <QtEndian>
 
 #include <algorithm>
@@ -342,68 +342,143 @@ void TRMView::RegisterProperties()
 
 // ---- drawing ----
 
-void TRMView::ShowBackground()
+namespace {
+
+int RoundI(double v)
 {
-    if (!Canvas || FillColor == kNoColor)
-        return;
-    Canvas->fillRect(QRect(Left, Top, Width, Height), RMColor(FillColor));
+    return static_cast<int>(Round(v));
 }
 
-void TRMView::ShowFrame()
+bool Designing() { return RMEngineState().Designing; }
+bool Printing() { return RMEngineState().Printing; }
+
+// The first pass of a double-pass preparation draws nothing.
+bool FirstPass()
 {
-    if (!Canvas)
+    const TRMReport* r = RMCurrent().CurReport;
+    return r && r->DoublePass && !r->FinalPass && RMEngineState().Preparing;
+}
+
+// The right and bottom edge of the scaled view, from its design geometry.
+int ScaledRight(const TRMView& v)
+{
+    return RoundI((v.SavedState.Left + v.SavedState.Width) * v.ScaleX + v.OffsX);
+}
+
+int ScaledBottom(const TRMView& v)
+{
+    return RoundI((v.SavedState.Top + v.SavedState.Height) * v.ScaleY + v.OffsY);
+}
+
+} // namespace
+
+void TRMView::ShowBackground(TRMCanvas& canvas)
+{
+    const TRMView& v = *this;
+    if (FirstPass())
         return;
-    QPainter& p = *Canvas;
-    p.save();
+    const int right = ScaledRight(v), bottom = ScaledBottom(v);
+    if (Designing()) {
+        auto half = [](const TRMFrameLine& f) { return f.Visible ? RoundI(f.Width / 2.0) : 0; };
+        canvas.FillRect(v.Left - half(v.LeftFrame), v.Top - half(v.TopFrame), right + half(v.RightFrame) + 1,
+            bottom + half(v.BottomFrame) + 1, 0xFFFFFF);
+    }
+    if (v.FillColor == kNoColor)
+        return;
+    const TRMReport* r = RMCurrent().CurReport;
+    if (Printing() && r && !r->PrintBackColor)
+        return;
+    canvas.FillRect(v.Left, v.Top, right, bottom, v.FillColor);
+}
+
+void TRMView::ShowFrame(TRMCanvas& canvas)
+{
+    const TRMView& v = *this;
+    if (FirstPass())
+        return;
+    const TRMReport* r = RMCurrent().CurReport;
+    if (Printing() && r && r->taoda && !v.HasFlag(flPrintFrame))
+        return;
+    const int l = v.Left, t = v.Top, right = ScaledRight(v), bottom = ScaledBottom(v);
+    const TRMFrameLine* sides[4] = {&v.LeftFrame, &v.TopFrame, &v.RightFrame, &v.BottomFrame};
+    bool any = false;
+    for (const TRMFrameLine* f : sides)
+        any = any || f->Visible;
+
+    if (Designing() && !any) {
+        // Corner marks show where a frameless view is.
+        canvas.SetPen(TRMCanvasPen{0, 1, cpsSolid});
+        canvas.Line(l, t, l + 3, t);
+        canvas.Line(l, t, l, t + 3);
+        canvas.Line(right, t, right - 3, t);
+        canvas.Line(right, t, right, t + 3);
+        canvas.Line(l, bottom, l + 3, bottom);
+        canvas.Line(l, bottom, l, bottom - 3);
+        canvas.Line(right, bottom, right - 3, bottom);
+        canvas.Line(right, bottom, right, bottom - 3);
+    }
     auto pen = [](const TRMFrameLine& f) {
-        QPen pn(RMColor(f.Color));
-        pn.setWidthF(std::max(1.0f, f.Width));
-        switch (f.Style & 0x0F) {
-        case psDash: pn.setStyle(Qt::DashLine); break;
-        case psDot: pn.setStyle(Qt::DotLine); break;
-        case psDashDot: pn.setStyle(Qt::DashDotLine); break;
-        case psDashDotDot: pn.setStyle(Qt::DashDotDotLine); break;
-        case psClear: pn.setStyle(Qt::NoPen); break;
-        default: pn.setStyle(Qt::SolidLine); break;
+        return TRMCanvasPen{f.Color, RoundI(f.Width), f.Style};
+    };
+    auto gap = [](const TRMFrameLine& f) { return RoundI(2.0 * f.Width); };
+
+    const bool allSame = any && v.LeftFrame.Visible && v.TopFrame.Visible && v.RightFrame.Visible
+        && v.BottomFrame.Visible && v.LeftFrame == v.TopFrame && v.LeftFrame == v.RightFrame
+        && v.LeftFrame == v.BottomFrame;
+    if (allSame) {
+        canvas.SetPen(pen(v.LeftFrame));
+        canvas.SetBrushColor(kNoColor);
+        canvas.Rectangle(l, t, right, bottom, gap(v.LeftFrame));
+    } else {
+        if (v.LeftFrame.Visible) {
+            canvas.SetPen(pen(v.LeftFrame));
+            canvas.FrameSide({l, t}, {l, bottom}, {1, 0}, gap(v.LeftFrame));
         }
-        return pn;
-    };
-    const int l = Left, t = Top, r = Left + Width, b = Top + Height;
-    struct Side { const TRMFrameLine* f; QLine line; QPoint inward; };
-    const Side sides[] = {
-        {&LeftFrame, QLine(l, t, l, b), QPoint(1, 0)},
-        {&TopFrame, QLine(l, t, r, t), QPoint(0, 1)},
-        {&RightFrame, QLine(r, t, r, b), QPoint(-1, 0)},
-        {&BottomFrame, QLine(l, b, r, b), QPoint(0, -1)},
-    };
-    for (const Side& s : sides) {
-        if (!s.f->Visible)
-            continue;
-        p.setPen(pen(*s.f));
-        p.drawLine(s.line);
-        if (s.f->IsDouble()) {
-            const int gap = static_cast<int>(Round(2 * s.f->Width));
-            p.drawLine(s.line.translated(s.inward * gap));
+        if (v.TopFrame.Visible) {
+            canvas.SetPen(pen(v.TopFrame));
+            canvas.FrameSide({l, t}, {right, t}, {0, 1}, gap(v.TopFrame));
+        }
+        if (v.RightFrame.Visible) {
+            canvas.SetPen(pen(v.RightFrame));
+            canvas.FrameSide({right, t}, {right, bottom}, {-1, 0}, gap(v.RightFrame));
+        }
+        if (v.BottomFrame.Visible) {
+            canvas.SetPen(pen(v.BottomFrame));
+            canvas.FrameSide({l, bottom}, {right, bottom}, {0, -1}, gap(v.BottomFrame));
         }
     }
-    if (LineKind >= 1 && LineKind <= 6 && Typ != gtBand) {
-        p.setPen(QPen(Qt::black, 1));
-        const QPoint tl(l, t), tr(r, t), bl(l, b), br(r, b);
-        const QPoint midBottom((l + r) / 2, b), midRight(r, (t + b) / 2), midLeft(l, (t + b) / 2);
-        if (LineKind == 1 || LineKind == 3)
-            p.drawLine(tl, br);
-        if (LineKind == 2 || LineKind == 3) {
-            p.drawLine(tl, midBottom);
-            p.drawLine(tl, midRight);
+
+    if (v.Typ != gtBand && v.LineKind >= 1 && v.LineKind <= 6) {
+        canvas.SetPen(TRMCanvasPen{0, 1, cpsSolid});
+        const QPoint tl(l, t), tr(right, t), bl(l, bottom), br(right, bottom);
+        const QPoint midBottom(l + (right - l) / 2, bottom), midRight(right, t + (bottom - t) / 2),
+            midLeft(l, t + (bottom - t) / 2);
+        const int k = v.LineKind;
+        if (k == 1 || k == 3)
+            canvas.Line(tl, br);
+        if (k == 2 || k == 3) {
+            canvas.Line(tl, midBottom);
+            canvas.Line(tl, midRight);
         }
-        if (LineKind == 4 || LineKind == 6)
-            p.drawLine(bl, tr);
-        if (LineKind == 5 || LineKind == 6) {
-            p.drawLine(tr, midLeft);
-            p.drawLine(tr, midBottom);
+        if (k == 4 || k == 6)
+            canvas.Line(bl, tr);
+        if (k == 5 || k == 6) {
+            canvas.Line(tr, midLeft);
+            canvas.Line(tr, midBottom);
         }
     }
-    p.restore();
+}
+
+void TRMView::DrawBox(QPainter* painter)
+{
+    TRMPainterCanvas canvas(painter);
+    Canvas = painter;
+    BeginDraw();
+    if (canvas) {
+        ShowBackground(*canvas);
+        ShowFrame(*canvas);
+    }
+    EndDraw();
 }
 
 void TRMView::BeginDraw()

@@ -19,6 +19,7 @@ class QPainter;
 
 namespace pq {
 
+class TRMCanvas;
 class TRMBand;
 class TRMDataset;
 class TRMPage;
@@ -114,8 +115,12 @@ public:
     // Operations in the order of the engine's virtual table; designer-only ones are no-ops.
     virtual QString GetDescription() const { return {}; }
     virtual bool HasInPlaceEditor() const { return false; }
-    virtual void ShowBackground();
-    virtual void ShowFrame();
+    // The fill of the view's rectangle in the geometry of the current BeginDraw (none in
+    // the first pass of a double pass, nor on a printer unless the report prints
+    // background colours), and its frame: sides, double lines and the diagonal lines of
+    // LineKind (on pre-printed forms only with PrintFrame). Every view draws them here.
+    virtual void ShowBackground(TRMCanvas& canvas);
+    virtual void ShowFrame(TRMCanvas& canvas);
     // Gives the view the text or picture of a blob field.
     virtual void GetBlob(const QString& /*field*/) {}
     // False only for region views, which never join a band.
@@ -138,6 +143,9 @@ public:
     QRect Bounds() const { return QRect(Left, Top, Width, Height); }
 
 protected:
+    // Draws only the view's background and frame: what a view with no content of its own
+    // shows (a region, a sub-report placeholder).
+    void DrawBox(QPainter* painter);
     TRMFont* FontProp() override { return nullptr; }
     QStringList* StringListProp(const QString& upperName) override;
     // Scales extra per-class geometry inside BeginDraw and restores it in EndDraw.

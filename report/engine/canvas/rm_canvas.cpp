@@ -6,10 +6,8 @@
 #include "base/rounding.h"
 
 #include <QFontMetricsF>
-#include <QGuiApplication>
 #include <QPaintDevice>
 #include <QPainter>
-#include <QPalette>
 #include <QPen>
 #include <QTransform>
 
@@ -18,67 +16,6 @@
 #include <optional>
 
 namespace pq {
-
-// ---- colours ----
-
-namespace {
-
-// The platform's classic values of its 25 system colours, for when no application
-// palette exists (tools that draw without a GUI application).
-constexpr std::uint32_t kSystemDefaults[25] = {
-    0xC8C8C8, 0x000000, 0xD1B499, 0xDBCDBF, 0xF0F0F0, 0xFFFFFF, 0x646464, 0x000000, 0x000000,
-    0x000000, 0xB4B4B4, 0xFCF7F4, 0xABABAB, 0xD77800, 0xFFFFFF, 0xF0F0F0, 0xA0A0A0, 0x6D6D6D,
-    0x000000, 0x000000, 0xFFFFFF, 0x696969, 0xE3E3E3, 0x000000, 0xE1FFFF,
-};
-
-QColor FromRgbValue(std::uint32_t c)
-{
-    return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>((c >> 16) & 0xFF));
-}
-
-QColor SystemColor(int index)
-{
-    if (index < 0 || index >= 25)
-        return QColor(Qt::black);
-    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-        return FromRgbValue(kSystemDefaults[index]);
-    const QPalette pal = QGuiApplication::palette();
-    switch (index) {
-    case 1: case 12: return pal.color(QPalette::Dark);           // desktop, workspace
-    case 2: case 13: return pal.color(QPalette::Highlight);      // active caption, highlight
-    case 9: case 14: return pal.color(QPalette::HighlightedText);
-    case 4: case 5: return pal.color(QPalette::Base);            // menu, window
-    case 7: case 8: return pal.color(QPalette::Text);            // menu text, window text
-    case 15: return pal.color(QPalette::Button);                 // button face
-    case 16: return pal.color(QPalette::Mid);                    // button shadow
-    case 17: return pal.color(QPalette::Disabled, QPalette::Text); // grey text
-    case 18: return pal.color(QPalette::ButtonText);
-    case 20: return pal.color(QPalette::Light);                  // button highlight
-    case 21: return pal.color(QPalette::Shadow);                 // 3D dark shadow
-    case 22: return pal.color(QPalette::Midlight);               // 3D light
-    case 23: return pal.color(QPalette::ToolTipText);
-    case 24: return pal.color(QPalette::ToolTipBase);
-    default: return FromRgbValue(kSystemDefaults[index]);
-    }
-}
-
-} // namespace
-
-QColor CanvasColor(std::uint32_t color)
-{
-    if (color == kCanvasNoColor)
-        return QColor(Qt::transparent);
-    if (color & kCanvasSystemColorBit)
-        return SystemColor(static_cast<int>(color & 0xFF));
-    return FromRgbValue(color);
-}
-
-std::uint32_t CanvasColorValue(const QColor& color)
-{
-    const QColor c = color.toRgb();
-    return static_cast<std::uint32_t>(c.red()) | (static_cast<std::uint32_t>(c.green()) << 8)
-        | (static_cast<std::uint32_t>(c.blue()) << 16);
-}
 
 // ---- fonts ----
 
@@ -393,7 +330,7 @@ void TRMCanvas::Rectangle(int left, int top, int right, int bottom, int gap)
         return;
     QPainter& p = *m_painter;
     UsePen();
-    if (m_brush != kCanvasNoColor)
+    if (m_brush != kNoColor)
         p.fillRect(QRect(QPoint(left, top), QPoint(right, bottom)), CanvasColor(m_brush));
     if (p.brush().style() != Qt::NoBrush)
         p.setBrush(Qt::NoBrush);
@@ -409,9 +346,84 @@ void TRMCanvas::Rectangle(int left, int top, int right, int bottom, int gap)
 
 void TRMCanvas::FillRect(int left, int top, int right, int bottom, std::uint32_t color)
 {
-    if (!m_painter || color == kCanvasNoColor || right <= left || bottom <= top)
+    if (!m_painter || color == kNoColor || right <= left || bottom <= top)
         return;
     m_painter->fillRect(QRect(left, top, right - left, bottom - top), CanvasColor(color));
+}
+
+void TRMCanvas::UseBrush()
+{
+    const QBrush brush = m_brush == kNoColor ? QBrush(Qt::NoBrush) : QBrush(CanvasColor(m_brush));
+    if (m_painter->brush() != brush)
+        m_painter->setBrush(brush);
+}
+
+void TRMCanvas::Ellipse(int left, int top, int right, int bottom)
+{
+    if (!m_painter)
+        return;
+    UsePen();
+    UseBrush();
+    m_painter->drawEllipse(QRectF(Centre(left, top), Centre(right, bottom)));
+}
+
+void TRMCanvas::RoundRect(int left, int top, int right, int bottom, int cornerWidth, int cornerHeight)
+{
+    if (!m_painter)
+        return;
+    UsePen();
+    UseBrush();
+    m_painter->drawRoundedRect(QRectF(Centre(left, top), Centre(right, bottom)), cornerWidth / 2.0,
+        cornerHeight / 2.0, Qt::AbsoluteSize);
+}
+
+void TRMCanvas::Polygon(const QPolygon& points)
+{
+    if (!m_painter || points.isEmpty())
+        return;
+    UsePen();
+    UseBrush();
+    QPolygonF centred;
+    for (const QPoint& p : points)
+        centred << Centre(p.x(), p.y());
+    m_painter->drawPolygon(centred);
+}
+
+void TRMCanvas::Polyline(const QPolygon& points)
+{
+    if (!m_painter || points.isEmpty())
+        return;
+    UsePen();
+    QPolygonF centred;
+    for (const QPoint& p : points)
+        centred << Centre(p.x(), p.y());
+    m_painter->drawPolyline(centred);
+}
+
+void TRMCanvas::StretchDraw(const QRect& target, const QImage& picture, const QRect& clip)
+{
+    if (!m_painter || picture.isNull() || target.isEmpty())
+        return;
+    QPainter& p = *m_painter;
+    const bool clipped = p.hasClipping();
+    const QRegion savedClip = p.clipRegion();
+    p.setClipRect(clip, clipped ? Qt::IntersectClip : Qt::ReplaceClip);
+    p.drawImage(target, picture);
+    if (clipped)
+        p.setClipRegion(savedClip);
+    else
+        p.setClipping(false);
+}
+
+// ---- the canvas a view draws on ----
+
+TRMPainterCanvas::TRMPainterCanvas(QPainter* painter)
+{
+    if (!painter)
+        return;
+    m_canvas = TRMCanvas::Of(painter);
+    if (!m_canvas)
+        m_canvas = &m_own.emplace(painter);
 }
 
 } // namespace pq

@@ -6,12 +6,15 @@
 // finds text on a rendered page.
 #pragma once
 
+#include "report/engine/canvas/rm_colors.h"
+
 #include <QColor>
 #include <QBrush>
 #include <QFont>
 #include <QPainter>
 #include <QPen>
 #include <QPoint>
+#include <QPolygon>
 #include <QRect>
 #include <QString>
 
@@ -24,18 +27,6 @@ class QPainter;
 class QPaintDevice;
 
 namespace pq {
-
-// ---- colours ----
-
-inline constexpr std::uint32_t kCanvasNoColor = 0x1FFFFFFF;
-inline constexpr std::uint32_t kCanvasSystemColorBit = 0x80000000u;
-
-// A platform colour as a QColor: 0x00BBGGRR, or a system colour by its index (the 25
-// indices of the platform's order, mapped onto the application palette); "no fill" gives
-// a transparent colour.
-QColor CanvasColor(std::uint32_t color);
-// The platform value of a QColor (0x00BBGGRR).
-std::uint32_t CanvasColorValue(const QColor& color);
 
 // ---- fonts, pens ----
 
@@ -186,12 +177,25 @@ public:
     void Rectangle(int left, int top, int right, int bottom, int gap = -1);
     // Fills the rectangle from (left, top) up to but not including (right, bottom).
     void FillRect(int left, int top, int right, int bottom, std::uint32_t color);
+    // Shapes through pixel centres, outlined in the current pen and filled with the brush
+    // colour unless it is "no fill": the ellipse in the rectangle from (left, top) to
+    // (right, bottom), that rectangle with rounded corners (each corner a quarter of an
+    // ellipse of the given size), and the closed polygon through the points.
+    void Ellipse(int left, int top, int right, int bottom);
+    void RoundRect(int left, int top, int right, int bottom, int cornerWidth, int cornerHeight);
+    void Polygon(const QPolygon& points);
+    // Connected lines through the points in the current pen, not closed.
+    void Polyline(const QPolygon& points);
+    // The picture scaled into target and cut at clip.
+    void StretchDraw(const QRect& target, const QImage& picture, const QRect& clip);
 
 private:
     QColor TextColor() const;
     QPen MakePen() const;
     // Makes the current pen the painter's, aliasing off, touching only what differs.
     void UsePen();
+    // The brush colour as the painter's brush (none for "no fill").
+    void UseBrush();
     void Output(const QRect* clip, int x, int y, const QString& text, bool rtl);
 
     QPainter* m_painter;
@@ -199,7 +203,7 @@ private:
     TRMCanvasFont m_font;
     int m_charSpacing = 0;
     TRMCanvasPen m_pen;
-    std::uint32_t m_brush = kCanvasNoColor;
+    std::uint32_t m_brush = kNoColor;
     bool m_monochrome = false;
     TRMTextSink m_sink;
     int m_textCount = 0;
@@ -214,6 +218,23 @@ private:
         Qt::LayoutDirection direction;
     };
     std::optional<Saved> m_saved;
+};
+
+// The canvas views draw on: the one already made over the painter (so its text sink and
+// state are shared), or one made for as long as this object lives. Empty for no painter.
+class TRMPainterCanvas {
+public:
+    explicit TRMPainterCanvas(QPainter* painter);
+    TRMPainterCanvas(const TRMPainterCanvas&) = delete;
+    TRMPainterCanvas& operator=(const TRMPainterCanvas&) = delete;
+
+    explicit operator bool() const { return m_canvas != nullptr; }
+    TRMCanvas& operator*() const { return *m_canvas; }
+    TRMCanvas* operator->() const { return m_canvas; }
+
+private:
+    std::optional<TRMCanvas> m_own;
+    TRMCanvas* m_canvas = nullptr;
 };
 
 } // namespace pq

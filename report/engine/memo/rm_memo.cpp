@@ -110,24 +110,6 @@ bool OnPrinter(const TRMView& v)
     return RMEngineState().Printing || v.IsPrinting;
 }
 
-// The first pass of a double-pass preparation draws nothing.
-bool FirstPass()
-{
-    const TRMReport* r = RMCurrent().CurReport;
-    return r && r->DoublePass && !r->FinalPass && RMEngineState().Preparing;
-}
-
-// The right and bottom edge of the scaled view, from its design geometry.
-int ScaledRight(const TRMView& v)
-{
-    return RoundI((v.SavedState.Left + v.SavedState.Width) * v.ScaleX + v.OffsX);
-}
-
-int ScaledBottom(const TRMView& v)
-{
-    return RoundI((v.SavedState.Top + v.SavedState.Height) * v.ScaleY + v.OffsY);
-}
-
 // The memo's font with another point size (tag sub- and superscripts).
 TRMCanvasFont SizedFont(const TRMMemoView& m, int size, double scaleY, bool printer)
 {
@@ -361,103 +343,6 @@ int RMMemoCalcWidth(TRMMemoView& m, const QStringList& lines)
     const double lw = m.LeftFrame.Visible ? m.LeftFrame.Width : 0.0;
     const double rw = m.RightFrame.Visible ? m.RightFrame.Width : 0.0;
     return RoundI(widest + 2.0 * m.Gapx + lw / 2 + rw / 2 + 1 - m.CharSpacing);
-}
-
-// ---- background and frame ----
-
-void RMShowBackground(TRMView& v, TRMCanvas& canvas)
-{
-    if (FirstPass())
-        return;
-    const int right = ScaledRight(v), bottom = ScaledBottom(v);
-    if (Designing()) {
-        auto half = [](const TRMFrameLine& f) { return f.Visible ? RoundI(f.Width / 2.0) : 0; };
-        canvas.FillRect(v.Left - half(v.LeftFrame), v.Top - half(v.TopFrame), right + half(v.RightFrame) + 1,
-            bottom + half(v.BottomFrame) + 1, 0xFFFFFF);
-    }
-    if (v.FillColor == kNoColor)
-        return;
-    const TRMReport* r = RMCurrent().CurReport;
-    if (Printing() && r && !r->PrintBackColor)
-        return;
-    canvas.FillRect(v.Left, v.Top, right, bottom, v.FillColor);
-}
-
-void RMShowFrame(TRMView& v, TRMCanvas& canvas)
-{
-    if (FirstPass())
-        return;
-    const TRMReport* r = RMCurrent().CurReport;
-    if (Printing() && r && r->taoda && !v.HasFlag(flPrintFrame))
-        return;
-    const int l = v.Left, t = v.Top, right = ScaledRight(v), bottom = ScaledBottom(v);
-    const TRMFrameLine* sides[4] = {&v.LeftFrame, &v.TopFrame, &v.RightFrame, &v.BottomFrame};
-    bool any = false;
-    for (const TRMFrameLine* f : sides)
-        any = any || f->Visible;
-
-    if (Designing() && !any) {
-        // Corner marks show where a frameless view is.
-        canvas.SetPen(TRMCanvasPen{0, 1, cpsSolid});
-        canvas.Line(l, t, l + 3, t);
-        canvas.Line(l, t, l, t + 3);
-        canvas.Line(right, t, right - 3, t);
-        canvas.Line(right, t, right, t + 3);
-        canvas.Line(l, bottom, l + 3, bottom);
-        canvas.Line(l, bottom, l, bottom - 3);
-        canvas.Line(right, bottom, right - 3, bottom);
-        canvas.Line(right, bottom, right, bottom - 3);
-    }
-    auto pen = [](const TRMFrameLine& f) {
-        return TRMCanvasPen{f.Color, RoundI(f.Width), f.Style};
-    };
-    auto gap = [](const TRMFrameLine& f) { return RoundI(2.0 * f.Width); };
-
-    const bool allSame = any && v.LeftFrame.Visible && v.TopFrame.Visible && v.RightFrame.Visible
-        && v.BottomFrame.Visible && v.LeftFrame == v.TopFrame && v.LeftFrame == v.RightFrame
-        && v.LeftFrame == v.BottomFrame;
-    if (allSame) {
-        canvas.SetPen(pen(v.LeftFrame));
-        canvas.SetBrushColor(kCanvasNoColor);
-        canvas.Rectangle(l, t, right, bottom, gap(v.LeftFrame));
-    } else {
-        if (v.LeftFrame.Visible) {
-            canvas.SetPen(pen(v.LeftFrame));
-            canvas.FrameSide({l, t}, {l, bottom}, {1, 0}, gap(v.LeftFrame));
-        }
-        if (v.TopFrame.Visible) {
-            canvas.SetPen(pen(v.TopFrame));
-            canvas.FrameSide({l, t}, {right, t}, {0, 1}, gap(v.TopFrame));
-        }
-        if (v.RightFrame.Visible) {
-            canvas.SetPen(pen(v.RightFrame));
-            canvas.FrameSide({right, t}, {right, bottom}, {-1, 0}, gap(v.RightFrame));
-        }
-        if (v.BottomFrame.Visible) {
-            canvas.SetPen(pen(v.BottomFrame));
-            canvas.FrameSide({l, bottom}, {right, bottom}, {0, -1}, gap(v.BottomFrame));
-        }
-    }
-
-    if (v.Typ != gtBand && v.LineKind >= 1 && v.LineKind <= 6) {
-        canvas.SetPen(TRMCanvasPen{0, 1, cpsSolid});
-        const QPoint tl(l, t), tr(right, t), bl(l, bottom), br(right, bottom);
-        const QPoint midBottom(l + (right - l) / 2, bottom), midRight(right, t + (bottom - t) / 2),
-            midLeft(l, t + (bottom - t) / 2);
-        const int k = v.LineKind;
-        if (k == 1 || k == 3)
-            canvas.Line(tl, br);
-        if (k == 2 || k == 3) {
-            canvas.Line(tl, midBottom);
-            canvas.Line(tl, midRight);
-        }
-        if (k == 4 || k == 6)
-            canvas.Line(bl, tr);
-        if (k == 5 || k == 6) {
-            canvas.Line(tr, midLeft);
-            canvas.Line(tr, midBottom);
-        }
-    }
 }
 
 // ---- drawing the lines ----
@@ -790,10 +675,8 @@ void DrawUnderlines(TRMMemoView& m, TRMCanvas& c)
 
 void RMDrawMemo(TRMMemoView& m, QPainter* painter)
 {
-    TRMCanvas* canvas = painter ? TRMCanvas::Of(painter) : nullptr;
-    std::optional<TRMCanvas> own;
-    if (painter && !canvas)
-        canvas = &own.emplace(painter);
+    TRMPainterCanvas painterCanvas(painter);
+    TRMCanvas* canvas = painterCanvas ? &*painterCanvas : nullptr;
     m.Canvas = painter;
     const bool preview = Previewing();
     const int savedSize = m.Font.Size;
@@ -839,8 +722,8 @@ void RMDrawMemo(TRMMemoView& m, QPainter* painter)
     m.BeginDraw();
     if (canvas) {
         if (!m.Exporting) {
-            RMShowBackground(m, *canvas);
-            RMShowFrame(m, *canvas);
+            m.ShowBackground(*canvas);
+            m.ShowFrame(*canvas);
             if (m.HasFlag(flMemoUnderlines))
                 DrawUnderlines(m, *canvas);
         }
@@ -1047,25 +930,9 @@ void RMMemoStreamOut(TRMMemoView& m, TRMStreamOutTarget& target)
 
 // ---- installation ----
 
-namespace {
-
-class MemoDriver : public TRMMemoView::TDriver {
-public:
-    void Draw(TRMMemoView& memo, QPainter* canvas) override { RMDrawMemo(memo, canvas); }
-    int CalcHeight(TRMMemoView& memo) override { return RMMemoCalcHeight(memo); }
-    int MinHeight(TRMMemoView& memo) override { return RMMemoMinHeight(memo); }
-    int RemainHeight(TRMMemoView& memo) override { return RMMemoRemainHeight(memo); }
-    int LostHeight(TRMMemoView& memo) override { return RMMemoLostHeight(memo); }
-};
-
-} // namespace
-
 void RMInstallMemoDriver()
 {
-    static MemoDriver driver;
     RegisterFontSubstitutions();
-    TRMMemoView::SetDriver(&driver);
-    TRMMemoView::SetExpander([](TRMMemoView& memo, const QStringList& lines) { return RMExpandMemo(memo, lines); });
 }
 
 } // namespace pq

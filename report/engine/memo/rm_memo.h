@@ -76,11 +76,6 @@ int RMMemoCalcWidth(TRMMemoView& memo, const QStringList& lines);
 
 // ---- drawing ----
 
-// Background, frame (with double lines and diagonal lines) of any view on a canvas, in
-// the geometry of the current BeginDraw.
-void RMShowBackground(TRMView& view, TRMCanvas& canvas);
-void RMShowFrame(TRMView& view, TRMCanvas& canvas);
-
 // Draws the memo at its ScaleX, ScaleY, OffsX, OffsY. A canvas that already exists over
 // the painter (TRMCanvas::Of) is used, so its text sink sees the memo's text.
 void RMDrawMemo(TRMMemoView& memo, QPainter* painter);

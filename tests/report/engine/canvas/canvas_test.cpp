@@ -33,7 +33,7 @@ TEST(CanvasColors, PlatformValues)
         EXPECT_EQ(CanvasColor(r.value), r.expected) << std::hex << r.value;
         EXPECT_EQ(CanvasColorValue(r.expected), r.value) << std::hex << r.value;
     }
-    EXPECT_EQ(CanvasColor(kCanvasNoColor).alpha(), 0);
+    EXPECT_EQ(CanvasColor(kNoColor).alpha(), 0);
     EXPECT_EQ(CanvasColor(0x8000000F), QGuiApplication::palette().color(QPalette::Button)); // button face
     EXPECT_EQ(CanvasColor(0x80000008), QGuiApplication::palette().color(QPalette::Text));   // window text
     // An index beyond the 25 system colours gives black rather than reading past a table.
@@ -267,7 +267,7 @@ TEST(CanvasShapes, RectangleFillAndDoubleOutline)
     c.SetBrushColor(0x00FF00);
     c.Rectangle(5, 5, 30, 25);
     c.FillRect(40, 5, 50, 15, 0xFF0000);
-    c.FillRect(40, 20, 50, 30, kCanvasNoColor); // no fill draws nothing
+    c.FillRect(40, 20, 50, 30, kNoColor); // no fill draws nothing
     p.end();
     EXPECT_EQ(img.pixelColor(5, 15), QColor(255, 0, 0));  // outer outline
     EXPECT_EQ(img.pixelColor(7, 15), QColor(255, 0, 0));  // inner outline, 2 pixels in
