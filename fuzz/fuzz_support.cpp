@@ -1,8 +1,6 @@
 #include "fuzz/fuzz_support.h"
 
-#include "report/engine/files/rm_emf_pages.h"
-#include "report/preview/printer/fake_backend.h"
-#include "report/preview/printer/printer.h"
+#include "report/engine/startup/rm_engine_startup.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -30,8 +28,9 @@ void FuzzInit()
             p.drawText(0, 10, QStringLiteral("Wg宋"));
         }
     }
-    SetPrinterBackend(std::make_unique<TRMFakePrinterBackend>());
-    TRMEMFPages::SetPageInfoProvider(&TRMEMFPages::PaperPageInfo);
+    // No printers and nobody at a progress window; pages take their size from their paper.
+    static TRMEngineStartup* engine = new TRMEngineStartup(TRMEngineOptions::Headless());
+    (void)engine;
 }
 
 } // namespace pq

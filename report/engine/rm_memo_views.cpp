@@ -1,6 +1,7 @@
 #include "report/engine/rm_memo_views.h"
 
 #include "report/engine/memo/rm_memo.h"
+#include "report/engine/rm_engine_services.h"
 #include "report/engine/rm_engine_state.h"
 
 #include "base/rounding.h"
@@ -21,7 +22,7 @@ TRMMemoView::TRMMemoView()
 
 void TRMMemoView::ExpandVariables()
 {
-    Memo1 = RMExpandMemo(*this, Memo);
+    Memo1 = RMExpandMemo(*this, Memo, RMEngineServices().MemoServices());
 }
 
 void TRMMemoView::ScaleExtraState()

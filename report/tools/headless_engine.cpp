@@ -1,14 +1,6 @@
 #include "report/tools/headless_engine.h"
 
-#include "report/engine/files/rm_emf_pages.h"
-#include "report/engine/memo/rm_memo.h"
-#include "report/preview/printer/fake_backend.h"
-#include "report/preview/printer/printer.h"
-
-#include "base/font_substitutions.h"
-
 #include <cstdio>
-#include <memory>
 
 namespace pq {
 
@@ -20,13 +12,9 @@ void RMUseOffscreenUnlessSet()
 
 TRMHeadlessEngine::TRMHeadlessEngine(QString messagePrefix)
     : m_prefix(std::move(messagePrefix))
+    , m_previous(SetMessageBoxService(this))
+    , m_engine(TRMEngineOptions::Headless())
 {
-    m_previous = SetMessageBoxService(this);
-    RegisterFontSubstitutions();
-    RMInstallMemoDriver();
-    // Pages are drawn for files, not devices: no printer is asked about paper.
-    SetPrinterBackend(std::make_unique<TRMFakePrinterBackend>());
-    TRMEMFPages::SetPageInfoProvider(&TRMEMFPages::PaperPageInfo);
 }
 
 TRMHeadlessEngine::~TRMHeadlessEngine()

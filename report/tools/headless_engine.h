@@ -2,6 +2,8 @@
 // and nobody to answer a message box: the renderer and the benchmark start the same way.
 #pragma once
 
+#include "report/engine/startup/rm_engine_startup.h"
+
 #include "base/message_box.h"
 
 #include <QString>
@@ -12,8 +14,8 @@ namespace pq {
 void RMUseOffscreenUnlessSet();
 
 // While it lives (made after the application object): message boxes are written to
-// standard error after the prefix, font substitutions are registered, memos lay out through
-// the memo library, and pages take their size from their paper without asking a printer.
+// standard error after the prefix, and the engine runs started headless (no progress
+// windows, no printers, pages sized from their paper).
 class TRMHeadlessEngine : public MessageBoxService {
 public:
     explicit TRMHeadlessEngine(QString messagePrefix = {});
@@ -26,6 +28,7 @@ public:
 private:
     QString m_prefix;
     MessageBoxService* m_previous = nullptr;
+    TRMEngineStartup m_engine;
 };
 
 } // namespace pq

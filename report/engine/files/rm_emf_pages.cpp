@@ -7,6 +7,7 @@
 #include "report/engine/rm_memo_views.h"
 #include "report/engine/expr/variables.h"
 #include "report/engine/rm_view_factory.h"
+#include "report/engine/rm_engine_services.h"
 #include "report/engine/rm_engine_state.h"
 #include "report/engine/rm_report.h"
 
@@ -34,12 +35,6 @@ constexpr int kMaxMarginPixels = 1 << 20;
 constexpr int kMinPageRecord = 4 + 2 + 4 + 4 + 1;
 // A background picture takes at least: left, top and an empty picture.
 constexpr int kMinBkPictureRecord = 4 + 4 + 1 + 4;
-
-TRMEMFPages::TPageInfoProvider& Provider()
-{
-    static TRMEMFPages::TPageInfoProvider provider;
-    return provider;
-}
 
 QByteArray EmptyPageStream()
 {
@@ -399,11 +394,6 @@ TRMBkPicture* TRMEMFPages::BkPicture(int index)
 
 // ---- page information ----
 
-void TRMEMFPages::SetPageInfoProvider(TPageInfoProvider provider)
-{
-    Provider() = std::move(provider);
-}
-
 TRMPageMetrics TRMEMFPages::PaperPageInfo(const TRMEMFPage& page)
 {
     int w = page.Width, h = page.Height;
@@ -419,8 +409,8 @@ TRMPageMetrics TRMEMFPages::PaperPageInfo(const TRMEMFPage& page)
 
 TRMPageMetrics TRMEMFPages::PageInfoFor(const TRMEMFPage& page)
 {
-    if (Provider())
-        return Provider()(page);
+    if (RMEngineServices().PagesFromPaper())
+        return PaperPageInfo(page);
     int w = page.Width, h = page.Height;
     const bool landscape = page.Orientation == poLandscape;
     if (landscape && w < h)

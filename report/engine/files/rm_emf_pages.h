@@ -117,10 +117,8 @@ public:
     // Add-in classes the last page build could not find.
     const QStringList& MissingClasses() const { return m_missing; }
 
-    // How a loaded page gets its page information: by default the report printer is
-    // switched to the page's paper and asked. Tests and tools may install their own.
-    using TPageInfoProvider = std::function<TRMPageMetrics(const TRMEMFPage&)>;
-    static void SetPageInfoProvider(TPageInfoProvider provider);
+    // How a loaded page gets its page information: the report printer is switched to the
+    // page's paper and asked, unless the engine was started to take pages from their paper.
     static TRMPageMetrics PageInfoFor(const TRMEMFPage& page);
     // The sheet geometry from the paper alone (orientation applied), screen pixels.
     static TRMPageMetrics PaperPageInfo(const TRMEMFPage& page);

@@ -6,11 +6,11 @@
 #include "report/engine/expr/variant_ops.h"
 #include "report/engine/rm_band.h"
 #include "report/engine/rm_memo_views.h"
+#include "report/engine/rm_engine_services.h"
 #include "report/engine/rm_engine_state.h"
 #include "report/engine/rm_page.h"
 #include "report/engine/rm_report.h"
 
-#include "base/font_substitutions.h"
 #include "base/rounding.h"
 
 #include <QPainter>
@@ -21,21 +21,7 @@
 
 namespace pq {
 
-// ---- services and measurer ----
-
 namespace {
-
-TRMMemoServices*& ServicesSlot()
-{
-    static TRMMemoServices* services = nullptr;
-    return services;
-}
-
-const TRMTextMeasurer*& MeasurerSlot()
-{
-    static const TRMTextMeasurer* measurer = nullptr;
-    return measurer;
-}
 
 int RoundI(double v)
 {
@@ -43,27 +29,6 @@ int RoundI(double v)
 }
 
 } // namespace
-
-void RMSetMemoServices(TRMMemoServices* services)
-{
-    ServicesSlot() = services;
-}
-
-TRMMemoServices& RMMemoServices()
-{
-    static TRMMemoServices defaults;
-    return ServicesSlot() ? *ServicesSlot() : defaults;
-}
-
-void RMSetMemoMeasurer(const TRMTextMeasurer* measurer)
-{
-    MeasurerSlot() = measurer;
-}
-
-const TRMTextMeasurer& RMMemoMeasurer()
-{
-    return MeasurerSlot() ? *MeasurerSlot() : RMDefaultMeasurer();
-}
 
 // ---- small helpers ----
 
@@ -131,7 +96,7 @@ int HalfSize(const TRMMemoView& m)
 // Text width with the layout measurer: tag characters switch the size and take no room.
 int MeasureWidth(const TRMMemoView& m, const QString& text, bool tags)
 {
-    const TRMTextMeasurer& me = RMMemoMeasurer();
+    const TRMTextMeasurer& me = RMEngineServices().Measurer();
     const TRMCanvasFont full = SizedFont(m, m.Font.Size, 1.0, false);
     if (m.RotationType == rt360) {
         // Upright characters stacked: every character takes one cell.
@@ -202,7 +167,7 @@ void AlignForPrint(TRMView& v, TRMAlignPhase phase)
 
 // Memo1 from Memo through the report's OnBeforePrint event and the expander: the event may
 // set the text itself, and then it is not expanded.
-void BuildPrintedText(TRMMemoView& m, bool useEvent)
+void BuildPrintedText(TRMMemoView& m, bool useEvent, TRMMemoServices& sv)
 {
     TRMReport* report = RMCurrent().CurReport;
     m.Memo1 = m.Memo;
@@ -212,7 +177,7 @@ void BuildPrintedText(TRMMemoView& m, bool useEvent)
         if (m.Memo1 != before)
             return;
     }
-    m.ExpandVariables();
+    m.Memo1 = RMExpandMemo(m, m.Memo, sv);
 }
 
 struct SavedLook {
@@ -235,9 +200,8 @@ void RestoreLook(TRMMemoView& m, const SavedLook& s)
 
 // ---- printed text ----
 
-QStringList RMExpandMemo(TRMMemoView& m, const QStringList& lines)
+QStringList RMExpandMemo(TRMMemoView& m, const QStringList& lines, TRMMemoServices& sv)
 {
-    TRMMemoServices& sv = RMMemoServices();
     struct BlankRowsOff {
         TRMMemoServices& sv;
         bool active = false;
@@ -736,9 +700,8 @@ void RMDrawMemo(TRMMemoView& m, QPainter* painter)
 
 // ---- heights ----
 
-bool RMApplyHighlight(TRMMemoView& m)
+bool RMApplyHighlight(TRMMemoView& m, TRMMemoServices& sv)
 {
-    TRMMemoServices& sv = RMMemoServices();
     if (m.HighlightCondition.trimmed().isEmpty() || sv.PrintingBlankRows())
         return false;
     const Variant v = sv.Evaluate(m, m.HighlightCondition);
@@ -776,7 +739,7 @@ int EnsureLineHeight(TRMMemoView& m)
 
 int RMMemoCalcHeight(TRMMemoView& m)
 {
-    TRMMemoServices& sv = RMMemoServices();
+    TRMMemoServices& sv = RMEngineServices().MemoServices();
     m.DrawMode = 1;
     const std::uint8_t savedAlign = m.BandAlign;
     AlignForPrint(m, TRMAlignPhase::StreamOut);
@@ -784,9 +747,9 @@ int RMMemoCalcHeight(TRMMemoView& m)
     sv.RunScript(m, m.OnBeforePrint);
     int h = 0;
     if (m.Visible) {
-        BuildPrintedText(m, true);
+        BuildPrintedText(m, true, sv);
         const SavedLook look = SaveLook(m);
-        RMApplyHighlight(m);
+        RMApplyHighlight(m, sv);
         m.BeginDraw();
         if (!JoinText(m.Memo1).isEmpty()) {
             m.PreWrapped = HasMark(m.Memo1);
@@ -829,9 +792,8 @@ int RMMemoLostHeight(TRMMemoView& m)
 
 // ---- printing into a prepared page ----
 
-void RMMemoStreamOut(TRMMemoView& m, TRMStreamOutTarget& target)
+void RMMemoStreamOut(TRMMemoView& m, TRMStreamOutTarget& target, TRMMemoServices& sv)
 {
-    TRMMemoServices& sv = RMMemoServices();
     const QString savedTag = m.Tag;
     const std::uint8_t savedAlign = m.BandAlign;
     // 1.
@@ -841,9 +803,9 @@ void RMMemoStreamOut(TRMMemoView& m, TRMStreamOutTarget& target)
     if (m.DrawMode == 0)
         sv.RunScript(m, m.OnBeforePrint);
     if (m.DrawMode == 0)
-        BuildPrintedText(m, true);
+        BuildPrintedText(m, true, sv);
     else if (m.DrawMode != 2)
-        BuildPrintedText(m, false);
+        BuildPrintedText(m, false, sv);
     // 3.
     if (!m.Visible) {
         if (m.DrawMode == 0)
@@ -855,7 +817,7 @@ void RMMemoStreamOut(TRMMemoView& m, TRMStreamOutTarget& target)
     }
     // 4.
     const SavedLook look = SaveLook(m);
-    RMApplyHighlight(m);
+    RMApplyHighlight(m, sv);
     // 5. The part of a split memo that fits on this page.
     QStringList rest;
     const bool partial = m.DrawMode == 2;
@@ -926,13 +888,6 @@ void RMMemoStreamOut(TRMMemoView& m, TRMStreamOutTarget& target)
     m.BandAlign = savedAlign;
     m.DrawMode = 0;
     sv.RunScript(m, m.OnAfterPrint);
-}
-
-// ---- installation ----
-
-void RMInstallMemoDriver()
-{
-    RegisterFontSubstitutions();
 }
 
 } // namespace pq

@@ -3,8 +3,9 @@
 // offset, the height queries the band engine asks, highlight, and printing a memo into a
 // prepared page with suppression and merging of repeated values.
 //
-// TRMMemoView (the object model) reaches this code through its driver and expander
-// hooks; RMInstallMemoDriver installs both.
+// TRMMemoView measures and draws itself through this code. Calls that evaluate the report
+// side take its memo services; the virtual height queries and ExpandVariables use those the
+// engine was started with.
 #pragma once
 
 #include "report/engine/canvas/rm_canvas.h"
@@ -19,7 +20,8 @@ namespace pq {
 // ---- what memo printing needs from the report being prepared ----
 
 // The report side (expressions, scripts, preparation state). The defaults answer for a
-// memo outside any report: text is taken as it is, nothing runs.
+// memo outside any report: text is taken as it is, nothing runs. The report resolver
+// (resolver/) gives the real ones.
 class TRMMemoServices {
 public:
     virtual ~TRMMemoServices() = default;
@@ -36,17 +38,6 @@ public:
     // Runs a view's OnBeforePrint or OnAfterPrint script.
     virtual void RunScript(TRMView& /*view*/, const QStringList& /*script*/) {}
 };
-// Installs the services (not owned); nullptr restores the defaults.
-void RMSetMemoServices(TRMMemoServices* services);
-TRMMemoServices& RMMemoServices();
-
-// The measurer layout uses (not owned); nullptr restores the shared Qt measurer.
-void RMSetMemoMeasurer(const TRMTextMeasurer* measurer);
-const TRMTextMeasurer& RMMemoMeasurer();
-
-// Installs the memo driver and expander into TRMMemoView and registers the font
-// substitutions; safe to call more than once.
-void RMInstallMemoDriver();
 
 // ---- building the printed text ----
 
@@ -54,7 +45,7 @@ void RMInstallMemoDriver();
 // empty unless the memo prints at appended blanks; DataFieldOnly takes the formatted value
 // of the bound field; otherwise every line is expanded (unless TextOnly) and line breaks
 // inside values become lines of their own.
-QStringList RMExpandMemo(TRMMemoView& memo, const QStringList& lines);
+QStringList RMExpandMemo(TRMMemoView& memo, const QStringList& lines, TRMMemoServices& services);
 
 // ---- layout ----
 
@@ -89,7 +80,7 @@ int RMMemoLostHeight(TRMMemoView& memo);
 
 // The highlight condition holds (and is not empty): the memo takes the highlight's font
 // style, font colour and fill. True when applied.
-bool RMApplyHighlight(TRMMemoView& memo);
+bool RMApplyHighlight(TRMMemoView& memo, TRMMemoServices& services);
 
 // ---- printing into a prepared page ----
 
@@ -110,6 +101,6 @@ public:
 
 // Prints the memo: scripts, expansion, highlight, the part that fits (DrawMode 2),
 // suppression of repeated values and merging of repeated cells into one.
-void RMMemoStreamOut(TRMMemoView& memo, TRMStreamOutTarget& target);
+void RMMemoStreamOut(TRMMemoView& memo, TRMStreamOutTarget& target, TRMMemoServices& services);
 
 } // namespace pq

@@ -1,7 +1,7 @@
 #include "report/engine/prepare/rm_prepare.h"
 
 #include "report/engine/prepare/rm_page_writer.h"
-#include "report/engine/prepare/rm_progress.h"
+#include "report/engine/rm_progress.h"
 #include "report/engine/prepare/rm_snapshot.h"
 
 #include "report/engine/expr/brackets.h"
@@ -18,6 +18,7 @@
 #include "report/engine/rm_dataset.h"
 #include "report/engine/rm_memo_views.h"
 #include "report/engine/rm_band_views.h"
+#include "report/engine/rm_engine_services.h"
 #include "report/engine/rm_engine_state.h"
 #include "report/engine/rm_page.h"
 #include "report/engine/rm_report.h"
@@ -231,6 +232,7 @@ struct TRMPrepare::SubReport {
 TRMPrepare::TRMPrepare(TRMReport& report)
     : m_report(report)
     , m_resolver(RMReportResolver(&report))
+    , m_memoServices(m_resolver)
     , m_pages(RMPreparedPages(report))
     , m_writer(std::make_unique<TRMPreparedPageWriter>(m_pages))
 {
@@ -252,7 +254,8 @@ bool RMPrepareReport(TRMReport& report)
 
 bool TRMPrepare::PrepareReport()
 {
-    RMInstallReportResolver();
+    // Nothing is prepared by an engine that was not started: it would lay out differently.
+    RMEngineServices();
     TRMEngineState& state = RMEngineState();
     const TRMEngineState savedState = state;
     state.Preparing = true;
@@ -425,7 +428,7 @@ bool TRMPrepare::RunPasses()
     };
 
     const bool useWindow = !m_report.OnProgress && m_report.ShowProgress;
-    m_progress = useWindow ? RMCreateProgress(m_report) : nullptr;
+    m_progress = useWindow ? RMEngineServices().CreateProgress(m_report) : nullptr;
     if (m_progress) {
         m_progress->OnCancel = [this] {
             m_cancelled = true;
@@ -1149,7 +1152,7 @@ void TRMPrepare::PrintCalcMemo(TRMCalcMemoView& memo)
                 m.Flags = flags;
             }
         } restore{memo, savedMemo, savedFlags};
-        RMMemoStreamOut(memo, *m_writer);
+        RMMemoStreamOut(memo, *m_writer, m_memoServices);
     } else {
         RunScript(memo, memo.OnBeforePrint);
     }
@@ -1982,14 +1985,14 @@ void TRMPrepare::PrintView(TRMView& view, TRMBand* band, int top, int dx)
                 // A split memo must consume its lines in the first pass too, or the page
                 // count would differ from the final pass.
                 TRMDiscardingTarget discard;
-                RMMemoStreamOut(*memo, discard);
+                RMMemoStreamOut(*memo, discard, m_memoServices);
             } else {
                 RunScript(view, view.OnBeforePrint);
                 if (memo)
                     memo->DrawMode = 0;
             }
         } else if (auto* memo = dynamic_cast<TRMMemoView*>(&view)) {
-            RMMemoStreamOut(*memo, *m_writer);
+            RMMemoStreamOut(*memo, *m_writer, m_memoServices);
         } else {
             RunScript(view, view.OnBeforePrint);
             if (view.Visible)

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "report/engine/expr/aggregates.h"
+#include "report/engine/resolver/rm_resolver.h"
 
 #include "base/variant.h"
 
@@ -33,7 +34,6 @@ class TRMPage;
 class TRMPreparedPageWriter;
 class TRMProgress;
 class TRMReport;
-class TRMReportResolver;
 class TRMSubReportView;
 class TRMView;
 
@@ -160,6 +160,7 @@ private:
 
     TRMReport& m_report;
     TRMReportResolver& m_resolver;
+    TRMReportMemoServices m_memoServices;
     TRMEMFPages& m_pages;
     std::unique_ptr<TRMPreparedPageWriter> m_writer;
     std::unique_ptr<TRMProgress> m_progress;

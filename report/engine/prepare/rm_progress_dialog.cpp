@@ -81,32 +81,4 @@ void TRMProgressDialog::reject()
     QDialog::reject();
 }
 
-// ---- factory ----
-
-namespace {
-
-TRMProgressFactory& Factory()
-{
-    static TRMProgressFactory factory;
-    return factory;
-}
-
-} // namespace
-
-TRMProgressFactory RMSetProgressFactory(TRMProgressFactory factory)
-{
-    TRMProgressFactory previous = std::move(Factory());
-    Factory() = std::move(factory);
-    return previous;
-}
-
-std::unique_ptr<TRMProgress> RMCreateProgress(TRMReport& report)
-{
-    if (Factory())
-        return Factory()(report);
-    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
-        return nullptr;
-    return std::make_unique<TRMProgressDialog>();
-}
-
 } // namespace pq

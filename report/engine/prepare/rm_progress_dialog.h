@@ -3,7 +3,7 @@
 // when the work returns.
 #pragma once
 
-#include "report/engine/prepare/rm_progress.h"
+#include "report/engine/rm_progress.h"
 
 #include <QDialog>
 

@@ -415,43 +415,56 @@ TRMReportResolver& RMReportResolver(TRMReport* report)
 
 // ---- memo services ----
 
+bool TRMResolverMemoServices::PrintingBlankRows()
+{
+    return Resolver().State.PrintingBlankRows;
+}
+
+void TRMResolverMemoServices::SetPrintingBlankRows(bool on)
+{
+    Resolver().State.PrintingBlankRows = on;
+}
+
+QString TRMResolverMemoServices::ExpandText(TRMView& view, const QString& text, bool plainFormat)
+{
+    return Resolver().ExpandText(view, text, plainFormat);
+}
+
+bool TRMResolverMemoServices::DataFieldValue(TRMMemoView& memo, Variant& value)
+{
+    // The field is the memo's single bracket.
+    const QString text = memo.Memo.join(QString()).trimmed();
+    if (text.size() < 3 || !text.startsWith(QLatin1Char('[')) || !text.endsWith(QLatin1Char(']')))
+        return false;
+    TRMReportResolver& resolver = Resolver();
+    ViewScope scope(resolver.Report(), memo);
+    value = resolver.Evaluator().ResolveName(text.mid(1, text.size() - 2).trimmed());
+    return !value.isEmpty();
+}
+
+Variant TRMResolverMemoServices::Evaluate(TRMView& view, const QString& expression)
+{
+    return Resolver().Evaluate(view, expression);
+}
+
+void TRMResolverMemoServices::RunScript(TRMView& view, const QStringList& script)
+{
+    Resolver().RunScript(view, script);
+}
+
 namespace {
 
-class ReportMemoServices : public TRMMemoServices {
-public:
-    bool PrintingBlankRows() override { return Current().State.PrintingBlankRows; }
-    void SetPrintingBlankRows(bool on) override { Current().State.PrintingBlankRows = on; }
-    QString ExpandText(TRMView& view, const QString& text, bool plainFormat) override
-    {
-        return Current().ExpandText(view, text, plainFormat);
-    }
-    bool DataFieldValue(TRMMemoView& memo, Variant& value) override
-    {
-        // The field is the memo's single bracket.
-        const QString text = memo.Memo.join(QString()).trimmed();
-        if (text.size() < 3 || !text.startsWith(QLatin1Char('[')) || !text.endsWith(QLatin1Char(']')))
-            return false;
-        ViewScope scope(Current().Report(), memo);
-        value = Current().Evaluator().ResolveName(text.mid(1, text.size() - 2).trimmed());
-        return !value.isEmpty();
-    }
-    Variant Evaluate(TRMView& view, const QString& expression) override
-    {
-        return Current().Evaluate(view, expression);
-    }
-    void RunScript(TRMView& view, const QStringList& script) override { Current().RunScript(view, script); }
-
-private:
-    static TRMReportResolver& Current() { return RMReportResolver(RMCurrent().CurReport); }
+class CurrentReportMemoServices : public TRMResolverMemoServices {
+protected:
+    TRMReportResolver& Resolver() override { return RMReportResolver(RMCurrent().CurReport); }
 };
 
 } // namespace
 
-void RMInstallReportResolver()
+TRMMemoServices& RMCurrentReportMemoServices()
 {
-    static ReportMemoServices services;
-    RMInstallMemoDriver();
-    RMSetMemoServices(&services);
+    static CurrentReportMemoServices services;
+    return services;
 }
 
 } // namespace pq

@@ -2,12 +2,13 @@
 // "PAGE n", report variables, the data dictionary, data sets by form and name, the current
 // view, page numbers, the preparation's date) with its evaluator and script interpreter,
 // one per report; and the memo services that let memos expand, evaluate and run scripts
-// through the resolver of the current report.
+// through a resolver.
 #pragma once
 
 #include "report/engine/expr/interpreter.h"
 #include "report/engine/expr/report_evaluator.h"
 #include "report/engine/expr/resolver_host.h"
+#include "report/engine/memo/rm_memo.h"
 
 #include <functional>
 #include <memory>
@@ -105,7 +106,35 @@ private:
 // gets one shared resolver without a report.
 TRMReportResolver& RMReportResolver(TRMReport* report);
 
-// Installs the memo driver and the memo services over the current report's resolver.
-void RMInstallReportResolver();
+// Memo services over a resolver: expansion, field values, conditions, scripts and the
+// blank-row mode all go through it.
+class TRMResolverMemoServices : public TRMMemoServices {
+public:
+    bool PrintingBlankRows() override;
+    void SetPrintingBlankRows(bool on) override;
+    QString ExpandText(TRMView& view, const QString& text, bool plainFormat) override;
+    bool DataFieldValue(TRMMemoView& memo, Variant& value) override;
+    Variant Evaluate(TRMView& view, const QString& expression) override;
+    void RunScript(TRMView& view, const QStringList& script) override;
+
+protected:
+    virtual TRMReportResolver& Resolver() = 0;
+};
+
+// Over one report's resolver: what a preparation passes to the memos it prints.
+class TRMReportMemoServices : public TRMResolverMemoServices {
+public:
+    explicit TRMReportMemoServices(TRMReportResolver& resolver) : m_resolver(resolver) {}
+
+protected:
+    TRMReportResolver& Resolver() override { return m_resolver; }
+
+private:
+    TRMReportResolver& m_resolver;
+};
+
+// Over the resolver of whichever report is current: the services the engine is started
+// with, for memos measured or drawn outside a preparation's own calls.
+TRMMemoServices& RMCurrentReportMemoServices();
 
 } // namespace pq

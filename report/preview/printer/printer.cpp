@@ -638,14 +638,28 @@ TRMPrinterBackend& PrinterBackend()
 {
     Globals& g = G();
     if (!g.backend)
-        g.backend = std::make_unique<TRMQtPrinterBackend>();
+        throw std::logic_error("the printer layer is used before it was started: the report "
+                               "engine's start-up (or StartPrinterLayer) comes first");
     return *g.backend;
 }
 
-void SetPrinterBackend(std::unique_ptr<TRMPrinterBackend> backend)
+void StartPrinterLayer(std::unique_ptr<TRMPrinterBackend> backend)
+{
+    Globals& g = G();
+    if (g.backend)
+        throw std::logic_error("the printer layer is started once; stop it before starting it again");
+    g.backend = backend ? std::move(backend) : std::make_unique<TRMQtPrinterBackend>();
+}
+
+void StopPrinterLayer()
 {
     FreePrinterGlobals();
-    G().backend = std::move(backend);
+    G().backend.reset();
+}
+
+bool PrinterLayerStarted()
+{
+    return G().backend != nullptr;
 }
 
 TRMPrinterList& GetPrinterList()

@@ -248,11 +248,15 @@ private:
 std::unique_ptr<TRMPrinter> CreateReportPrinter(TRMPrinterList& list, TRMPrinterBackend& backend);
 
 // --- process-wide objects ----------------------------------------------------------------
-// The backend the process uses: the CUPS one unless one was installed.
+// The printer layer's start-up: the backend every printer of the process talks to
+// (nullptr: CUPS through Qt), until StopPrinterLayer. The report engine's start-up makes
+// this call; starting twice is refused (std::logic_error).
+void StartPrinterLayer(std::unique_ptr<TRMPrinterBackend> backend);
+// Frees the list and the printer and lets the backend go.
+void StopPrinterLayer();
+bool PrinterLayerStarted();
+// The backend of the started layer; std::logic_error before the start-up.
 TRMPrinterBackend& PrinterBackend();
-// Installs a backend (tests install the fake) and drops the list and the printer so they
-// are built again over it. nullptr goes back to the CUPS backend.
-void SetPrinterBackend(std::unique_ptr<TRMPrinterBackend> backend);
 // The printer list, built on first call; every call asks again for the default printer.
 TRMPrinterList& GetPrinterList();
 // The report printer, created on first call with the default printer selected.

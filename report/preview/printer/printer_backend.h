@@ -1,7 +1,7 @@
 // The device side of the printer layer: every question put to the machine's printers and
 // every print job goes through one TRMPrinterBackend. The logic above it (tables, matching,
 // geometry, the job state machine) never touches a device directly, so it runs the same on
-// a machine without printers, against the scripted fake in tests, and over CUPS.
+// a machine without printers, against a scripted backend (tests, and files drawn without printers), and over CUPS.
 #pragma once
 
 #include <QList>

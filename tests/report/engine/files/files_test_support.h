@@ -6,12 +6,12 @@
 #include "report/engine/files/rm_view_stream.h"
 #include "report/engine/rm_memo_views.h"
 #include "report/engine/rm_report.h"
-#include "report/preview/printer/fake_backend.h"
-#include "report/preview/printer/printer.h"
+#include "report/engine/startup/rm_engine_startup.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 
 namespace pqtest {
 
@@ -19,15 +19,13 @@ class FilesTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        pq::SetPrinterBackend(std::make_unique<pq::TRMFakePrinterBackend>());
-        pq::TRMEMFPages::SetPageInfoProvider(&pq::TRMEMFPages::PaperPageInfo);
+        m_engine.emplace(pq::TRMEngineOptions::Headless());
         pq::RMRegisterStandardAddIns();
     }
-    void TearDown() override
-    {
-        pq::TRMEMFPages::SetPageInfoProvider({});
-        pq::SetPrinterBackend(nullptr);
-    }
+    void TearDown() override { m_engine.reset(); }
+
+private:
+    std::optional<pq::TRMEngineStartup> m_engine;
 };
 
 // A memo with every streamed field set to a value of its own.

@@ -105,7 +105,7 @@ const QColor kYellow(255, 255, 0);
 
 TEST(MemoDraw, FrameFillAndTextAtScaleOneAndTwo)
 {
-    RMInstallMemoDriver();
+    test::StartedEngine engine;
     EngineMode preview(true);
     struct Row { double scale; int offsX, offsY; const char* png; };
     const Row rows[] = {{1.0, 0, 0, "memo_scale1"}, {2.0, 5, 7, "memo_scale2"}};
@@ -138,7 +138,7 @@ TEST(MemoDraw, FrameFillAndTextAtScaleOneAndTwo)
 
 TEST(MemoDraw, NoFillInPreviewAndOnPrinterWithoutBackColours)
 {
-    RMInstallMemoDriver();
+    test::StartedEngine engine;
     {
         EngineMode preview(true);
         auto m = FramedMemo("x");
@@ -162,7 +162,7 @@ TEST(MemoDraw, NoFillInPreviewAndOnPrinterWithoutBackColours)
 
 TEST(MemoDraw, DoubleAndHeavySides)
 {
-    RMInstallMemoDriver();
+    test::StartedEngine engine;
     EngineMode preview(true);
     auto m = FramedMemo("");
     m->FillColor = kNoColor;
@@ -182,7 +182,7 @@ TEST(MemoDraw, DoubleAndHeavySides)
 
 TEST(MemoDraw, AlignmentAndLayout)
 {
-    RMInstallMemoDriver();
+    test::StartedEngine engine;
     EngineMode preview(true);
     const QRect inner(22, 32, 156, 36);
     struct Row { int hAlign; int layout; double minX, maxX; bool lowerHalf; };
@@ -216,7 +216,7 @@ TEST(MemoDraw, AlignmentAndLayout)
 
 TEST(MemoDraw, DistributedLinesSpreadAcrossTheWidth)
 {
-    RMInstallMemoDriver();
+    test::StartedEngine engine;
     EngineMode preview(true);
     for (const char* text : {"ab", "a"}) { // one character: no spacing, no division by zero
         auto m = FramedMemo(QString::fromLatin1(text));
@@ -233,7 +233,7 @@ TEST(MemoDraw, DistributedLinesSpreadAcrossTheWidth)
 
 TEST(MemoDraw, WrappedLinesAreTextRecords)
 {
-    RMInstallMemoDriver();
+    test::StartedEngine engine;
     EngineMode preview(true);
     auto m = FramedMemo("alpha beta gamma delta epsilon zeta");
     m->SetBounds(20, 30, 90, 80);
@@ -255,7 +255,7 @@ TEST(MemoDraw, WrappedLinesAreTextRecords)
 
 TEST(MemoDraw, RotatedTextReadsUpwards)
 {
-    RMInstallMemoDriver();
+    test::StartedEngine engine;
     EngineMode preview(true);
     auto m = FramedMemo(QString::fromUtf8("竖排 up"));
     m->SetBounds(20, 20, 40, 150);
@@ -270,7 +270,7 @@ TEST(MemoDraw, RotatedTextReadsUpwards)
 
 TEST(MemoDraw, UnderlinesUnderEveryLinePosition)
 {
-    RMInstallMemoDriver();
+    test::StartedEngine engine;
     EngineMode preview(true);
     auto m = FramedMemo("");
     m->SetFrameTyp(0);
@@ -289,7 +289,7 @@ TEST(MemoDraw, UnderlinesUnderEveryLinePosition)
 
 TEST(MemoDraw, PreWrappedTextIsNotWrappedAgain)
 {
-    RMInstallMemoDriver();
+    test::StartedEngine engine;
     EngineMode preview(true);
     auto m = FramedMemo("");
     m->SetFlag(flMemoWordwrap, true);
@@ -303,7 +303,7 @@ TEST(MemoDraw, PreWrappedTextIsNotWrappedAgain)
 
 TEST(MemoDraw, EveryRotationStaysInsideItsBox)
 {
-    RMInstallMemoDriver();
+    test::StartedEngine engine;
     EngineMode preview(true);
     struct Row { int rotation; bool tall; const char* png; };
     const Row rows[] = {
@@ -331,7 +331,7 @@ TEST(MemoDraw, EveryRotationStaysInsideItsBox)
 
 TEST(MemoDraw, TagCharactersSwitchSizeAndAreNotDrawn)
 {
-    RMInstallMemoDriver();
+    test::StartedEngine engine;
     EngineMode preview(true);
     auto m = FramedMemo("H_2|O and x~2");
     m->SetExtFlag(flMemoMangeTag, true);

@@ -42,8 +42,8 @@ QStringList Marked(std::initializer_list<const char*> lines)
 
 TEST(MemoText, ExpandVariablesLineByLine)
 {
-    FixedMeasuring fixed;
     ScriptedServices sv;
+    FixedMeasuring fixed(&sv);
     sv.values["[x]"] = "5";
     sv.values["[y]"] = "a\r\nb";
     auto m = NewMemo();
@@ -62,8 +62,8 @@ TEST(MemoText, ExpandVariablesLineByLine)
 
 TEST(MemoText, BlankRowsOfADataBand)
 {
-    FixedMeasuring fixed;
     ScriptedServices sv;
+    FixedMeasuring fixed(&sv);
     sv.values["[x]"] = "5";
     TRMBand band(nullptr, nullptr);
     auto m = NewMemo();
@@ -90,8 +90,8 @@ TEST(MemoText, BlankRowsOfADataBand)
 
 TEST(MemoText, DataFieldOnlyFormatsTheFieldValue)
 {
-    FixedMeasuring fixed;
     ScriptedServices sv;
+    FixedMeasuring fixed(&sv);
     auto m = NewMemo();
     m->Memo = {"[frm.cds.\"f\"]"};
     m->SetExtFlag(flMemoDataFieldOnly, true);
@@ -119,8 +119,8 @@ TEST(MemoText, DataFieldOnlyFormatsTheFieldValue)
 
 TEST(MemoHeights, CalcHeight)
 {
-    FixedMeasuring fixed;
     ScriptedServices sv;
+    FixedMeasuring fixed(&sv);
     struct Row {
         const char* name;
         QStringList memo;
@@ -167,8 +167,8 @@ TEST(MemoHeights, CalcHeight)
 
 TEST(MemoHeights, SuppressedRepeatAndInvisibleMeasureZero)
 {
-    FixedMeasuring fixed;
     ScriptedServices sv;
+    FixedMeasuring fixed(&sv);
     auto m = NewMemo();
     m->Memo = {"abc"};
     m->SetFlag(flMemoSuppress, true);
@@ -182,8 +182,8 @@ TEST(MemoHeights, SuppressedRepeatAndInvisibleMeasureZero)
 
 TEST(MemoHeights, HighlightDoesNotLeakIntoTheMemo)
 {
-    FixedMeasuring fixed;
     ScriptedServices sv;
+    FixedMeasuring fixed(&sv);
     sv.highlight = Variant::FromInt(1);
     auto m = NewMemo();
     m->Memo = {"abc"};
@@ -249,14 +249,14 @@ void PrintRows(TRMMemoView& m, RecordingTarget& t, ScriptedServices& sv, std::in
     for (const RowPrint& r : rows) {
         sv.values["[v]"] = QString::fromUtf8(r.text);
         m.Top = r.top;
-        RMMemoStreamOut(m, t);
+        RMMemoStreamOut(m, t, sv);
     }
 }
 
 TEST(MemoStreamOut, SuppressPrintsRepeatsEmpty)
 {
-    FixedMeasuring fixed;
     ScriptedServices sv;
+    FixedMeasuring fixed(&sv);
     RecordingTarget t;
     auto m = NewMemo("Memo1", 100, 15);
     m->Memo = {"[v]"};
@@ -271,8 +271,8 @@ TEST(MemoStreamOut, SuppressPrintsRepeatsEmpty)
 
 TEST(MemoStreamOut, MergeRepeatedGrowsTheFirstCell)
 {
-    FixedMeasuring fixed;
     ScriptedServices sv;
+    FixedMeasuring fixed(&sv);
     RecordingTarget t;
     auto m = NewMemo("Memo1", 100, 15);
     m->Memo = {"[v]"};
@@ -293,8 +293,8 @@ TEST(MemoStreamOut, MergeRepeatedGrowsTheFirstCell)
 
 TEST(MemoStreamOut, MergeEmptyUsesTheLastText)
 {
-    FixedMeasuring fixed;
     ScriptedServices sv;
+    FixedMeasuring fixed(&sv);
     RecordingTarget t;
     auto m = NewMemo("Memo1", 100, 15);
     m->Memo = {"[v]"};
@@ -318,8 +318,8 @@ TEST(MemoStreamOut, MergeEmptyUsesTheLastText)
 
 TEST(MemoStreamOut, SlaveMergesOnlyWhileItsMasterMerges)
 {
-    FixedMeasuring fixed;
     ScriptedServices sv;
+    FixedMeasuring fixed(&sv);
     RecordingTarget t;
     auto master = NewMemo("Master", 50, 15);
     auto slave = NewMemo("Slave", 50, 15);
@@ -335,8 +335,8 @@ TEST(MemoStreamOut, SlaveMergesOnlyWhileItsMasterMerges)
         sv.values["[m]"] = masters[row];
         sv.values["[s]"] = "a";
         master->Top = slave->Top = row * 15;
-        RMMemoStreamOut(*master, t);
-        RMMemoStreamOut(*slave, t);
+        RMMemoStreamOut(*master, t, sv);
+        RMMemoStreamOut(*slave, t, sv);
     }
     std::vector<RecordingTarget::Copy> slaves;
     for (const auto& c : t.copies)
@@ -349,13 +349,13 @@ TEST(MemoStreamOut, SlaveMergesOnlyWhileItsMasterMerges)
 
 TEST(MemoStreamOut, SplitAcrossPagesKeepsTheRest)
 {
-    FixedMeasuring fixed;
     ScriptedServices sv;
+    FixedMeasuring fixed(&sv);
     RecordingTarget t;
     auto m = NewMemo("Memo1", 100, 35); // room for two lines of 15
     m->Memo1 = {"1", "2", "3", "4", "5"};
     m->DrawMode = 2;
-    RMMemoStreamOut(*m, t);
+    RMMemoStreamOut(*m, t, sv);
     ASSERT_EQ(t.copies.size(), 1u);
     EXPECT_EQ(t.copies[0].text, Marked({"1", "2"}));
     EXPECT_EQ(m->Memo1, Marked({"3", "4", "5"}));
@@ -365,7 +365,7 @@ TEST(MemoStreamOut, SplitAcrossPagesKeepsTheRest)
     // The rest continues on the next page, already wrapped.
     m->DrawMode = 2;
     m->Height = 100;
-    RMMemoStreamOut(*m, t);
+    RMMemoStreamOut(*m, t, sv);
     EXPECT_EQ(t.copies[1].text, Marked({"3", "4", "5"}));
     EXPECT_TRUE(m->Memo1.isEmpty());
 
@@ -373,15 +373,15 @@ TEST(MemoStreamOut, SplitAcrossPagesKeepsTheRest)
     m->Memo1 = {"x"};
     m->DrawMode = 2;
     m->Height = 5;
-    RMMemoStreamOut(*m, t);
+    RMMemoStreamOut(*m, t, sv);
     EXPECT_EQ(t.copies[2].text, QStringList{QString(kLineMark)});
     EXPECT_EQ(m->Memo1, Marked({"x"}));
 }
 
 TEST(MemoStreamOut, HighlightTagScriptsAndVisibility)
 {
-    FixedMeasuring fixed;
     ScriptedServices sv;
+    FixedMeasuring fixed(&sv);
     RecordingTarget t;
     sv.values["[x]"] = "5";
     auto m = NewMemo();
@@ -404,7 +404,7 @@ TEST(MemoStreamOut, HighlightTagScriptsAndVisibility)
         t.copies.clear();
         sv.highlight = r.condition;
         sv.blankRows = r.blank;
-        RMMemoStreamOut(*m, t);
+        RMMemoStreamOut(*m, t, sv);
         ASSERT_EQ(t.copies.size(), 1u);
         EXPECT_EQ(t.copies[0].fontStyle == TRMFont::fsBold, r.applied);
         EXPECT_EQ(t.copies[0].fontColor == 0x0000FFu, r.applied);
@@ -415,22 +415,22 @@ TEST(MemoStreamOut, HighlightTagScriptsAndVisibility)
     sv.blankRows = false;
     EXPECT_EQ(t.copies[0].tag, "id"); // blank rows: the tag's brackets are empty too
     t.copies.clear();
-    RMMemoStreamOut(*m, t);
+    RMMemoStreamOut(*m, t, sv);
     EXPECT_EQ(t.copies[0].tag, "id5");
     EXPECT_EQ(m->Tag, "id[x]");
 
     sv.scripts.clear();
     t.copies.clear();
     m->Visible = false;
-    RMMemoStreamOut(*m, t);
+    RMMemoStreamOut(*m, t, sv);
     EXPECT_TRUE(t.copies.empty());
     EXPECT_EQ(sv.scripts, QStringList({"Memo1:before", "Memo1:after"}));
 }
 
 TEST(MemoStreamOut, ReportEventMayReplaceTheText)
 {
-    FixedMeasuring fixed;
     ScriptedServices sv;
+    FixedMeasuring fixed(&sv);
     sv.values["[x]"] = "5";
     RecordingTarget t;
     TRMReport report;
@@ -441,9 +441,9 @@ TEST(MemoStreamOut, ReportEventMayReplaceTheText)
         if (v->Name == "Memo1")
             v->Memo1 = {"from the event"};
     };
-    RMMemoStreamOut(*m, t);
+    RMMemoStreamOut(*m, t, sv);
     m->Name = "Other";
-    RMMemoStreamOut(*m, t);
+    RMMemoStreamOut(*m, t, sv);
     ASSERT_EQ(t.copies.size(), 2u);
     EXPECT_EQ(t.copies[0].text, QStringList{"from the event"});
     EXPECT_EQ(t.copies[1].text, QStringList{"5"}); // unchanged by the event: expanded

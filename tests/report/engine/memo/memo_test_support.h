@@ -6,6 +6,7 @@
 #include "report/engine/rm_memo_views.h"
 #include "report/engine/expr/variables.h"
 #include "report/engine/rm_engine_state.h"
+#include "report/engine/startup/rm_engine_startup.h"
 
 #include <QMap>
 
@@ -13,17 +14,41 @@
 
 namespace pq::test {
 
+// The engine started for a test: layout measures with the given measurer (Qt's when none
+// is given) and memos evaluate through the given services (by default the base answers:
+// text as it is, no scripts).
+class StartedEngine {
+public:
+    explicit StartedEngine(const TRMTextMeasurer* measurer = nullptr, TRMMemoServices* services = nullptr)
+        : m_engine(Options(measurer, services ? services : &m_defaults))
+    {
+    }
+
+private:
+    static TRMEngineOptions Options(const TRMTextMeasurer* measurer, TRMMemoServices* services)
+    {
+        TRMEngineOptions o = TRMEngineOptions::Headless();
+        o.Measurer = measurer;
+        o.MemoServices = services;
+        return o;
+    }
+
+    TRMMemoServices m_defaults;
+    TRMEngineStartup m_engine;
+};
+
 // Layout measures with the fixed measurer (6 pixels a byte at 10 points) for a test.
 class FixedMeasuring {
 public:
-    FixedMeasuring() { RMSetMemoMeasurer(&m_measurer); RMInstallMemoDriver(); }
-    ~FixedMeasuring() { RMSetMemoMeasurer(nullptr); }
+    explicit FixedMeasuring(TRMMemoServices* services = nullptr) : m_engine(&m_measurer, services) {}
 
 private:
     TRMFixedTextMeasurer m_measurer;
+    StartedEngine m_engine;
 };
 
-// Brackets are looked up in a table; highlight conditions read a flag.
+// Brackets are looked up in a table; highlight conditions read a flag. A test starts the
+// engine with them (FixedMeasuring) and passes them to the calls that take services.
 class ScriptedServices : public TRMMemoServices {
 public:
     QMap<QString, QString> values; // "[name]" → text
@@ -31,9 +56,6 @@ public:
     Variant highlight;
     Variant dataField;
     QStringList scripts;           // view name + ":" + first line, in order
-
-    ScriptedServices() { RMSetMemoServices(this); }
-    ~ScriptedServices() override { RMSetMemoServices(nullptr); }
 
     bool PrintingBlankRows() override { return blankRows; }
     void SetPrintingBlankRows(bool on) override { blankRows = on; }

@@ -26,7 +26,8 @@ struct ListReport : ReportFixture {
     TRMMemoView* row;
     TRMBandView* data;
 
-    explicit ListReport(int rows)
+    explicit ListReport(int rows, TRMProgressFactory progress = {})
+        : ReportFixture(std::move(progress))
     {
         Band(btReportTitle, 0, 100);
         title = Memo(0, 100, QStringLiteral("Title"));
@@ -555,12 +556,10 @@ private:
 TEST(Prepare, ProgressLabelsCountPagesInBothPasses)
 {
     CancellingProgress::labels.clear();
-    auto previous = RMSetProgressFactory([](TRMReport&) { return std::make_unique<CancellingProgress>(1000); });
-    ListReport r(40);
+    ListReport r(40, [](TRMReport&) { return std::make_unique<CancellingProgress>(1000); });
     r.report.ShowProgress = true;
     r.report.DoublePass = true;
     EXPECT_TRUE(r.Prepare());
-    RMSetProgressFactory(previous);
     EXPECT_EQ(r.PageCount(), 2);
     ASSERT_FALSE(CancellingProgress::labels.isEmpty());
     EXPECT_EQ(CancellingProgress::labels.first(), QStringLiteral("进行第一次处理:  1"));
@@ -572,12 +571,10 @@ TEST(Prepare, CancelBetweenPagesGivesFalseAndNoPages)
 {
     for (bool doublePass : {false, true}) {
         CancellingProgress::labels.clear();
-        auto previous = RMSetProgressFactory([](TRMReport&) { return std::make_unique<CancellingProgress>(3); });
-        ListReport r(200);
+        ListReport r(200, [](TRMReport&) { return std::make_unique<CancellingProgress>(3); });
         r.report.ShowProgress = true;
         r.report.DoublePass = doublePass;
         EXPECT_FALSE(r.Prepare());
-        RMSetProgressFactory(previous);
         EXPECT_EQ(r.PageCount(), 0);
         EXPECT_TRUE(r.error.isEmpty());
     }

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "report/engine/prepare/rm_prepare.h"
-#include "report/engine/prepare/rm_progress.h"
+#include "report/engine/rm_progress.h"
 
 #include "report/engine/canvas/rm_canvas.h"
 #include "report/engine/files/rm_emf_pages.h"
@@ -16,6 +16,7 @@
 #include "report/engine/rm_band_views.h"
 #include "report/engine/rm_engine_state.h"
 #include "report/engine/rm_report.h"
+#include "report/engine/startup/rm_engine_startup.h"
 
 #include "base/client_dataset.h"
 #include "base/message_box.h"
@@ -42,15 +43,16 @@ struct Printed {
 // One design page of 794 × 960 pixels (2100 × 2540 tenths of a millimetre), no margins.
 class ReportFixture {
 public:
-    ReportFixture()
+    // The engine is started for the fixture: fixed-pitch layout, and the given progress
+    // windows (the Qt dialog when none is given).
+    explicit ReportFixture(TRMProgressFactory progress = {})
+        : m_engine(Options(std::move(progress), m_measurer))
     {
-        RMSetMemoMeasurer(&m_measurer);
         report.ShowProgress = false;
         page = AddPage();
     }
     ~ReportFixture()
     {
-        RMSetMemoMeasurer(nullptr);
         for (QObject* o : m_owned)
             delete o;
     }
@@ -190,7 +192,16 @@ public:
     QString error;
 
 private:
+    static TRMEngineOptions Options(TRMProgressFactory progress, const TRMTextMeasurer& measurer)
+    {
+        TRMEngineOptions o;
+        o.Progress = std::move(progress);
+        o.Measurer = &measurer;
+        return o;
+    }
+
     TRMFixedTextMeasurer m_measurer;
+    TRMEngineStartup m_engine;
     QList<QObject*> m_owned;
     std::vector<std::unique_ptr<ClientDataSet>> m_sets;
 };

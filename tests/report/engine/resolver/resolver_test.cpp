@@ -2,6 +2,7 @@
 // preparation's date, objects and pages by name, report and dictionary variables, the
 // report's events, and memos expanding through it.
 #include "report/engine/resolver/rm_resolver.h"
+#include "report/engine/startup/rm_engine_startup.h"
 
 #include "report/engine/memo/rm_memo.h"
 
@@ -28,7 +29,7 @@ class ResolverTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        RMInstallReportResolver();
+        engine.emplace(TRMEngineOptions::Headless());
         form.setObjectName("frmpaymentType");
         cds.CreateTextFields({{"f_zffsbm", 10}, {"f_zffs", 20}});
         cds.AppendRecord({"01", QString::fromUtf8("现金")});
@@ -51,6 +52,7 @@ protected:
         return memo->Memo1;
     }
 
+    std::optional<TRMEngineStartup> engine;
     QWidget form;
     ClientDataSet cds;
     TRMReport report;
@@ -160,11 +162,12 @@ TEST_F(ResolverTest, ScriptsHighlightAndStreamOut)
     memo->OnBeforePrint = {"INC(Counter)"};
     memo->HighlightCondition = "[frmpaymentType.cdsprint.\"f_zffsbm\"] = '02'";
     report.Variables().SetVariable("Counter", Variant::FromInt(0));
+    TRMReportMemoServices services(RMReportResolver(&report));
     {
         TRMCurrentScope scope(&report, page);
-        RMMemoStreamOut(*memo, target);
+        RMMemoStreamOut(*memo, target, services);
         cds.Next();
-        RMMemoStreamOut(*memo, target);
+        RMMemoStreamOut(*memo, target, services);
     }
     EXPECT_EQ(target.texts, QStringList({"01 1", "02 2"}));
     ASSERT_EQ(target.fills.size(), 2u);
@@ -176,7 +179,7 @@ TEST_F(ResolverTest, ScriptsHighlightAndStreamOut)
     memo->OnBeforePrint = {"begin", "Frobnicate := ;", "end"};
     TRMCurrentScope scope(&report, page);
     try {
-        RMMemoStreamOut(*memo, target);
+        RMMemoStreamOut(*memo, target, services);
         FAIL() << "no error";
     } catch (const std::exception& e) {
         EXPECT_NE(QString::fromUtf8(e.what()).indexOf(memo->Name), -1) << e.what();
@@ -186,7 +189,10 @@ TEST_F(ResolverTest, ScriptsHighlightAndStreamOut)
 TEST_F(ResolverTest, CalcWidthOfTheCurrentMemoAndStopReport)
 {
     TRMFixedTextMeasurer fixed;
-    RMSetMemoMeasurer(&fixed);
+    engine.reset();
+    TRMEngineOptions fixedLayout = TRMEngineOptions::Headless();
+    fixedLayout.Measurer = &fixed;
+    engine.emplace(std::move(fixedLayout));
     memo->Memo1 = QStringList{"abcd"};
     int w = 0;
     {
@@ -194,7 +200,6 @@ TEST_F(ResolverTest, CalcWidthOfTheCurrentMemoAndStopReport)
         EXPECT_TRUE(RMReportResolver(&report).CalcWidth(w));
     }
     EXPECT_EQ(w, 24 + 4 + 1);
-    RMSetMemoMeasurer(nullptr);
     EXPECT_FALSE(report.Terminated);
     Expand("[STOPREPORT()]");
     EXPECT_TRUE(report.Terminated);

@@ -24,9 +24,13 @@ protected:
         if (queue.isEmpty() || spool.isEmpty())
             GTEST_SKIP() << "PQ_CUPS_QUEUE / PQ_CUPS_SPOOL not set: no CUPS queue on this machine "
                             "(run: eval \"$(bash scripts/cups-queue.sh)\" as root)";
-        SetPrinterBackend(std::make_unique<TRMQtPrinterBackend>());
+        StartPrinterLayer(std::make_unique<TRMQtPrinterBackend>());
     }
-    void TearDown() override { SetPrinterBackend(nullptr); }
+    void TearDown() override
+    {
+        if (PrinterLayerStarted())
+            StopPrinterLayer();
+    }
 
     int QueueIndex()
     {

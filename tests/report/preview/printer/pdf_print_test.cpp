@@ -1,4 +1,4 @@
-#include "report/preview/printer/fake_backend.h"
+#include "report/preview/printer/scripted_backend.h"
 #include "report/preview/printer/printer.h"
 #include "test_support.h"
 
@@ -56,7 +56,7 @@ protected:
     }
 
     QTemporaryDir dir;
-    TRMFakePrinterBackend fake;
+    TRMScriptedPrinterBackend fake;
     std::unique_ptr<TRMPrinterList> list;
     std::unique_ptr<TRMPrinter> printer;
     QString file;

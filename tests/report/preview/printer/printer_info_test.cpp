@@ -1,4 +1,4 @@
-#include "report/preview/printer/fake_backend.h"
+#include "report/preview/printer/scripted_backend.h"
 #include "report/preview/printer/paper_tables.h"
 #include "report/preview/printer/printer.h"
 #include "report/preview/printer/printer_info.h"
@@ -15,7 +15,7 @@ const QStringList kExtraIds = {"800", "801", "802", "803", "804"};
 
 TEST(PrinterList, NoPrintersHoldsOnlyThePseudoEntries)
 {
-    TRMFakePrinterBackend fake;
+    TRMScriptedPrinterBackend fake;
     TRMPrinterList list(fake);
     EXPECT_EQ(list.Count(), 2);
     EXPECT_EQ(list.Names(), (QStringList{"默认打印机", "虚拟打印机"}));
@@ -34,7 +34,7 @@ TEST(PrinterList, NoPrintersHoldsOnlyThePseudoEntries)
 
 TEST(PrinterList, RealPrintersFollowThePseudoEntriesAndDefaultIsFound)
 {
-    TRMFakePrinterBackend fake;
+    TRMScriptedPrinterBackend fake;
     fake.Printers = {"Laser", "Ink"};
     fake.DefaultName = "Ink";
     fake.Devices["Laser"] = test::LaserDevice();
@@ -51,17 +51,17 @@ TEST(PrinterList, RealPrintersFollowThePseudoEntriesAndDefaultIsFound)
 
 TEST(PrinterList, DefaultIsFoundAgainOnEveryAccess)
 {
-    auto owned = std::make_unique<TRMFakePrinterBackend>();
-    TRMFakePrinterBackend& fake = *owned;
+    auto owned = std::make_unique<TRMScriptedPrinterBackend>();
+    TRMScriptedPrinterBackend& fake = *owned;
     fake.Printers = {"Laser", "Ink"};
     fake.DefaultName = "Laser";
-    SetPrinterBackend(std::move(owned));
+    StartPrinterLayer(std::move(owned));
     EXPECT_EQ(GetPrinterList().DefaultIndex(), 2);
     fake.DefaultName = "Ink";
     EXPECT_EQ(GetPrinterList().DefaultIndex(), 3);
     fake.DefaultName = "Gone";
     EXPECT_EQ(GetPrinterList().DefaultIndex(), 1);
-    SetPrinterBackend(nullptr);
+    StopPrinterLayer();
 }
 
 // --- normalisation of driver data --------------------------------------------------------
@@ -82,9 +82,9 @@ class Normalisation : public ::testing::TestWithParam<NormCase> {};
 TEST_P(Normalisation, Papers)
 {
     const NormCase& c = GetParam();
-    TRMFakePrinterBackend fake;
+    TRMScriptedPrinterBackend fake;
     fake.Printers = {"P"};
-    TRMFakeDevice d;
+    TRMScriptedDevice d;
     d.PaperNames = c.names;
     d.PaperIds = c.ids;
     d.PaperSizes = c.sizes;
@@ -164,9 +164,9 @@ class BinNormalisation : public ::testing::TestWithParam<BinCase> {};
 TEST_P(BinNormalisation, Bins)
 {
     const BinCase& c = GetParam();
-    TRMFakePrinterBackend fake;
+    TRMScriptedPrinterBackend fake;
     fake.Printers = {"P"};
-    TRMFakeDevice d;
+    TRMScriptedDevice d;
     d.BinNames = c.names;
     d.Bins = c.bins;
     fake.Devices["P"] = d;

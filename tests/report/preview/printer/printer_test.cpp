@@ -1,6 +1,6 @@
 #include "base/guard.h"
 #include "base/message_box.h"
-#include "report/preview/printer/fake_backend.h"
+#include "report/preview/printer/scripted_backend.h"
 #include "report/preview/printer/paper_tables.h"
 #include "report/preview/printer/printer.h"
 #include "test_support.h"
@@ -32,7 +32,7 @@ protected:
         return *printer;
     }
 
-    TRMFakePrinterBackend fake;
+    TRMScriptedPrinterBackend fake;
     std::unique_ptr<TRMPrinterList> list;
     std::unique_ptr<TRMPrinter> printer;
 };
@@ -41,7 +41,7 @@ protected:
 
 TEST(NoPrinters, A4GeometryFromTheTable)
 {
-    TRMFakePrinterBackend fake;
+    TRMScriptedPrinterBackend fake;
     TRMPrinterList list(fake);
     auto p = CreateReportPrinter(list, fake);
     EXPECT_EQ(p->SelectedPrinter(), 0);
@@ -73,7 +73,7 @@ TEST(NoPrinters, A4GeometryFromTheTable)
 
 TEST(NoPrinters, PrintingToTheDeviceIsRefused)
 {
-    TRMFakePrinterBackend fake;
+    TRMScriptedPrinterBackend fake;
     TRMPrinterList list(fake);
     auto p = CreateReportPrinter(list, fake);
     EXPECT_THROW(p->BeginDoc(), TRMPrinterError);
@@ -82,7 +82,7 @@ TEST(NoPrinters, PrintingToTheDeviceIsRefused)
 
 TEST(NoPrinters, CustomSizeOfZeroNeverGivesABadFactor)
 {
-    TRMFakePrinterBackend fake;
+    TRMScriptedPrinterBackend fake;
     TRMPrinterList list(fake);
     auto p = CreateReportPrinter(list, fake);
     p->SetPageSettings(256, 0, 0, false, 65535, true);
@@ -97,7 +97,7 @@ TEST(NoPrinters, CustomSizeOfZeroNeverGivesABadFactor)
 
 TEST(NoPrinters, CustomSizeIsKeptPortraitInTheCustomEntry)
 {
-    TRMFakePrinterBackend fake;
+    TRMScriptedPrinterBackend fake;
     TRMPrinterList list(fake);
     auto p = CreateReportPrinter(list, fake);
     p->SetPageSettings(256, 3000, 1000, true, 65535, false);
@@ -122,11 +122,11 @@ class PaperMatching : public ::testing::TestWithParam<MatchCase> {};
 TEST_P(PaperMatching, SwitchingPrinterKeepsTheSheet)
 {
     const MatchCase& c = GetParam();
-    TRMFakePrinterBackend fake;
+    TRMScriptedPrinterBackend fake;
     fake.Printers = {"Laser", "Target"};
     fake.DefaultName = "Laser";
     fake.Devices["Laser"] = test::LaserDevice();
-    TRMFakeDevice target;
+    TRMScriptedDevice target;
     target.PaperIds = c.ids;
     target.PaperSizes = c.sizes;
     for (int id : c.ids)
@@ -183,7 +183,7 @@ class SameSettings : public ::testing::TestWithParam<SameCase> {};
 TEST_P(SameSettings, Compare)
 {
     const SameCase& c = GetParam();
-    TRMFakePrinterBackend fake;
+    TRMScriptedPrinterBackend fake;
     TRMPrinterList list(fake);
     auto p = CreateReportPrinter(list, fake);
     p->SetPageSettings(9, 2100, 2970, false, 4, true);
@@ -274,7 +274,7 @@ TEST_F(PrinterTest, ExtraPaperGoesOutAsACustomFormInPortrait)
 
 TEST_F(PrinterTest, CustomSizeUsesTheDriversCustomId)
 {
-    TRMFakeDevice d = test::LaserDevice();
+    TRMScriptedDevice d = test::LaserDevice();
     d.PaperIds = {9, 1, 8, 300}; // the driver's own custom id
     d.PaperNames = {"A4", "Letter", "A3", "User size"};
     fake.Devices["Laser"] = d;
@@ -437,7 +437,7 @@ class DeviceFailure : public ::testing::TestWithParam<FailCase> {};
 
 TEST_P(DeviceFailure, ReachesTheCallerAndAbortsTheJob)
 {
-    TRMFakePrinterBackend fake;
+    TRMScriptedPrinterBackend fake;
     fake.Printers = {"Laser"};
     fake.DefaultName = "Laser";
     fake.Devices["Laser"] = test::LaserDevice();
@@ -520,17 +520,29 @@ TEST_F(PrinterTest, CanvasKeepsColoursOnAColourDevice)
 
 TEST(ProcessWide, PrinterIsCreatedOnceOverTheInstalledBackend)
 {
-    auto owned = std::make_unique<TRMFakePrinterBackend>();
-    TRMFakePrinterBackend& fake = *owned;
+    auto owned = std::make_unique<TRMScriptedPrinterBackend>();
+    TRMScriptedPrinterBackend& fake = *owned;
     fake.Printers = {"Laser"};
     fake.DefaultName = "Laser";
     fake.Devices["Laser"] = test::LaserDevice();
-    SetPrinterBackend(std::move(owned));
+    StartPrinterLayer(std::move(owned));
     TRMPrinter& p = GetReportPrinter();
     EXPECT_EQ(&p, &GetReportPrinter());
     EXPECT_EQ(p.PrinterInfo()->Device, "Laser");
     EXPECT_EQ(GetPrinterList().Count(), 3);
-    SetPrinterBackend(nullptr);
+    StopPrinterLayer();
+}
+
+TEST(ProcessWide, TheLayerWorksOnlyBetweenItsStartAndItsStop)
+{
+    EXPECT_THROW(PrinterBackend(), std::logic_error);
+    EXPECT_THROW(GetPrinterList(), std::logic_error);
+    StartPrinterLayer(std::make_unique<TRMScriptedPrinterBackend>());
+    EXPECT_NO_THROW(GetReportPrinter());
+    EXPECT_THROW(StartPrinterLayer(nullptr), std::logic_error) << "a second start is refused";
+    StopPrinterLayer();
+    EXPECT_FALSE(PrinterLayerStarted());
+    EXPECT_THROW(GetReportPrinter(), std::logic_error);
 }
 
 } // namespace

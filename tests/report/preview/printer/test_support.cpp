@@ -5,9 +5,9 @@
 
 namespace pq::test {
 
-TRMFakeDevice LaserDevice()
+TRMScriptedDevice LaserDevice()
 {
-    TRMFakeDevice d;
+    TRMScriptedDevice d;
     d.PaperNames = {QStringLiteral("A4"), QStringLiteral("Letter"), QStringLiteral("A3"),
         QStringLiteral("Custom size")};
     d.PaperIds = {9, 1, 8, 256};

@@ -1,7 +1,7 @@
 // Shared pieces of the printer tests: fake printers and a pdfinfo reader.
 #pragma once
 
-#include "report/preview/printer/fake_backend.h"
+#include "report/preview/printer/scripted_backend.h"
 
 #include <QSizeF>
 #include <QString>
@@ -9,7 +9,7 @@
 namespace pq::test {
 
 // A driver with a handful of papers (A4, Letter, A3 and its custom entry) and two bins.
-TRMFakeDevice LaserDevice();
+TRMScriptedDevice LaserDevice();
 
 struct PdfInfo {
     bool ok = false;

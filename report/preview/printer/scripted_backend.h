@@ -9,7 +9,7 @@
 
 namespace pq {
 
-struct TRMFakeDevice {
+struct TRMScriptedDevice {
     QStringList PaperNames;
     QList<int> PaperIds;
     QList<QSize> PaperSizes;
@@ -20,11 +20,11 @@ struct TRMFakeDevice {
     bool Valid = true; // false: creating a context fails
 };
 
-class TRMFakePrinterBackend : public TRMPrinterBackend {
+class TRMScriptedPrinterBackend : public TRMPrinterBackend {
 public:
     QStringList Printers;
     QString DefaultName;
-    QMap<QString, TRMFakeDevice> Devices;
+    QMap<QString, TRMScriptedDevice> Devices;
     // Operations to fail, by name ("StartDoc", "StartPage", "EndPage", "EndDoc", "Reset").
     QSet<QString> FailOps;
     // Answer of the properties dialog and the device mode it produces.

@@ -1,4 +1,4 @@
-#include "report/preview/printer/fake_backend.h"
+#include "report/preview/printer/scripted_backend.h"
 
 #include "report/preview/printer/paper_tables.h"
 
@@ -9,13 +9,13 @@ namespace pq {
 
 namespace {
 
-class FakeContext : public TRMPrintContext {
+class ScriptedContext : public TRMPrintContext {
 public:
-    FakeContext(TRMFakePrinterBackend& backend, const TRMDeviceCaps& base, const TRMDevMode& dm)
-        : m_backend(backend), m_base(base), m_caps(TRMFakePrinterBackend::CapsFor(base, dm))
+    ScriptedContext(TRMScriptedPrinterBackend& backend, const TRMDeviceCaps& base, const TRMDevMode& dm)
+        : m_backend(backend), m_base(base), m_caps(TRMScriptedPrinterBackend::CapsFor(base, dm))
     {
     }
-    ~FakeContext() override
+    ~ScriptedContext() override
     {
         if (m_painter.isActive())
             m_painter.end();
@@ -28,7 +28,7 @@ public:
         if (!Record(QStringLiteral("Reset")))
             return false;
         m_backend.DevModesSeen << dm;
-        m_caps = TRMFakePrinterBackend::CapsFor(m_base, dm);
+        m_caps = TRMScriptedPrinterBackend::CapsFor(m_base, dm);
         return true;
     }
     bool StartDoc(const QString& title, const QString& outputFile) override
@@ -72,7 +72,7 @@ private:
         return true;
     }
 
-    TRMFakePrinterBackend& m_backend;
+    TRMScriptedPrinterBackend& m_backend;
     TRMDeviceCaps m_base;
     TRMDeviceCaps m_caps;
     QImage m_image;
@@ -82,7 +82,7 @@ private:
 
 } // namespace
 
-TRMDeviceCaps TRMFakePrinterBackend::CapsFor(const TRMDeviceCaps& base, const TRMDevMode& dm)
+TRMDeviceCaps TRMScriptedPrinterBackend::CapsFor(const TRMDeviceCaps& base, const TRMDevMode& dm)
 {
     int w = 0;
     int h = 0;
@@ -105,60 +105,60 @@ TRMDeviceCaps TRMFakePrinterBackend::CapsFor(const TRMDeviceCaps& base, const TR
     return caps;
 }
 
-QStringList TRMFakePrinterBackend::EnumPrinters()
+QStringList TRMScriptedPrinterBackend::EnumPrinters()
 {
     Calls << QStringLiteral("EnumPrinters");
     return Printers;
 }
 
-QString TRMFakePrinterBackend::DefaultPrinterName()
+QString TRMScriptedPrinterBackend::DefaultPrinterName()
 {
     Calls << QStringLiteral("DefaultPrinterName");
     return DefaultName;
 }
 
-QStringList TRMFakePrinterBackend::PaperNames(const QString& device)
+QStringList TRMScriptedPrinterBackend::PaperNames(const QString& device)
 {
     Calls << QStringLiteral("PaperNames ") + device;
     return Devices.value(device).PaperNames;
 }
 
-QList<int> TRMFakePrinterBackend::PaperIds(const QString& device)
+QList<int> TRMScriptedPrinterBackend::PaperIds(const QString& device)
 {
     Calls << QStringLiteral("PaperIds ") + device;
     return Devices.value(device).PaperIds;
 }
 
-QList<QSize> TRMFakePrinterBackend::PaperSizes(const QString& device)
+QList<QSize> TRMScriptedPrinterBackend::PaperSizes(const QString& device)
 {
     Calls << QStringLiteral("PaperSizes ") + device;
     return Devices.value(device).PaperSizes;
 }
 
-QStringList TRMFakePrinterBackend::BinNames(const QString& device)
+QStringList TRMScriptedPrinterBackend::BinNames(const QString& device)
 {
     Calls << QStringLiteral("BinNames ") + device;
     return Devices.value(device).BinNames;
 }
 
-QList<int> TRMFakePrinterBackend::Bins(const QString& device)
+QList<int> TRMScriptedPrinterBackend::Bins(const QString& device)
 {
     Calls << QStringLiteral("Bins ") + device;
     return Devices.value(device).Bins;
 }
 
-bool TRMFakePrinterBackend::OpenPrinter(const QString& device)
+bool TRMScriptedPrinterBackend::OpenPrinter(const QString& device)
 {
     Calls << QStringLiteral("OpenPrinter ") + device;
     return Devices.contains(device);
 }
 
-void TRMFakePrinterBackend::ClosePrinter(const QString& device)
+void TRMScriptedPrinterBackend::ClosePrinter(const QString& device)
 {
     Calls << QStringLiteral("ClosePrinter ") + device;
 }
 
-std::optional<TRMDevMode> TRMFakePrinterBackend::DocumentProperties(const QString& device)
+std::optional<TRMDevMode> TRMScriptedPrinterBackend::DocumentProperties(const QString& device)
 {
     Calls << QStringLiteral("DocumentProperties ") + device;
     if (!Devices.contains(device))
@@ -166,7 +166,7 @@ std::optional<TRMDevMode> TRMFakePrinterBackend::DocumentProperties(const QStrin
     return Devices.value(device).DevMode;
 }
 
-bool TRMFakePrinterBackend::PropertiesDialog(const QString& device, TRMDevMode& devMode, QWidget*)
+bool TRMScriptedPrinterBackend::PropertiesDialog(const QString& device, TRMDevMode& devMode, QWidget*)
 {
     Calls << QStringLiteral("PropertiesDialog ") + device;
     if (DialogAccepts && DialogResult)
@@ -174,7 +174,7 @@ bool TRMFakePrinterBackend::PropertiesDialog(const QString& device, TRMDevMode& 
     return DialogAccepts;
 }
 
-std::unique_ptr<TRMPrintContext> TRMFakePrinterBackend::CreateContext(
+std::unique_ptr<TRMPrintContext> TRMScriptedPrinterBackend::CreateContext(
     const QString& device, const TRMDevMode& devMode, bool forPrinting)
 {
     Calls << QStringLiteral("CreateContext ") + device
@@ -183,25 +183,25 @@ std::unique_ptr<TRMPrintContext> TRMFakePrinterBackend::CreateContext(
     auto it = Devices.constFind(device);
     if (it == Devices.constEnd() || !it->Valid)
         return nullptr;
-    return std::make_unique<FakeContext>(*this, it->Caps, devMode);
+    return std::make_unique<ScriptedContext>(*this, it->Caps, devMode);
 }
 
-bool TRMFakePrinterBackend::EnsureForm(
+bool TRMScriptedPrinterBackend::EnsureForm(
     const QString& device, const QString& formName, int widthMicrons, int heightMicrons)
 {
     Calls << QStringLiteral("EnsureForm %1 %2 %3x%4").arg(device, formName).arg(widthMicrons).arg(heightMicrons);
     return true;
 }
 
-std::optional<TRMPrinterStatus> TRMFakePrinterBackend::GetPrinter(const QString& device)
+std::optional<TRMPrinterStatus> TRMScriptedPrinterBackend::GetPrinter(const QString& device)
 {
     Calls << QStringLiteral("GetPrinter ") + device;
     if (!Devices.contains(device))
         return std::nullopt;
-    return TRMPrinterStatus{QStringLiteral("Fake driver"), QStringLiteral("fake:"), QString(), 0, 0};
+    return TRMPrinterStatus{QStringLiteral("Scripted driver"), QStringLiteral("scripted:"), QString(), 0, 0};
 }
 
-int TRMFakePrinterBackend::CountCalls(const QString& prefix) const
+int TRMScriptedPrinterBackend::CountCalls(const QString& prefix) const
 {
     int n = 0;
     for (const QString& c : Calls)

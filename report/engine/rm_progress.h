@@ -1,7 +1,7 @@
 // The progress window of a preparation, seen from the engine: it runs the work once it is
 // showing, lets pending events run after every page so that Cancel can reach the report,
 // and reports a cancel through OnCancel. The engine knows only this interface; the Qt
-// dialog (rm_progress_dialog.h) is one implementation, tests install their own.
+// dialog (prepare/rm_progress_dialog.h) is one implementation, tests give their own.
 #pragma once
 
 #include <QString>
@@ -29,10 +29,8 @@ public:
     std::function<void()> OnCancel;
 };
 
-// Creates the progress window of a report; the default one is the Qt dialog.
+// Creates the progress window of a report: the engine's start-up decides which (the Qt
+// dialog, none, or a caller's own).
 using TRMProgressFactory = std::function<std::unique_ptr<TRMProgress>(TRMReport& report)>;
-// Installs a factory (an empty one restores the dialog); returns the previous one.
-TRMProgressFactory RMSetProgressFactory(TRMProgressFactory factory);
-std::unique_ptr<TRMProgress> RMCreateProgress(TRMReport& report);
 
 } // namespace pq
