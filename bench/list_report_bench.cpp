@@ -9,6 +9,7 @@
 // Google Benchmark is used only to keep the build and the optimiser honest (DoNotOptimize);
 // one run of each side is the measurement, since a big run takes minutes.
 #include "report/engine/files/rm_emf_pages.h"
+#include "report/engine/files/rm_pdf_export.h"
 #include "report/engine/prepare/rm_prepare.h"
 #include "report/engine/rm_band.h"
 #include "report/engine/rm_dataset.h"
@@ -202,15 +203,12 @@ Result RunEngine(int records, const QString& pdf)
 
         clock.restart();
         {
-            QPdfWriter writer(pdf);
-            writer.setResolution(kPdfDpi);
-            writer.setPageLayout(A4Layout());
-            QPainter painter(&writer);
-            for (int i = 0; i < pages.Count(); ++i) {
-                if (i > 0)
-                    writer.newPage();
-                pages.Draw(i, &painter, QRect(0, 0, writer.width(), writer.height()));
-                pages.FreePage(i);
+            QFile file(pdf);
+            pq::TRMPdfExportOptions options;
+            options.Dpi = kPdfDpi;
+            if (!file.open(QIODevice::WriteOnly) || !pq::RMExportPdf(pages, file, options)) {
+                std::fprintf(stderr, "cannot write %s\n", qPrintable(pdf));
+                r.ok = false;
             }
         }
         r.renderSec = clock.nsecsElapsed() / 1e9;

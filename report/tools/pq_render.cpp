@@ -3,6 +3,7 @@
 // README.md.
 #include "report/engine/files/rm_emf_pages.h"
 #include "report/engine/files/rm_file_messages.h"
+#include "report/engine/files/rm_pdf_export.h"
 #include "report/engine/files/rm_report_file.h"
 #include "report/engine/prepare/rm_prepare.h"
 #include "report/engine/rm_report.h"
@@ -15,9 +16,8 @@
 #include <QFile>
 #include <QApplication>
 #include <QImage>
-#include <QPageSize>
 #include <QPainter>
-#include <QPdfWriter>
+#include <QSaveFile>
 
 #include <cstdio>
 #include <optional>
@@ -206,51 +206,27 @@ int WritePngs(pq::TRMEMFPages& pages, const QString& pattern, int dpi)
     return kExitOk;
 }
 
-QPageSize PageSizeOf(const pq::TRMEMFPage& p)
-{
-    // Sheet in millimetres, portrait; orientation goes to the layout.
-    const double w = std::min(p.Width, p.Height) / 10.0;
-    const double h = std::max(p.Width, p.Height) / 10.0;
-    return QPageSize(QSizeF(w, h), QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
-}
-
 int WritePdf(pq::TRMEMFPages& pages, const QString& fileName, int dpi)
 {
-    QFile probe(fileName);
-    if (!probe.open(QIODevice::WriteOnly)) {
-        Err(QStringLiteral("cannot write %1: %2").arg(fileName, probe.errorString()));
+    // Written beside the target and put in its place only when complete: a failure keeps
+    // the file that was there and leaves no part of a PDF behind.
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly)) {
+        Err(QStringLiteral("cannot write %1: %2").arg(fileName, file.errorString()));
         return kExitWriteFailed;
     }
-    probe.close();
-    QPdfWriter writer(fileName);
-    writer.setResolution(dpi);
-    writer.setCreator(QStringLiteral("pq-render"));
-    QPainter painter;
-    for (int i = 0; i < pages.Count(); ++i) {
-        const pq::TRMEMFPage& p = *pages[i];
-        const bool landscape = p.PageInfo.PageWidth > p.PageInfo.PageHeight;
-        const QPageLayout layout(PageSizeOf(p), landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
-            QMarginsF(0, 0, 0, 0));
-        if (i == 0) {
-            writer.setPageLayout(layout);
-            if (!painter.begin(&writer)) {
-                Err(QStringLiteral("cannot write %1").arg(fileName));
-                return kExitWriteFailed;
-            }
-        } else {
-            writer.setPageLayout(layout);
-            writer.newPage();
-        }
-        pages.Draw(i, &painter, QRect(0, 0, writer.width(), writer.height()));
-        pages.FreePage(i);
+    QString error;
+    pq::TRMPdfExportOptions options;
+    options.Dpi = dpi;
+    options.Creator = QStringLiteral("pq-render");
+    if (!pq::RMExportPdf(pages, file, options, &error)) {
+        Err(QStringLiteral("cannot write %1: %2").arg(fileName, error));
+        return kExitWriteFailed;
     }
-    if (pages.Count() == 0) {
-        if (!painter.begin(&writer)) {
-            Err(QStringLiteral("cannot write %1").arg(fileName));
-            return kExitWriteFailed;
-        }
+    if (!file.commit()) {
+        Err(QStringLiteral("cannot write %1: %2").arg(fileName, file.errorString()));
+        return kExitWriteFailed;
     }
-    painter.end();
     return kExitOk;
 }
 

@@ -1,0 +1,54 @@
+#include "report/engine/files/rm_pdf_export.h"
+
+#include "report/engine/files/rm_emf_pages.h"
+
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+
+#include <algorithm>
+
+namespace pq {
+
+namespace {
+
+QPageLayout LayoutOf(const TRMEMFPage& p)
+{
+    // The sheet in millimetres, portrait; the orientation goes to the layout.
+    const double w = std::min(p.Width, p.Height) / 10.0;
+    const double h = std::max(p.Width, p.Height) / 10.0;
+    const QPageSize size(QSizeF(w, h), QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
+    const bool landscape = p.PageInfo.PageWidth > p.PageInfo.PageHeight;
+    return QPageLayout(size, landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF(0, 0, 0, 0));
+}
+
+} // namespace
+
+bool RMExportPdf(TRMEMFPages& pages, QIODevice& device, const TRMPdfExportOptions& options, QString* error)
+{
+    QPdfWriter writer(&device);
+    writer.setResolution(options.Dpi);
+    writer.setCreator(options.Creator);
+    if (pages.Count() > 0)
+        writer.setPageLayout(LayoutOf(*pages[0]));
+    QPainter painter;
+    if (!painter.begin(&writer)) {
+        if (error)
+            *error = QStringLiteral("the PDF document could not be started");
+        return false;
+    }
+    for (int i = 0; i < pages.Count(); ++i) {
+        if (i > 0) {
+            writer.setPageLayout(LayoutOf(*pages[i]));
+            writer.newPage();
+        }
+        pages.Draw(i, &painter, QRect(0, 0, writer.width(), writer.height()));
+        if (options.FreeDrawnPages)
+            pages.FreePage(i);
+    }
+    painter.end();
+    return true;
+}
+
+} // namespace pq
