@@ -42,6 +42,19 @@ TRMCurrentScope::~TRMCurrentScope()
     RMCurrent() = m_saved;
 }
 
+TRMCurrentBandScope::TRMCurrentBandScope(TRMBand* band, TRMView* view)
+    : m_band(RMCurrent().CurBand), m_view(RMCurrent().CurView)
+{
+    RMCurrent().CurBand = band;
+    RMCurrent().CurView = view;
+}
+
+TRMCurrentBandScope::~TRMCurrentBandScope()
+{
+    RMCurrent().CurBand = m_band;
+    RMCurrent().CurView = m_view;
+}
+
 namespace {
 
 int& CreationCounter()

@@ -54,6 +54,20 @@ private:
     TRMCurrent m_saved;
 };
 
+// Sets the current band and view for a scope and puts the previous ones back afterwards;
+// the current report and page stay as the scope leaves them.
+class TRMCurrentBandScope {
+public:
+    TRMCurrentBandScope(TRMBand* band, TRMView* view);
+    ~TRMCurrentBandScope();
+    TRMCurrentBandScope(const TRMCurrentBandScope&) = delete;
+    TRMCurrentBandScope& operator=(const TRMCurrentBandScope&) = delete;
+
+private:
+    TRMBand* m_band;
+    TRMView* m_view;
+};
+
 // Creation numbers: a view created while a report is current and the engine is neither
 // preparing, previewing nor printing takes the next number.
 void RMAssignCreationID(TRMView& view);

@@ -145,6 +145,17 @@ QString VarToText(const Variant& a)
     return a.toText();
 }
 
+QString VarToTextLenient(const Variant& a)
+{
+    if (a.isNull() || a.isEmpty())
+        return QString();
+    try {
+        return VarToText(a);
+    } catch (const std::exception&) {
+        return QString();
+    }
+}
+
 Variant VarAdd(const Variant& a, const Variant& b)
 {
     const Cls ca = ClassOf(a), cb = ClassOf(b);

@@ -62,5 +62,7 @@ bool TextToNumber(const QString& text, double& out);
 // Text of a value for the expression language: empty and null give empty text; floats
 // with up to 15 significant digits.
 QString VarToText(const Variant& a);
+// The text of a value, or empty text for null, empty and anything that does not convert.
+QString VarToTextLenient(const Variant& a);
 
 } // namespace pq

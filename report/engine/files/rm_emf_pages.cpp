@@ -379,6 +379,32 @@ TRMEMFPages::THit TRMEMFPages::ObjectAt(int index, const QPoint& point, bool cli
     return hit;
 }
 
+void TRMEMFPages::InterleaveByDesignPage()
+{
+    std::vector<int> ordinals;
+    std::vector<std::vector<int>> runs;
+    for (int i = 0; i < Count(); ++i) {
+        const int ordinal = m_pages[static_cast<size_t>(i)]->DesignPage;
+        auto it = std::find(ordinals.begin(), ordinals.end(), ordinal);
+        if (it == ordinals.end()) {
+            ordinals.push_back(ordinal);
+            runs.emplace_back(1, i);
+        } else {
+            runs[static_cast<size_t>(it - ordinals.begin())].push_back(i);
+        }
+    }
+    std::vector<int> order;
+    for (size_t round = 0; order.size() < static_cast<size_t>(Count()); ++round)
+        for (const auto& run : runs)
+            if (round < run.size())
+                order.push_back(run[round]);
+    std::vector<std::unique_ptr<TRMEMFPage>> moved;
+    moved.reserve(order.size());
+    for (int index : order)
+        moved.push_back(std::move(m_pages[static_cast<size_t>(index)]));
+    m_pages = std::move(moved);
+}
+
 int TRMEMFPages::AddBkPicture(int left, int top, int width, int height, const QImage& picture)
 {
     m_bkPictures.push_back(TRMBkPicture{left, top, width, height, picture});

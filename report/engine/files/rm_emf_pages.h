@@ -74,6 +74,10 @@ public:
     // Appends a page with the design page's paper, margins and page information, and an
     // empty stream.
     TRMEMFPage* AddPage(const TRMPage& designPage);
+    // Reorders the pages so that those of different design pages interleave: the first page
+    // of every design page, then the second of every design page, and so on; a design page
+    // that has run out is skipped (two design pages of two pages each give 1, 3, 2, 4).
+    void InterleaveByDesignPage();
     // Inserts a copy of a page's settings with an empty stream (index clamped to 0..Count()).
     TRMEMFPage* InsertPage(int index, const TRMEMFPage& from);
     void DeletePage(int index);
