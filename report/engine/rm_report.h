@@ -110,7 +110,7 @@ public:
 
     // Events; assigned when set.
     std::function<void()> OnBeginDoc, OnEndDoc;
-    std::function<void(TRMPage* page)> OnBeginPage;
+    std::function<void(int pageIndex)> OnBeginPage; // the index the new prepared page takes
     std::function<void(int pageNo)> OnEndPage, OnEndPrintPage;
     std::function<void(TRMBand* band)> OnBeginBand, OnEndBand;
     std::function<void(const QString& name, Variant& value)> OnGetValue;

@@ -22,6 +22,7 @@ namespace pq {
 class TRMCanvas;
 class TRMBand;
 class TRMDataset;
+class TRMMemoView;
 class TRMPage;
 
 // One side of a view's frame; streamed as ten bytes: Visible, Style, Color, Width.
@@ -135,6 +136,9 @@ public:
     virtual QRegion GetClipRgn(bool enlarged) const;
     virtual void SetBounds(int left, int top, int width, int height);
     virtual void ShowEditor() {}
+    // A view with the hooked flag (0x8000) hears of every memo printed while a report is
+    // prepared; the default does nothing.
+    virtual void MemoPrinted(TRMMemoView& /*memo*/) {}
 
     // The class name streams carry for add-in views.
     virtual QString ClassName() const = 0;

@@ -230,7 +230,15 @@ int WritePdf(pq::TRMEMFPages& pages, const QString& fileName, int dpi)
     return kExitOk;
 }
 
-// Message boxes of the engine go to standard error: nobody is there to press OK.
+// Views the file holds but this build cannot create are named, so that a page with holes in
+// it is never taken for the whole report.
+void WarnSkipped(const QString& input, const pq::TRMLoadResult& result)
+{
+    if (!result.Skipped.isEmpty())
+        Err(QStringLiteral("%1: views of unknown classes are left out: %2")
+                .arg(input, result.Skipped.join(QLatin1String(", "))));
+}
+
 bool IsReportFile(const QByteArray& data)
 {
     return data.left(64).contains(pq::kReportFileMagic);
@@ -244,6 +252,7 @@ int PrepareReportFile(const Options& o, const QByteArray& data, pq::TRMReport& r
         Err(QStringLiteral("%1: cannot read the report file: %2").arg(o.input, result.ErrorText));
         return kExitBadInput;
     }
+    WarnSkipped(o.input, result);
     try {
         for (const auto& [name, file] : o.csv)
             sets.AddCsv(name, file);
@@ -320,9 +329,7 @@ int main(int argc, char** argv)
     default:
         break;
     }
-    if (!result.Skipped.isEmpty())
-        Err(QStringLiteral("%1: views of unknown classes are left out: %2")
-                .arg(options->input, result.Skipped.join(QLatin1String(", "))));
+    WarnSkipped(options->input, result);
     if (!options->pdf.isEmpty())
         if (const int rc = WritePdf(pages, options->pdf, options->pdfDpi); rc != kExitOk)
             return rc;

@@ -1,6 +1,7 @@
 #include "report/engine/expr/aggregates.h"
 
 #include "report/engine/expr/brackets.h"
+#include "report/engine/expr/expr_error.h"
 #include "report/engine/expr/parser.h"
 #include "report/engine/expr/variant_ops.h"
 
@@ -166,7 +167,45 @@ int TRMAggregateList::Collect(const QString& key, const AggregateCall& call)
     return Count() - 1;
 }
 
-void TRMAggregateList::Update(const std::function<Variant(const QString&)>& evaluate, bool rowPrinted)
+namespace {
+
+const char* AggregateName(AggregateCode code)
+{
+    switch (code) {
+    case agSum: return "SUM";
+    case agMin: return "MIN";
+    case agMax: return "MAX";
+    case agAvg: return "AVG";
+    case agCount: return "COUNT";
+    }
+    return "";
+}
+
+// Aggregates total numbers: a text takes part when it reads as one (blank text counts as 0);
+// anything else is an error naming the value, never a string joined to the total.
+Variant AggregateNumber(const Variant& v, const AggregateCall& call, const QString& where)
+{
+    if (v.type() != Variant::Type::String)
+        return v;
+    const QString text = v.toText();
+    if (text.trimmed().isEmpty())
+        return Variant::FromInt(0);
+    bool whole = false;
+    const qlonglong n = text.trimmed().toLongLong(&whole);
+    if (whole)
+        return Variant::FromInt(n);
+    double d = 0;
+    if (TextToNumber(text, d))
+        return Variant::FromFloat(d);
+    QString message = QStringLiteral("%1(%2): '%3' is not a number").arg(QLatin1String(AggregateName(call.code)), call.expression, text);
+    if (!where.isEmpty())
+        message += QStringLiteral(" (band %1)").arg(where);
+    throw ExprError(message);
+}
+
+} // namespace
+
+void TRMAggregateList::Update(const std::function<Variant(const QString&)>& evaluate, bool rowPrinted, const QString& where)
 {
     QString lastExpression;
     Variant lastValue;
@@ -180,6 +219,7 @@ void TRMAggregateList::Update(const std::function<Variant(const QString&)>& eval
                 v = evaluate(e.call.expression);
                 if (v.isNull() || v.isEmpty())
                     v = Variant::FromInt(0);
+                v = AggregateNumber(v, e.call, where);
                 lastExpression = e.call.expression;
                 lastValue = v;
                 haveLast = true;

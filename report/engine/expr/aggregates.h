@@ -81,9 +81,11 @@ public:
     const Entry& At(int i) const { return m_entries[i]; }
 
     // After a record: evaluates each entry's expression (consecutive entries with the same
-    // expression share one evaluation; COUNT evaluates nothing; null counts as 0) and, when
-    // the row was printed or the entry's flag is "1", adds it in.
-    void Update(const std::function<Variant(const QString& expression)>& evaluate, bool rowPrinted);
+    // expression share one evaluation; COUNT evaluates nothing; null and blank text count as
+    // 0, other text only when it reads as a number, else ExprError naming the value and
+    // `where`) and, when the row was printed or the entry's flag is "1", adds it in.
+    void Update(const std::function<Variant(const QString& expression)>& evaluate, bool rowPrinted,
+        const QString& where = {});
 
     // The printed value of an entry: AVG divides by its row count (0 rows give 0); an
     // entry that saw no rows gives 0. Unassigned for an unknown key.

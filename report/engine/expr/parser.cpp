@@ -370,6 +370,16 @@ struct Compiler {
     }
 };
 
+// A name with spaces is written in double quotes ("MY VAR"); the quotes are not part of the
+// name that is looked up. A data cell (form.dataset."field") keeps its quotes.
+QString NameOf(const QString& identifier)
+{
+    if (identifier.size() >= 2 && identifier.startsWith(QLatin1Char('"')) && identifier.endsWith(QLatin1Char('"'))
+        && identifier.count(QLatin1Char('"')) == 2)
+        return identifier.mid(1, identifier.size() - 2);
+    return identifier;
+}
+
 // Integer when the value is whole and in range, else float.
 Variant WholeNumber(double v)
 {
@@ -482,6 +492,8 @@ Variant TRMParser::Evaluate(const RpnProgram& program)
             stack.append(item.value);
             break;
         case RpnItem::Kind::Name:
+            stack.append(OnGetValue ? OnGetValue(NameOf(item.name)) : Variant());
+            break;
         case RpnItem::Kind::BracketName:
             stack.append(OnGetValue ? OnGetValue(item.name) : Variant());
             break;

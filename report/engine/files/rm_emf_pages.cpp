@@ -379,30 +379,71 @@ TRMEMFPages::THit TRMEMFPages::ObjectAt(int index, const QPoint& point, bool cli
     return hit;
 }
 
-void TRMEMFPages::InterleaveByDesignPage()
+std::vector<int> RMInterleaveOrder(const std::vector<int>& keys)
 {
-    std::vector<int> ordinals;
+    std::vector<int> seen;
     std::vector<std::vector<int>> runs;
-    for (int i = 0; i < Count(); ++i) {
-        const int ordinal = m_pages[static_cast<size_t>(i)]->DesignPage;
-        auto it = std::find(ordinals.begin(), ordinals.end(), ordinal);
-        if (it == ordinals.end()) {
-            ordinals.push_back(ordinal);
+    for (int i = 0; i < static_cast<int>(keys.size()); ++i) {
+        auto it = std::find(seen.begin(), seen.end(), keys[static_cast<size_t>(i)]);
+        if (it == seen.end()) {
+            seen.push_back(keys[static_cast<size_t>(i)]);
             runs.emplace_back(1, i);
         } else {
-            runs[static_cast<size_t>(it - ordinals.begin())].push_back(i);
+            runs[static_cast<size_t>(it - seen.begin())].push_back(i);
         }
     }
     std::vector<int> order;
-    for (size_t round = 0; order.size() < static_cast<size_t>(Count()); ++round)
+    for (size_t round = 0; order.size() < keys.size(); ++round)
         for (const auto& run : runs)
             if (round < run.size())
                 order.push_back(run[round]);
+    return order;
+}
+
+void TRMEMFPages::InterleaveByDesignPage()
+{
+    std::vector<int> keys;
+    for (const auto& page : m_pages)
+        keys.push_back(page->DesignPage);
+    Reorder(RMInterleaveOrder(keys));
+}
+
+void TRMEMFPages::Reorder(const std::vector<int>& order)
+{
+    if (order.size() != m_pages.size())
+        return;
     std::vector<std::unique_ptr<TRMEMFPage>> moved;
     moved.reserve(order.size());
     for (int index : order)
-        moved.push_back(std::move(m_pages[static_cast<size_t>(index)]));
+        if (index >= 0 && index < Count() && m_pages[static_cast<size_t>(index)])
+            moved.push_back(std::move(m_pages[static_cast<size_t>(index)]));
+    if (moved.size() != order.size()) {
+        // Not a permutation: put back what was taken, in its old order.
+        for (auto& page : moved)
+            for (auto& slot : m_pages)
+                if (!slot) {
+                    slot = std::move(page);
+                    break;
+                }
+        return;
+    }
     m_pages = std::move(moved);
+}
+
+void TRMEMFPages::AppendPages(TRMEMFPages& from)
+{
+    if (&from == this)
+        return;
+    const int pictureBase = BkPictureCount();
+    for (auto& page : from.m_pages) {
+        if (page->BackPicture != kNoBackPicture)
+            page->BackPicture = pictureBase + page->BackPicture < kNoBackPicture
+                ? static_cast<std::uint8_t>(pictureBase + page->BackPicture) : kNoBackPicture;
+        m_pages.push_back(std::move(page));
+    }
+    for (TRMBkPicture& picture : from.m_bkPictures)
+        m_bkPictures.push_back(std::move(picture));
+    from.ClearAll();
 }
 
 int TRMEMFPages::AddBkPicture(int left, int top, int width, int height, const QImage& picture)

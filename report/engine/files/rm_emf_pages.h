@@ -78,6 +78,12 @@ public:
     // of every design page, then the second of every design page, and so on; a design page
     // that has run out is skipped (two design pages of two pages each give 1, 3, 2, 4).
     void InterleaveByDesignPage();
+    // Moves every page of another store (and its background pictures) after these; the other
+    // store is left empty.
+    void AppendPages(TRMEMFPages& from);
+    // The pages in a new order: order[k] is the index of the page that goes to place k, and
+    // names each page once.
+    void Reorder(const std::vector<int>& order);
     // Inserts a copy of a page's settings with an empty stream (index clamped to 0..Count()).
     TRMEMFPage* InsertPage(int index, const TRMEMFPage& from);
     void DeletePage(int index);
@@ -138,5 +144,9 @@ private:
 
 // The report's prepared pages, created on first use and owned by the report.
 TRMEMFPages& RMPreparedPages(TRMReport& report);
+
+// The order that interleaves runs of equal keys: the first index of every key (in the order
+// keys first appear), then the second of every key, and so on.
+std::vector<int> RMInterleaveOrder(const std::vector<int>& keys);
 
 } // namespace pq

@@ -183,7 +183,15 @@ void ReadDictionary(TRMReader& r, TRMDataDictionary& d, const TRMStreamVersion& 
     for (const auto& [name, value] : vars)
         d.Variables().SetVariable(name, Variant::FromString(value));
     for (const auto& [alias, target] : aliases) {
-        const qsizetype dot = target.lastIndexOf(QLatin1Char('.'));
+        // The field follows the last "." outside double quotes: ds."f.x" names field f.x.
+        qsizetype dot = -1;
+        bool quoted = false;
+        for (qsizetype i = 0; i < target.size(); ++i) {
+            if (target[i] == QLatin1Char('"'))
+                quoted = !quoted;
+            else if (target[i] == QLatin1Char('.') && !quoted)
+                dot = i;
+        }
         if (dot < 0)
             d.SetFieldAlias(alias, QString(), target);
         else

@@ -455,7 +455,13 @@ void TRMPrepareEngine::PrintView(TRMView& view, TRMBand* band, int top, int dx)
                     memo->DrawMode = 0;
             }
         } else if (auto* memo = dynamic_cast<TRMMemoView*>(&view)) {
+            const bool partial = memo->DrawMode == 2;
             RMMemoStreamOut(*memo, *m_writer, m_memoServices);
+            // Views that asked to hear of printed memos hear of every whole one.
+            if (!partial)
+                for (TRMView* hooked : std::vector<TRMView*>(RMGlobals().HookList))
+                    if (hooked != memo)
+                        hooked->MemoPrinted(*memo);
         } else {
             RunScript(view, view.OnBeforePrint);
             if (view.Visible)

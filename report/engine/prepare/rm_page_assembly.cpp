@@ -115,6 +115,13 @@ void TRMPageAssembly::Setup(TRMPage& page)
         }
         if (auto* calc = dynamic_cast<TRMCalcMemoView*>(v.get()))
             page.CalcMemos.push_back(calc);
+        // A follower memo merges its cells only while its master merges too.
+        if (auto* memo = dynamic_cast<TRMMemoView*>(v.get()))
+            memo->MasterMemo = memo->MasterMemoView.trimmed().isEmpty()
+                ? nullptr
+                : dynamic_cast<TRMMemoView*>(m_report.FindObject(memo->MasterMemoView.trimmed()));
+        if (v->HasFlag(flHooked) && !std::count(RMGlobals().HookList.begin(), RMGlobals().HookList.end(), v.get()))
+            RMGlobals().HookList.push_back(v.get());
         if (v->IsBandMember())
             unassigned.push_back(v.get());
     }

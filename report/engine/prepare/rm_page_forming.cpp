@@ -41,11 +41,26 @@ int TRMPrepareEngine::ColumnFooterHeight() const
     return f && f->View && f->View->Visible ? f->View->Height : 0;
 }
 
+void TRMPrepareEngine::BeginPageEvent(int index)
+{
+    if (m_report.OnBeginPage)
+        m_report.OnBeginPage(index);
+    if (m_outer && m_outer->OnBeginPage)
+        m_outer->OnBeginPage(m_outerOffset + index);
+}
+
+void TRMPrepareEngine::EndPageEvent(int index)
+{
+    if (m_report.OnEndPage)
+        m_report.OnEndPage(index);
+    if (m_outer && m_outer->OnEndPage)
+        m_outer->OnEndPage(m_outerOffset + index);
+}
+
 void TRMPrepareEngine::StartPreparedPage(TRMPage& page)
 {
     TRMPass& P = *m_pass;
-    if (m_report.OnBeginPage)
-        m_report.OnBeginPage(&page);
+    BeginPageEvent(m_pages.Count());
     m_pages.AddPage(page);
     const int index = m_pages.Count() - 1;
     m_pages[index]->DesignPage = static_cast<std::uint8_t>(std::clamp(P.designOrdinal, 1, 255));
@@ -238,8 +253,11 @@ bool TRMPrepareEngine::DataLoop(TRMPage& page, int level)
         ds->First();
         b->LineNo = 1;
         b->LineThoughNo = 1;
+        // Merged cells do not reach across a new run of the data; a memo that only
+        // suppresses repeats keeps comparing with what it printed last.
         for (TRMView* v : b->Objects)
-            if (auto* m = dynamic_cast<TRMMemoView*>(v); m && m->HasFlag(flMemoSuppress)) {
+            if (auto* m = dynamic_cast<TRMMemoView*>(v);
+                m && m->HasFlag(flMemoSuppress) && m->HasFlag(flMemoMergeRepeated)) {
                 m->LastValue.clear();
                 P.cross.ForgetMerge(m);
             }
@@ -453,9 +471,11 @@ void TRMPrepareEngine::FinishPageFooters(bool lastPageRule)
     page.XAdjust = page.LeftLimit();
     const int savedCurY = page.CurY;
     for (int idx = std::max(0, P.pageIndex); idx <= last; ++idx) {
-        if (m_report.OnEndPage)
-            m_report.OnEndPage(idx);
-        if (!pf || (idx == P.firstPageOfDesign && !RMHasBandFlag(pf, flBandOnFirstPage)))
+        // The first page ends without its footer unless the footer prints on it.
+        if (idx == P.firstPageOfDesign && !RMHasBandFlag(pf, flBandOnFirstPage))
+            continue;
+        EndPageEvent(idx);
+        if (!pf)
             continue;
         m_writer->SetPage(idx);
         RMCurrent().CurPageNo = idx;

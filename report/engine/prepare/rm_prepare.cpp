@@ -198,10 +198,56 @@ void TRMPrepareEngine::Prepare()
     m_report.FinalPass = false;
 }
 
+void TRMPrepareEngine::SetOuterReport(TRMReport* outer, int pageOffset)
+{
+    m_outer = outer;
+    m_outerOffset = pageOffset;
+}
+
+bool TRMPrepareEngine::PrepareComposite(TRMCompositeReport& composite)
+{
+    m_pages.Clear();
+    m_writer->Reset();
+    m_error = m_cancelled = m_dialogCancelled = false;
+    m_errorText.clear();
+    std::vector<TRMEMFPages*> parts;
+    for (const QPointer<TRMReport>& report : composite.Reports) {
+        // Composites do not nest: a composite inside one would be prepared without end.
+        if (!report || qobject_cast<TRMCompositeReport*>(report.data()))
+            continue;
+        TRMPrepareEngine part(*report);
+        part.OnDialogPage = OnDialogPage;
+        int offset = 0;
+        for (const TRMEMFPages* done : parts)
+            offset += done->Count();
+        part.SetOuterReport(&composite, offset);
+        if (!part.PrepareReport()) {
+            // The part has shown its own message; the composite has no pages then either.
+            m_errorText = part.ErrorText();
+            m_cancelled = part.Cancelled();
+            m_error = !m_cancelled;
+            for (TRMEMFPages* done : parts)
+                done->Clear();
+            return false;
+        }
+        parts.push_back(&RMPreparedPages(*report));
+    }
+    std::vector<int> keys;
+    for (size_t k = 0; k < parts.size(); ++k) {
+        keys.insert(keys.end(), static_cast<size_t>(parts[k]->Count()), static_cast<int>(k));
+        m_pages.AppendPages(*parts[k]);
+    }
+    if (composite.CompositeMode == rmPagePerPage)
+        m_pages.Reorder(RMInterleaveOrder(keys));
+    return true;
+}
+
 bool TRMPrepareEngine::PrepareReport()
 {
     // Nothing is prepared by an engine that was not started: it would lay out differently.
     (void)RMEngineServices();
+    if (auto* composite = qobject_cast<TRMCompositeReport*>(&m_report))
+        return PrepareComposite(*composite);
     const TRMCurrentScope scope(&m_report);
     Prepare();
     if (m_dialogCancelled || m_cancelled) {
@@ -306,6 +352,9 @@ void TRMPrepareEngine::BuildReportOnce()
 {
     const TRMCurrentScope scope(&m_report);
     TRMPass& pass = *m_pass;
+    // Page set-up registers the views that hear of printed memos, for this pass.
+    RMGlobals().HookList.clear();
+    const ScopeExit forgetHooks([] { RMGlobals().HookList.clear(); });
     TRMDataset* multi = m_report.ReportType == rtMultiple ? m_report.Dataset : nullptr;
     try {
         if (multi) {
@@ -334,7 +383,14 @@ void TRMPrepareEngine::BuildReportOnce()
                 pass.totals.PrepareCalcMemos(*page);
             }
         }
-        bool firstRound = true;
+        // One background entry per design page, with a picture or without: a prepared page
+        // names the entry of the design page that produced it.
+        for (int j = 0; j < m_report.Pages.Count(); ++j) {
+            const TRMPage* page = m_report.Pages[j];
+            const bool shown = page->Type == ptReport && page->ShowBackPicture;
+            m_pages.AddBkPicture(page->BackGroundLeft, page->BackGroundTop, page->BackGroundWidth,
+                page->BackGroundHeight, shown ? page->BackPicture : QImage());
+        }
         while (!m_error && !m_dialogCancelled && !m_report.Terminated) {
             Progress(m_pages.Count() + 1);
             for (int j = 0; j < m_report.Pages.Count(); ++j) {
@@ -342,9 +398,6 @@ void TRMPrepareEngine::BuildReportOnce()
                 // A sub-report page is formed in place by the view that prints it.
                 if (page->Type != ptReport || page->IsSubReport)
                     continue;
-                if (firstRound && page->ShowBackPicture && !page->BackPicture.isNull())
-                    m_pages.AddBkPicture(page->BackGroundLeft, page->BackGroundTop, page->BackGroundWidth,
-                        page->BackGroundHeight, page->BackPicture);
                 SetPage(page);
                 pass.designOrdinal = j + 1;
                 if (!page->Visible && !page->Script.isEmpty())
@@ -362,7 +415,6 @@ void TRMPrepareEngine::BuildReportOnce()
                 if (m_report.Terminated)
                     break;
             }
-            firstRound = false;
             if (!multi || m_report.Terminated)
                 break;
             multi->Next();

@@ -24,6 +24,7 @@ namespace pq {
 
 class TRMBand;
 class TRMCalcMemoView;
+class TRMCompositeReport;
 class TRMEMFPages;
 class TRMPage;
 class TRMPreparedPageWriter;
@@ -43,6 +44,9 @@ public:
 
     bool PrepareReport();
     std::function<bool(TRMPage& page)> OnDialogPage;
+    // The composite report this preparation is part of: its page events fire there too,
+    // with the pages the composite holds before this report's counted in.
+    void SetOuterReport(TRMReport* outer, int pageOffset);
     const QString& ErrorText() const { return m_errorText; }
     bool Cancelled() const { return m_cancelled; }
 
@@ -100,6 +104,9 @@ private:
     // Everything between the report made current and the first error shown, in the engine's
     // preparing state: events, the passes, the design put back.
     void Prepare();
+    // A composite report: its reports one after another (or page by page), each prepared as
+    // it is designed, their pages moved into the composite's.
+    bool PrepareComposite(TRMCompositeReport& composite);
     bool RunPasses();
     void RunPass(bool firstPass);
     void BuildReportOnce();
@@ -112,6 +119,9 @@ private:
     bool GroupChanged(TRMBand* group, bool atEnd);
     void ResetGroupCounters(TRMBand* data);
     void StartPreparedPage(TRMPage& page);
+    // OnBeginPage and OnEndPage of the report, and of the composite it is part of.
+    void BeginPageEvent(int index);
+    void EndPageEvent(int index);
     void FinishPageFooters(bool lastPageRule);
     void RepeatHeaders(TRMBand* band);
 
@@ -128,6 +138,8 @@ private:
     std::unique_ptr<TRMPreparedPageWriter> m_writer;
     std::unique_ptr<TRMProgress> m_progress;
     std::unique_ptr<TRMPass> m_pass;
+    TRMReport* m_outer = nullptr;
+    int m_outerOffset = 0;
 
     bool m_firstPass = false;
     bool m_dialogCancelled = false;

@@ -73,9 +73,8 @@ double RMCalcMemoNumber(const Variant& v)
     if (v.isNull() || v.isEmpty())
         return 0.0;
     if (v.type() == Variant::Type::String) {
-        const QString t = v.toText().trimmed();
-        if (t.isEmpty())
-            return 0.0;
+        // Not trimmed: " 7" is no plain number, and counts as 0 like any other text.
+        const QString t = v.toText();
         int dots = 0, digits = 0;
         for (int i = 0; i < t.size(); ++i) {
             const QChar c = t[i];
@@ -86,7 +85,7 @@ double RMCalcMemoNumber(const Variant& v)
                     return 0.0;
                 continue;
             }
-            if (!c.isDigit())
+            if (c < QLatin1Char('0') || c > QLatin1Char('9'))
                 return 0.0;
             ++digits;
         }
@@ -119,6 +118,15 @@ TRMTotals::TRMTotals(TRMReport& report, TRMReportResolver& resolver, const TRMPa
 }
 
 TRMTotals::~TRMTotals() = default;
+
+namespace {
+
+QString BandName(const TRMBand* band)
+{
+    return band && band->View ? band->View->Name : QString();
+}
+
+} // namespace
 
 Variant TRMTotals::Eval(const QString& expression)
 {
@@ -285,7 +293,7 @@ void TRMTotals::UpdateAggregates(TRMBand* data, bool rowPrinted)
         return;
     TRMCurrentBandScope current(data, nullptr);
     for (TRMBand* b : it->second)
-        m_aggregates[b].Update([this](const QString& e) { return Eval(e); }, rowPrinted);
+        m_aggregates[b].Update([this](const QString& e) { return Eval(e); }, rowPrinted, BandName(data));
 }
 
 void TRMTotals::Reset(TRMBand* band)
@@ -473,7 +481,7 @@ void TRMTotals::UpdateCrossAggregates(TRMBand* band, int column)
     TRMCurrentBandScope current(band, nullptr);
     auto eval = [this](const QString& e) { return Eval(e); };
     if (auto it = m_acrossAggregates.find(band); it != m_acrossAggregates.end())
-        it->second.Update(eval, true);
+        it->second.Update(eval, true, BandName(band));
     auto it = m_columnAggregators.find(band);
     if (it == m_columnAggregators.end())
         return;
@@ -490,7 +498,7 @@ void TRMTotals::UpdateCrossAggregates(TRMBand* band, int column)
                 return;
             entry = m_columnAggregates.emplace(std::make_tuple(b, band, key), std::move(list)).first;
         }
-        entry->second.Update(eval, true);
+        entry->second.Update(eval, true, BandName(band));
     };
     for (TRMBand* b : it->second) {
         update(b, false);

@@ -138,7 +138,11 @@ bool TRMReportResolver::DictionaryFieldValue(const QString& name, Variant& value
     const int dot = static_cast<int>(ds.indexOf(QLatin1Char('.')));
     ClientDataSet* set = dot < 0 ? RMFindClientDataSet(m_report->ReferenceForm, QString(), ds)
                                  : RMFindClientDataSet(m_report->ReferenceForm, ds.left(dot), ds.mid(dot + 1));
-    if (!FieldValue(set, alias->Field, value))
+    // The field may be written as data cells write it, in double quotes ("code").
+    QString field = alias->Field.trimmed();
+    if (field.size() >= 2 && field.startsWith(QLatin1Char('"')) && field.endsWith(QLatin1Char('"')))
+        field = field.mid(1, field.size() - 2);
+    if (!FieldValue(set, field, value))
         value = Variant(); // the alias is known; its value is missing
     return true;
 }

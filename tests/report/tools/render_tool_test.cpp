@@ -1,5 +1,12 @@
 // pq-render from the outside: the sample renders to PDF and PNG, bad input gives clear
 // errors and non-zero exit codes.
+#include "report/engine/files/rm_report_file.h"
+#include "report/engine/rm_band_views.h"
+#include "report/engine/rm_memo_views.h"
+#include "report/engine/rm_report.h"
+#include "report/engine/rm_view_factory.h"
+#include "report/engine/startup/rm_engine_startup.h"
+
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -76,6 +83,45 @@ TEST(RenderTool, BadInputAndUsage)
     const QString rmp = dir.filePath(QStringLiteral("s.rmp"));
     ASSERT_EQ(Render({QStringLiteral("--write-sample"), rmp}).code, 0);
     EXPECT_EQ(Render({rmp, QStringLiteral("--png"), dir.filePath(QStringLiteral("no/such/dir/p.png"))}).code, 3);
+}
+
+// A view class only this test knows.
+class TRMTestOnlyView : public pq::TRMView {
+public:
+    TRMTestOnlyView() { Typ = pq::gtAddIn; }
+    std::unique_ptr<pq::TRMView> Create() const override { return std::make_unique<TRMTestOnlyView>(); }
+    QString ClassName() const override { return QStringLiteral("TRMTestOnlyView"); }
+    void Draw(QPainter*) override {}
+};
+
+TEST(RenderTool, AReportFileWithViewsOfUnknownClassesNamesThem)
+{
+    QTemporaryDir dir;
+    const QString rpf = dir.filePath(QStringLiteral("unknown.rpf"));
+    {
+        const pq::TRMEngineStartup engine(pq::TRMEngineOptions::Headless());
+        pq::TRMAddInObjectInfo info;
+        info.ClassName = QStringLiteral("TRMTestOnlyView");
+        info.Create = [] { return std::make_unique<TRMTestOnlyView>(); };
+        pq::RMRegisterObject(std::move(info));
+        pq::TRMReport report;
+        pq::TRMPage* page = report.Pages.Add(9, 2100, 2970, pq::poPortrait, -1);
+        auto* band = static_cast<pq::TRMBandView*>(report.CreateObject(page, pq::gtBand));
+        band->SetBandType(pq::btReportTitle);
+        band->SetBounds(0, 0, 700, 60);
+        auto* memo = static_cast<pq::TRMMemoView*>(report.CreateObject(page, pq::gtMemo));
+        memo->SetBounds(10, 10, 200, 20);
+        memo->Memo = {QStringLiteral("still drawn")};
+        report.CreateObject(page, pq::gtAddIn, QStringLiteral("TRMTestOnlyView"))->SetBounds(10, 40, 20, 10);
+        pq::RMUnRegisterObject(QStringLiteral("TRMTestOnlyView"));
+        QFile f(rpf);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(pq::RMSaveReport(report));
+    }
+    const RenderRun r = Render({rpf, QStringLiteral("--png"), dir.filePath(QStringLiteral("u-%d.png"))});
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("TRMTestOnlyView"))) << r.err.toStdString();
+    EXPECT_FALSE(QImage(dir.filePath(QStringLiteral("u-1.png"))).isNull());
 }
 
 } // namespace

@@ -153,7 +153,7 @@ TEST(Prepare, DoublePassKeepsTheDesignAndPrintsOnce)
     ListReport r(5);
     r.report.DoublePass = true;
     int beginPages = 0;
-    r.report.OnBeginPage = [&](TRMPage*) { ++beginPages; };
+    r.report.OnBeginPage = [&](int) { ++beginPages; };
     ASSERT_TRUE(r.Prepare());
     EXPECT_EQ(r.PageCount(), 1);
     EXPECT_EQ(r.Texts(0, r.row->Name), Numbers(1, 5));
@@ -448,7 +448,7 @@ TEST(Prepare, EventsFireInOrder)
     QStringList events;
     r.report.OnBeginDoc = [&] { events << QStringLiteral("BeginDoc"); };
     r.report.OnEndDoc = [&] { events << QStringLiteral("EndDoc"); };
-    r.report.OnBeginPage = [&](TRMPage*) { events << QStringLiteral("BeginPage"); };
+    r.report.OnBeginPage = [&](int) { events << QStringLiteral("BeginPage"); };
     r.report.OnEndPage = [&](int i) { events << QStringLiteral("EndPage%1").arg(i); };
     r.report.OnBeginBand = [&](TRMBand* b) { events << QStringLiteral("Begin:") + BandTypeName(b->Typ); };
     r.report.OnEndBand = [&](TRMBand* b) { events << QStringLiteral("End:") + BandTypeName(b->Typ); };
@@ -588,7 +588,7 @@ TEST(ProgressDialog, CancelButtonStopsThePreparation)
     r.report.ReportInfo.Title = QStringLiteral("清单");
     QString caption, label;
     int pagesSeen = 0;
-    r.report.OnBeginPage = [&](TRMPage*) {
+    r.report.OnBeginPage = [&](int) {
         if (++pagesSeen != 3)
             return;
         auto* dialog = qobject_cast<TRMProgressDialog*>(QApplication::activeModalWidget());

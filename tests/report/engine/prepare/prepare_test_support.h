@@ -16,6 +16,7 @@
 #include "report/engine/rm_band_views.h"
 #include "report/engine/rm_engine_state.h"
 #include "report/engine/rm_report.h"
+#include "report/engine/rm_engine_services.h"
 #include "report/engine/startup/rm_engine_startup.h"
 
 #include "base/client_dataset.h"
@@ -26,6 +27,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace pq::test {
@@ -43,11 +45,12 @@ struct Printed {
 // One design page of 794 × 960 pixels (2100 × 2540 tenths of a millimetre), no margins.
 class ReportFixture {
 public:
-    // The engine is started for the fixture: fixed-pitch layout, and the given progress
-    // windows (the Qt dialog when none is given).
+    // The engine is started for the fixture (unless a fixture living already started it):
+    // fixed-pitch layout, and the given progress windows (the Qt dialog when none is given).
     explicit ReportFixture(TRMProgressFactory progress = {})
-        : m_engine(Options(std::move(progress), m_measurer))
     {
+        if (!TRMEngineServices::Started())
+            m_engine.emplace(Options(std::move(progress), m_measurer));
         report.ShowProgress = false;
         page = AddPage();
     }
@@ -116,8 +119,10 @@ public:
         auto* ds = new TRMDBDataSet(RMDialogForm(), name);
         ds->DataSet = cds.get();
         m_owned << ds;
+        // Each field gets an alias of its own name unless the report has one already.
         for (const QString& f : fields)
-            report.Dictionary().SetFieldAlias(f, name, f);
+            if (!report.Dictionary().FindFieldAlias(f))
+                report.Dictionary().SetFieldAlias(f, name, f);
         m_sets.push_back(std::move(cds));
         return *m_sets.back();
     }
@@ -201,7 +206,7 @@ private:
     }
 
     TRMFixedTextMeasurer m_measurer;
-    TRMEngineStartup m_engine;
+    std::optional<TRMEngineStartup> m_engine;
     QList<QObject*> m_owned;
     std::vector<std::unique_ptr<ClientDataSet>> m_sets;
 };
