@@ -10,10 +10,7 @@ class TRMBand;
 
 // ---- band view ----
 
-class TRMBandView : public TRMView {
-public:
-    TRMBandView();
-
+struct TRMBandFields {
     int Columns = 1;
     QString ChildBand;
     QString Master;
@@ -24,7 +21,13 @@ public:
     std::uint8_t RangeBegin = rbDefault;
     std::uint8_t RangeEnd = reDefault;
     int RangeEndCount = 0;
-    // The run-time record while its page is prepared; not owned.
+};
+
+class TRMBandView : public TRMView, public TRMBandFields {
+public:
+    TRMBandView();
+
+    // The run-time record while its page is prepared; not owned, not part of a snapshot.
     TRMBand* RunBand = nullptr;
 
     static constexpr int kMaxColumns = 99;
@@ -53,11 +56,13 @@ public:
 
 // ---- other views ----
 
-class TRMSubReportView : public TRMView {
+struct TRMSubReportFields {
+    int SubPage = 0; // index of the page it prints
+};
+
+class TRMSubReportView : public TRMView, public TRMSubReportFields {
 public:
     TRMSubReportView();
-
-    int SubPage = 0; // index of the page it prints
 
     void SetPropValue(const QString& name, const Variant& value) override;
     Variant GetPropValue(const QString& name) override;

@@ -15,10 +15,10 @@ struct TRMHighlight {
     std::uint32_t FillColor = 0xFFFFFF;
 };
 
-class TRMMemoView : public TRMStretcheable {
-public:
-    TRMMemoView();
+class TRMMemoView;
 
+// The memo's own fields, after those of every view.
+struct TRMMemoFields {
     std::uint8_t DrawMode = 0; // 0 normal, 1 measuring, 2 printing only the lines that fit
     QString MasterMemoView;
     TRMMemoView* MasterMemo = nullptr;
@@ -41,6 +41,11 @@ public:
     int LineSpacing = 2;
     int CharSpacing = 0;
     std::uint8_t RotationType = rtNone;
+};
+
+class TRMMemoView : public TRMStretcheable, public TRMMemoFields {
+public:
+    TRMMemoView();
 
     // Horizontal alignment (0 left, 1 right, 2 centre, 3 distributed) and layout (0 top,
     // 1 centre, 2 bottom) packed in Alignment.
@@ -77,10 +82,7 @@ protected:
     }
 };
 
-class TRMCalcMemoView : public TRMMemoView {
-public:
-    TRMCalcMemoView();
-
+struct TRMCalcMemoFields {
     QString DataBand;
     std::uint8_t ResetAfterPrint = 1;
     std::uint8_t CalcType = rmdcSum;
@@ -93,6 +95,11 @@ public:
     double TotalValue = 0.0;
     int RowCount = 0;
     QList<double> StoredTotals;
+};
+
+class TRMCalcMemoView : public TRMMemoView, public TRMCalcMemoFields {
+public:
+    TRMCalcMemoView();
 
     void Reset() { TotalValue = 0.0; RowCount = 0; }
 
@@ -103,10 +110,7 @@ public:
     QString ClassName() const override { return QStringLiteral("TRMCalcMemoView"); }
 };
 
-class TRMMoneyView : public TRMMemoView {
-public:
-    TRMMoneyView();
-
+struct TRMMoneyFields {
     bool TitleMode = false;
     QString CurrencySymbol = QStringLiteral("￥");
     int Digits = 12;
@@ -117,6 +121,11 @@ public:
     std::uint32_t DecimalLineColor = 255;
     QStringList IntegerPlaceNames;
     QStringList DecimalPlaceNames;
+};
+
+class TRMMoneyView : public TRMMemoView, public TRMMoneyFields {
+public:
+    TRMMoneyView();
 
     void SetPropValue(const QString& name, const Variant& value) override;
     Variant GetPropValue(const QString& name) override;
@@ -124,12 +133,14 @@ public:
     QString ClassName() const override { return QStringLiteral("TRMMoneyView"); }
 };
 
-class TRMDiagonalView : public TRMMemoView {
-public:
-    TRMDiagonalView();
-
+struct TRMDiagonalFields {
     int DiagonalLineWidth = 1;
     std::uint32_t DiagonalLineColor = 0;
+};
+
+class TRMDiagonalView : public TRMMemoView, public TRMDiagonalFields {
+public:
+    TRMDiagonalView();
 
     void SetPropValue(const QString& name, const Variant& value) override;
     Variant GetPropValue(const QString& name) override;

@@ -42,7 +42,13 @@ public:
     int LostHeight() override { return 0; }
 };
 
-class TRMPictureView : public TRMView {
+struct TRMPictureFields {
+    QImage Picture;
+    std::uint8_t BlobType = btBMP;
+    QString DataField;
+};
+
+class TRMPictureView : public TRMView, public TRMPictureFields {
 public:
     // Flags bits of a picture.
     static constexpr int flPictStretched = 0x0001;
@@ -52,10 +58,6 @@ public:
 
     TRMPictureView();
 
-    QImage Picture;
-    std::uint8_t BlobType = btBMP;
-    QString DataField;
-
     void SetPropValue(const QString& name, const Variant& value) override;
     Variant GetPropValue(const QString& name) override;
     Variant DoMethod(const QString& name, const QList<Variant>& args) override;
@@ -64,16 +66,18 @@ public:
     void Draw(QPainter* canvas) override;
 };
 
-class TRMShapeView : public TRMView {
-public:
+struct TRMShapeFields {
     enum TRMShapeKind : int {
         skRectangle = 0, skRoundRectangle = 1, skEllipse = 2, skTriangle = 3,
         skDiagonal1 = 4, skDiagonal2 = 5, skSquare = 100, skRoundSquare = 101, skCircle = 102,
     };
-    TRMShapeView();
-
     std::uint8_t Shape = skRectangle;
     std::uint8_t PenMode = 4; // pmCopy
+};
+
+class TRMShapeView : public TRMView, public TRMShapeFields {
+public:
+    TRMShapeView();
 
     void SetPropValue(const QString& name, const Variant& value) override;
     Variant GetPropValue(const QString& name) override;
@@ -83,13 +87,15 @@ public:
     void Draw(QPainter* canvas) override;
 };
 
-class TRMCheckBoxView : public TRMView {
-public:
+struct TRMCheckBoxFields {
     enum TRMCheckStyle : int { csCross = 0, csCheck = 1 };
-    TRMCheckBoxView();
-
     std::uint8_t CheckStyle = csCross;
     std::uint32_t CheckColor = 0;
+};
+
+class TRMCheckBoxView : public TRMView, public TRMCheckBoxFields {
+public:
+    TRMCheckBoxView();
 
     void SetPropValue(const QString& name, const Variant& value) override;
     Variant GetPropValue(const QString& name) override;

@@ -20,16 +20,9 @@ class TRMBand;
 class TRMCalcMemoView;
 class TRMReport;
 
-class TRMPage : public TRMObject {
-public:
-    // A new page takes the given paper (sizes in tenths of a millimetre, as the printer
-    // layer reports them).
-    TRMPage(int paperSize, int paperWidthTenths, int paperHeightTenths, int orientation, int bin);
-    ~TRMPage() override;
-
-    TRMReport* Report = nullptr; // owner
-
-    // Design fields.
+// The design fields of a page; defaults are those of construction (the paper comes from
+// the constructor). A plain struct, so that a snapshot copies them by assignment.
+struct TRMPageFields {
     int Type = ptReport;
     int PageSize = 0;        // printer paper code
     int PrnWidth = 0;        // thousandths of a millimetre
@@ -50,7 +43,6 @@ public:
     QImage BackPicture;
     int BackGroundLeft = 0, BackGroundTop = 0, BackGroundWidth = 0, BackGroundHeight = 0;
     QStringList Script;
-    std::vector<std::unique_ptr<TRMView>> Objects;
     // Dialog pages.
     QString Caption = QStringLiteral("Form");
     std::uint32_t Color = 0x8000000F; // button face
@@ -60,6 +52,17 @@ public:
     QStringList OnActivate;
     // The printer's sheet geometry for this paper; PageWidth/PageHeight are screen pixels.
     TRMPageMetrics PrinterInfo;
+};
+
+class TRMPage : public TRMObject, public TRMPageFields {
+public:
+    // A new page takes the given paper (sizes in tenths of a millimetre, as the printer
+    // layer reports them).
+    TRMPage(int paperSize, int paperWidthTenths, int paperHeightTenths, int orientation, int bin);
+    ~TRMPage() override;
+
+    TRMReport* Report = nullptr; // owner
+    std::vector<std::unique_ptr<TRMView>> Objects; // the page's views, in design order
 
     // Run-time fields while the page is prepared.
     std::array<TRMBand*, kBandTypeCount> Bands{};

@@ -58,7 +58,6 @@ int RMDefaultFormat()
 }
 
 TRMView::TRMView()
-    : Format(RMDefaultFormat())
 {
     RMAssignCreationID(*this);
 }

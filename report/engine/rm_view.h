@@ -42,27 +42,17 @@ struct TRMFrameLine {
     bool operator==(const TRMFrameLine&) const = default;
 };
 
-class TRMView : public TRMObject {
-public:
-    TRMView();
-    ~TRMView() override;
+// The display format word a new view takes: number kind, two decimals, the locale's
+// decimal separator.
+int RMDefaultFormat();
 
-    // The geometry BeginDraw changes and EndDraw restores.
-    struct TSavedState {
-        int Left = 0, Top = 0, Width = 0, Height = 0;
-        int Gapx = 0, Gapy = 0;
-        std::array<float, 4> FrameWidths{}; // left, top, right, bottom
-        int FontScaleWidth = 0;
-        bool Saved = false;
-    };
-
-    // Fields in declaration order; defaults are the constructor's.
+// The design and state fields of every view, in declaration order; defaults are those of
+// construction. A plain struct, so that a snapshot copies them by assignment: a field added
+// here is copied without further code. Run-time links (the band and page a view belongs to,
+// the canvas and the geometry saved by BeginDraw) are members of TRMView, outside.
+struct TRMViewFields {
     std::uint8_t HasValue = 0;
-    TRMBand* ParentBand = nullptr;
-    TRMPage* ParentPage = nullptr;
-    TSavedState SavedState;
     QString BaseName = QStringLiteral("View");
-    QPainter* Canvas = nullptr;
     QRect DrawRect;
     TRMDataset* DataSet = nullptr;
     QString DataFieldName;
@@ -84,7 +74,7 @@ public:
     int Gapx = 2, Gapy = 2;
     std::uint32_t FillColor = kNoColor;
     std::uint8_t BandAlign = baNone;
-    int Format = 0;
+    int Format = RMDefaultFormat();
     QString FormatStr;
     bool Visible = true;  // streamed as a 16-bit boolean (-1 / 0)
     std::uint16_t Restrictions = 0;
@@ -92,6 +82,27 @@ public:
     QStringList Memo;
     QStringList OnBeforePrint, OnAfterPrint;
     QStringList Memo1;
+};
+
+class TRMView : public TRMObject, public TRMViewFields {
+public:
+    TRMView();
+    ~TRMView() override;
+
+    // The geometry BeginDraw changes and EndDraw restores.
+    struct TSavedState {
+        int Left = 0, Top = 0, Width = 0, Height = 0;
+        int Gapx = 0, Gapy = 0;
+        std::array<float, 4> FrameWidths{}; // left, top, right, bottom
+        int FontScaleWidth = 0;
+        bool Saved = false;
+    };
+
+    // Run-time links; a snapshot leaves them alone.
+    TRMBand* ParentBand = nullptr;
+    TRMPage* ParentPage = nullptr;
+    TSavedState SavedState;
+    QPainter* Canvas = nullptr;
 
     // Flag helpers.
     bool HasFlag(int bit) const { return (Flags & bit) != 0; }
@@ -198,9 +209,5 @@ void RMAlignView(TRMView& view, const std::vector<TRMView*>& row, const TRMAlign
 // Aligns all views with BandAlign set: left-aligned ones from left to right, right-aligned
 // ones from right to left, then the rest; each against the views of its own row.
 void RMAlignViews(const std::vector<TRMView*>& views, const TRMAlignArea& area, TRMAlignPhase phase);
-
-// The display format word a new view takes: number kind, two decimals, the locale's
-// decimal separator.
-int RMDefaultFormat();
 
 } // namespace pq

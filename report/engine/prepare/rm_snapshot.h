@@ -1,7 +1,10 @@
 // A deep copy of a report's design (pages and their views) taken before preparation and put
 // back afterwards, so that whatever scripts and events changed while the report was being
 // prepared is undone. It copies every field of the view classes, not just those a report
-// file holds, and restores into the same objects so that pointers held elsewhere stay good.
+// file holds, by assigning their field structs (TRMViewFields, TRMMemoFields, ...,
+// TRMPageFields), and restores into the same objects so that pointers held elsewhere stay
+// good. Run-time links (a view's band, page, canvas and saved geometry, a band view's
+// run-time band) are outside the structs and stay as they are.
 #pragma once
 
 #include <memory>
@@ -9,14 +12,12 @@
 
 namespace pq {
 
-class TRMPage;
 class TRMReport;
 class TRMView;
 
 // Copies every design field of from into to (which must be of the same class; views of a
 // class this code does not know are copied through their file record).
 void RMCopyView(const TRMView& from, TRMView& to);
-void RMCopyPageFields(const TRMPage& from, TRMPage& to);
 
 class TRMReportSnapshot {
 public:

@@ -6,6 +6,7 @@
 #include "report/engine/prepare/rm_page_writer.h"
 #include "report/engine/prepare/rm_progress_dialog.h"
 #include "report/engine/prepare/rm_snapshot.h"
+#include "report/engine/rm_other_views.h"
 
 #include <QApplication>
 #include <QDir>
@@ -15,6 +16,8 @@
 #include <QtTest/QTest>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace pq::test {
 namespace {
@@ -695,6 +698,74 @@ TEST(Snapshot, CopiesFieldsTheFileLeavesOut)
     EXPECT_EQ(b.TotalValue, 5);
     EXPECT_FALSE(b.Selected);
     EXPECT_EQ(b.MergeText, QStringLiteral("m"));
+}
+
+TEST(Snapshot, EachClassCopiesItsOwnFieldsAndKeepsItsRunTimeLinks)
+{
+    // A field of each class's own struct, set on the copy's source; the links of the target
+    // must stay what they were.
+    struct Row {
+        const char* name;
+        std::function<std::unique_ptr<TRMView>()> make;
+        std::function<void(TRMView&)> set;
+        std::function<bool(const TRMView&)> copied;
+    };
+    const Row rows[] = {
+        {"memo", [] { return std::make_unique<TRMMemoView>(); },
+            [](TRMView& v) { static_cast<TRMMemoView&>(v).MergeTop = 17; },
+            [](const TRMView& v) { return static_cast<const TRMMemoView&>(v).MergeTop == 17; }},
+        {"money", [] { return std::make_unique<TRMMoneyView>(); },
+            [](TRMView& v) { static_cast<TRMMoneyView&>(v).DecimalPlaceNames = {QStringLiteral("x")}; },
+            [](const TRMView& v) {
+                const auto& m = static_cast<const TRMMoneyView&>(v);
+                return m.DecimalPlaceNames == QStringList{QStringLiteral("x")} && m.Digits == 12;
+            }},
+        {"diagonal", [] { return std::make_unique<TRMDiagonalView>(); },
+            [](TRMView& v) { static_cast<TRMDiagonalView&>(v).DiagonalLineColor = 9; },
+            [](const TRMView& v) { return static_cast<const TRMDiagonalView&>(v).DiagonalLineColor == 9; }},
+        {"band", [] { return std::make_unique<TRMBandView>(); },
+            [](TRMView& v) { static_cast<TRMBandView&>(v).RangeEndCount = 4; },
+            [](const TRMView& v) { return static_cast<const TRMBandView&>(v).RangeEndCount == 4; }},
+        {"sub-report", [] { return std::make_unique<TRMSubReportView>(); },
+            [](TRMView& v) { static_cast<TRMSubReportView&>(v).SubPage = 2; },
+            [](const TRMView& v) { return static_cast<const TRMSubReportView&>(v).SubPage == 2; }},
+        {"picture", [] { return std::make_unique<TRMPictureView>(); },
+            [](TRMView& v) { static_cast<TRMPictureView&>(v).DataField = QStringLiteral("f"); },
+            [](const TRMView& v) { return static_cast<const TRMPictureView&>(v).DataField == QStringLiteral("f"); }},
+        {"shape", [] { return std::make_unique<TRMShapeView>(); },
+            [](TRMView& v) { static_cast<TRMShapeView&>(v).PenMode = 14; },
+            [](const TRMView& v) { return static_cast<const TRMShapeView&>(v).PenMode == 14; }},
+        {"check box", [] { return std::make_unique<TRMCheckBoxView>(); },
+            [](TRMView& v) { static_cast<TRMCheckBoxView&>(v).CheckColor = 255; },
+            [](const TRMView& v) { return static_cast<const TRMCheckBoxView&>(v).CheckColor == 255; }},
+        {"line", [] { return std::make_unique<TRMLineView>(); },
+            [](TRMView& v) { v.OffsX = 3; },
+            [](const TRMView& v) { return v.OffsX == 3; }},
+    };
+    TRMPage page(9, 2100, 2970, poPortrait, -1);
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        auto from = r.make();
+        auto to = r.make();
+        r.set(*from);
+        from->DrawRect = QRect(1, 2, 3, 4);
+        to->ParentPage = &page;
+        to->SavedState.Saved = true;
+        to->SavedState.Left = 8;
+        RMCopyView(*from, *to);
+        EXPECT_TRUE(r.copied(*to));
+        EXPECT_EQ(to->DrawRect, QRect(1, 2, 3, 4));
+        EXPECT_EQ(to->ParentPage, &page);
+        EXPECT_TRUE(to->SavedState.Saved);
+        EXPECT_EQ(to->SavedState.Left, 8);
+    }
+
+    TRMBandView design, restored;
+    design.SetBandType(btMasterData);
+    TRMBand band(nullptr, &restored);
+    RMCopyView(design, restored);
+    EXPECT_EQ(restored.RunBand, &band);
+    EXPECT_EQ(restored.BandType(), btMasterData);
 }
 
 // ---- the prepared-page writer ----
