@@ -40,6 +40,7 @@ struct BandFlagName {
     const char* name;
     int bit;
 };
+// Scripts and the designer's table spell the band flags in capitals.
 const BandFlagName kBandFlagNames[] = {
     {"STRETCHED", flBandStretched}, {"FORMNEWPAGE", flBandFormNewPage},
     {"PRINTIFSUBSETEMPTY", flBandPrintIfSubsetEmpty}, {"BREAKED", flBandBreaked},
@@ -50,118 +51,116 @@ const BandFlagName kBandFlagNames[] = {
     {"PRINTIFEMPTY", flBandPrintIfEmpty}, {"PRINTATDESIGNPOS", flBandPrintAtDesignPos},
 };
 
-int BandFlagBit(const QString& n)
+using P = TRMProps<TRMBandView>;
+
+// While a page is prepared, geometry and visibility address the run-time band.
+TRMBand* PreparingBand(const TRMBandView& b)
 {
-    for (const BandFlagName& f : kBandFlagNames)
-        if (n == QLatin1String(f.name))
-            return f.bit;
-    return 0;
+    return RMCurrent().CurReport && RMEngineState().Preparing ? b.RunBand : nullptr;
+}
+
+// A name the run-time band answers while preparing; the view's own row otherwise.
+TRMPropRow RunTimeRow(const TRMPropTable& view, const QString& name, std::function<Variant(TRMBand&)> get,
+    std::function<void(TRMBand&, const Variant&)> set)
+{
+    const TRMPropRow* viewGet = view.Getter(name.toUpper());
+    const TRMPropRow* viewSet = view.Setter(name.toUpper());
+    return P::Row(name,
+        [get = std::move(get), viewGet](TRMBandView& b) {
+            if (TRMBand* rt = PreparingBand(b))
+                return get(*rt);
+            return viewGet->Get(b);
+        },
+        [set = std::move(set), viewSet](TRMBandView& b, const Variant& x) {
+            if (TRMBand* rt = PreparingBand(b))
+                set(*rt, x);
+            else
+                viewSet->Set(b, x);
+        });
+}
+
+TRMPropRow RunTimeGeometry(const TRMPropTable& view, const QString& name, int TRMBand::*field)
+{
+    return RunTimeRow(view, name, [field](TRMBand& rt) { return Variant::FromInt(rt.*field); },
+        [field](TRMBand& rt, const Variant& x) { rt.*field = static_cast<int>(PropInt(x, rt.*field)); });
+}
+
+std::vector<TRMPropRow> BandRows(const TRMPropTable& view)
+{
+    std::vector<TRMPropRow> rows;
+    rows.push_back(P::ListingOf(QStringLiteral("Name")).List(rmdtString | rmdtOneObject));
+    rows.push_back(RunTimeGeometry(view, QStringLiteral("Top"), &TRMBand::CurTop).List(rmdtSize));
+    rows.push_back(RunTimeGeometry(view, QStringLiteral("Height"), &TRMBand::Height).List(rmdtSize));
+    rows.push_back(RunTimeGeometry(view, QStringLiteral("Left"), &TRMBand::Left));
+    rows.push_back(RunTimeGeometry(view, QStringLiteral("Width"), &TRMBand::Width));
+    rows.push_back(RunTimeRow(view, QStringLiteral("Visible"),
+        [](TRMBand& rt) { return Variant::FromBool(rt.Visible); },
+        [](TRMBand& rt, const Variant& x) { rt.Visible = PropBool(x); }));
+    for (const BandFlagName& f : kBandFlagNames) {
+        const int bit = f.bit;
+        rows.push_back(P::Row(QString::fromLatin1(f.name),
+            [bit](TRMBandView& b) { return Variant::FromBool(b.HasFlag(bit)); },
+            [bit](TRMBandView& b, const Variant& x) { b.SetBandFlag(bit, PropBool(x)); })
+                .List(rmdtBoolean));
+    }
+    rows.push_back(P::Text(QStringLiteral("ChildBand"), &TRMBandView::ChildBand).List(rmdtHasEditor));
+    // The data source, or a group header's condition, lives in FormatStr.
+    rows.push_back(P::Text(QStringLiteral("DataSource"), &TRMBandView::FormatStr).List(rmdtHasEditor));
+    rows.push_back(P::Row(QStringLiteral("Columns"), [](TRMBandView& b) { return Variant::FromInt(b.Columns); },
+        [](TRMBandView& b, const Variant& x) { b.SetColumns(static_cast<int>(PropInt(x, b.Columns))); })
+            .List(rmdtInteger));
+    rows.push_back(P::Int(QStringLiteral("ColumnWidth"), &TRMBandView::ColumnWidth).List(rmdtSize));
+    rows.push_back(P::Int(QStringLiteral("ColumnGap"), &TRMBandView::ColumnGap).List(rmdtSize));
+    rows.push_back(P::Int(QStringLiteral("NewColumnAfter"), &TRMBandView::NewColumnAfter).List(rmdtInteger));
+    rows.push_back(P::Int(QStringLiteral("LinesPerPage"), &TRMBandView::LinesPerPage).List(rmdtInteger));
+    rows.push_back(P::Int(QStringLiteral("GroupsPerPage"), &TRMBandView::LinesPerPage));
+    rows.push_back(P::Row(QStringLiteral("RangeBegin"),
+        [](TRMBandView& b) { return Variant::FromInt(b.RangeBegin); },
+        [](TRMBandView& b, const Variant& x) {
+            const std::int64_t r = PropInt(x, b.RangeBegin);
+            if (r >= rbFirst && r <= rbDefault)
+                b.RangeBegin = static_cast<std::uint8_t>(r);
+        })
+            .ListEnum(QStringLiteral("rbFirst;rbCurrent;rbDefault"),
+                {Variant::FromInt(0), Variant::FromInt(1), Variant::FromInt(2)}));
+    rows.push_back(P::Row(QStringLiteral("RangeEnd"), [](TRMBandView& b) { return Variant::FromInt(b.RangeEnd); },
+        [](TRMBandView& b, const Variant& x) {
+            const std::int64_t r = PropInt(x, b.RangeEnd);
+            if (r >= reLast && r <= reDefault)
+                b.RangeEnd = static_cast<std::uint8_t>(r);
+        })
+            .ListEnum(QStringLiteral("reLast;reCurrent;reCount;reDefault"),
+                {Variant::FromInt(0), Variant::FromInt(1), Variant::FromInt(2), Variant::FromInt(3)}));
+    rows.push_back(P::Int(QStringLiteral("RangeEndCount"), &TRMBandView::RangeEndCount).List(rmdtInteger));
+    // The new-page condition lives in Tag.
+    rows.push_back(P::Text(QStringLiteral("NewPageCondition"), &TRMBandView::Tag).List(rmdtHasEditor));
+    rows.push_back(P::Text(QStringLiteral("Condition"), &TRMBandView::FormatStr).List(rmdtHasEditor));
+    rows.push_back(P::Text(QStringLiteral("Master"), &TRMBandView::Master).List(rmdtHasEditor));
+    // The row names read the run-time band's data set, whenever there is one.
+    auto dataSet = [](const TRMBandView& b) { return b.RunBand ? b.RunBand->DataSet : nullptr; };
+    rows.push_back(P::ReadOnly(QStringLiteral("RowNo"), [dataSet](TRMBandView& b) {
+        const TRMDataset* ds = dataSet(b);
+        return Variant::FromInt(ds ? ds->RecNo + 1 : 0);
+    }));
+    rows.push_back(P::ReadOnly(QStringLiteral("RowCount"), [dataSet](TRMBandView& b) {
+        const TRMDataset* ds = dataSet(b);
+        return Variant::FromInt(ds ? ds->RecordCount() : 0);
+    }));
+    rows.push_back(P::ReadOnly(QStringLiteral("EOF"), [dataSet](TRMBandView& b) {
+        const TRMDataset* ds = dataSet(b);
+        return Variant::FromBool(ds ? ds->Eof() : true);
+    }));
+    return rows;
 }
 
 } // namespace
 
-void TRMBandView::SetPropValue(const QString& name, const Variant& value)
+const TRMPropTable* TRMBandView::PropTable() const
 {
-    const QString n = name.toUpper();
-    auto i = [&value](std::int64_t fb) { return PropInt(value, fb); };
-    // While a page is prepared, geometry and visibility address the run-time band.
-    TRMBand* rt = RMCurrent().CurReport && RMEngineState().Preparing ? RunBand : nullptr;
-    if (rt) {
-        if (n == QLatin1String("LEFT")) { rt->Left = static_cast<int>(i(rt->Left)); return; }
-        if (n == QLatin1String("TOP")) { rt->CurTop = static_cast<int>(i(rt->CurTop)); return; }
-        if (n == QLatin1String("WIDTH")) { rt->Width = static_cast<int>(i(rt->Width)); return; }
-        if (n == QLatin1String("HEIGHT")) { rt->Height = static_cast<int>(i(rt->Height)); return; }
-        if (n == QLatin1String("VISIBLE")) { rt->Visible = PropBool(value); return; }
-    }
-    if (const int bit = BandFlagBit(n)) {
-        SetBandFlag(bit, PropBool(value));
-        return;
-    }
-    if (n == QLatin1String("CHILDBAND"))
-        ChildBand = PropText(value);
-    else if (n == QLatin1String("DATASOURCE") || n == QLatin1String("CONDITION"))
-        FormatStr = PropText(value);
-    else if (n == QLatin1String("COLUMNS"))
-        SetColumns(static_cast<int>(i(Columns)));
-    else if (n == QLatin1String("COLUMNWIDTH"))
-        ColumnWidth = static_cast<int>(i(ColumnWidth));
-    else if (n == QLatin1String("COLUMNGAP"))
-        ColumnGap = static_cast<int>(i(ColumnGap));
-    else if (n == QLatin1String("NEWCOLUMNAFTER"))
-        NewColumnAfter = static_cast<int>(i(NewColumnAfter));
-    else if (n == QLatin1String("LINESPERPAGE") || n == QLatin1String("GROUPSPERPAGE"))
-        LinesPerPage = static_cast<std::uint16_t>(i(LinesPerPage));
-    else if (n == QLatin1String("RANGEBEGIN")) {
-        const std::int64_t r = i(RangeBegin);
-        if (r >= rbFirst && r <= rbDefault)
-            RangeBegin = static_cast<std::uint8_t>(r);
-    } else if (n == QLatin1String("RANGEEND")) {
-        const std::int64_t r = i(RangeEnd);
-        if (r >= reLast && r <= reDefault)
-            RangeEnd = static_cast<std::uint8_t>(r);
-    } else if (n == QLatin1String("RANGEENDCOUNT"))
-        RangeEndCount = static_cast<int>(i(RangeEndCount));
-    else if (n == QLatin1String("NEWPAGECONDITION"))
-        Tag = PropText(value);
-    else if (n == QLatin1String("MASTER"))
-        Master = PropText(value);
-    else
-        TRMView::SetPropValue(n, value);
-}
-
-Variant TRMBandView::GetPropValue(const QString& name)
-{
-    const QString n = name.toUpper();
-    TRMBand* rt = RMCurrent().CurReport && RMEngineState().Preparing ? RunBand : nullptr;
-    if (rt) {
-        if (n == QLatin1String("LEFT"))
-            return Variant::FromInt(rt->Left);
-        if (n == QLatin1String("TOP"))
-            return Variant::FromInt(rt->CurTop);
-        if (n == QLatin1String("WIDTH"))
-            return Variant::FromInt(rt->Width);
-        if (n == QLatin1String("HEIGHT"))
-            return Variant::FromInt(rt->Height);
-        if (n == QLatin1String("VISIBLE"))
-            return Variant::FromBool(rt->Visible);
-    }
-    if (const int bit = BandFlagBit(n))
-        return Variant::FromBool(HasFlag(bit));
-    if (n == QLatin1String("CHILDBAND"))
-        return Variant(ChildBand);
-    if (n == QLatin1String("DATASOURCE") || n == QLatin1String("CONDITION"))
-        return Variant(FormatStr);
-    if (n == QLatin1String("COLUMNS"))
-        return Variant::FromInt(Columns);
-    if (n == QLatin1String("COLUMNWIDTH"))
-        return Variant::FromInt(ColumnWidth);
-    if (n == QLatin1String("COLUMNGAP"))
-        return Variant::FromInt(ColumnGap);
-    if (n == QLatin1String("NEWCOLUMNAFTER"))
-        return Variant::FromInt(NewColumnAfter);
-    if (n == QLatin1String("LINESPERPAGE") || n == QLatin1String("GROUPSPERPAGE"))
-        return Variant::FromInt(LinesPerPage);
-    if (n == QLatin1String("RANGEBEGIN"))
-        return Variant::FromInt(RangeBegin);
-    if (n == QLatin1String("RANGEEND"))
-        return Variant::FromInt(RangeEnd);
-    if (n == QLatin1String("RANGEENDCOUNT"))
-        return Variant::FromInt(RangeEndCount);
-    if (n == QLatin1String("NEWPAGECONDITION"))
-        return Variant(Tag);
-    if (n == QLatin1String("MASTER"))
-        return Variant(Master);
-    if (n == QLatin1String("ROWNO") || n == QLatin1String("ROWCOUNT") || n == QLatin1String("EOF")) {
-        TRMDataset* ds = RunBand ? RunBand->DataSet : nullptr;
-        if (!ds)
-            return n == QLatin1String("EOF") ? Variant::FromBool(true) : Variant::FromInt(0);
-        if (n == QLatin1String("ROWNO"))
-            return Variant::FromInt(ds->RecNo + 1);
-        if (n == QLatin1String("ROWCOUNT"))
-            return Variant::FromInt(ds->RecordCount());
-        return Variant::FromBool(ds->Eof());
-    }
-    return TRMView::GetPropValue(n);
+    // The band's listing is its own subset; every view name still reads and writes.
+    static const TRMPropTable table(TRMView::PropTable(), TRMPropTable::TListing::OwnOnly,
+        BandRows(*TRMView::PropTable()));
+    return &table;
 }
 
 Variant TRMBandView::DoMethod(const QString& name, const QList<Variant>& args)
@@ -190,31 +189,6 @@ Variant TRMBandView::DoMethod(const QString& name, const QList<Variant>& args)
     return TRMView::DoMethod(n, args);
 }
 
-void TRMBandView::RegisterProperties()
-{
-    ClearPropList();
-    AddProperty(QStringLiteral("Name"), rmdtString | rmdtOneObject);
-    AddProperty(QStringLiteral("Top"), rmdtSize);
-    AddProperty(QStringLiteral("Height"), rmdtSize);
-    for (const BandFlagName& f : kBandFlagNames)
-        AddProperty(QString::fromLatin1(f.name), rmdtBoolean);
-    AddProperty(QStringLiteral("ChildBand"), rmdtHasEditor);
-    AddProperty(QStringLiteral("DataSource"), rmdtHasEditor);
-    AddProperty(QStringLiteral("Columns"), rmdtInteger);
-    AddProperty(QStringLiteral("ColumnWidth"), rmdtSize);
-    AddProperty(QStringLiteral("ColumnGap"), rmdtSize);
-    AddProperty(QStringLiteral("NewColumnAfter"), rmdtInteger);
-    AddProperty(QStringLiteral("LinesPerPage"), rmdtInteger);
-    AddEnumProperty(QStringLiteral("RangeBegin"), QStringLiteral("rbFirst;rbCurrent;rbDefault"),
-        {Variant::FromInt(0), Variant::FromInt(1), Variant::FromInt(2)});
-    AddEnumProperty(QStringLiteral("RangeEnd"), QStringLiteral("reLast;reCurrent;reCount;reDefault"),
-        {Variant::FromInt(0), Variant::FromInt(1), Variant::FromInt(2), Variant::FromInt(3)});
-    AddProperty(QStringLiteral("RangeEndCount"), rmdtInteger);
-    AddProperty(QStringLiteral("NewPageCondition"), rmdtHasEditor);
-    AddProperty(QStringLiteral("Condition"), rmdtHasEditor);
-    AddProperty(QStringLiteral("Master"), rmdtHasEditor);
-}
-
 void TRMBandView::Draw(QPainter* painter)
 {
     // Bands are design rectangles: drawn in the designer only, as a light outline.
@@ -236,21 +210,11 @@ TRMSubReportView::TRMSubReportView()
     MemoVersion = 0;
 }
 
-void TRMSubReportView::SetPropValue(const QString& name, const Variant& value)
+const TRMPropTable* TRMSubReportView::PropTable() const
 {
-    const QString n = name.toUpper();
-    if (n == QLatin1String("SUBPAGE"))
-        SubPage = static_cast<int>(PropInt(value, SubPage));
-    else
-        TRMView::SetPropValue(n, value);
-}
-
-Variant TRMSubReportView::GetPropValue(const QString& name)
-{
-    const QString n = name.toUpper();
-    if (n == QLatin1String("SUBPAGE"))
-        return Variant::FromInt(SubPage);
-    return TRMView::GetPropValue(n);
+    static const TRMPropTable table(TRMView::PropTable(), TRMPropTable::TListing::WithBase,
+        {TRMProps<TRMSubReportView>::Int(QStringLiteral("SubPage"), &TRMSubReportView::SubPage)});
+    return &table;
 }
 
 void TRMSubReportView::Draw(QPainter* painter)

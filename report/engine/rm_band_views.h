@@ -44,10 +44,10 @@ public:
     // Setting RepeatHeader1 on a page or column header also sets RepeatHeader.
     void SetBandFlag(int bit, bool on);
 
-    void SetPropValue(const QString& name, const Variant& value) override;
-    Variant GetPropValue(const QString& name) override;
+    // Properties: its own listing over the view's names; while its page is prepared
+    // "Left", "Top", "Width", "Height" and "Visible" address the run-time band.
+    const TRMPropTable* PropTable() const override;
     Variant DoMethod(const QString& name, const QList<Variant>& args) override;
-    void RegisterProperties() override;
 
     std::unique_ptr<TRMView> Create() const override { return std::make_unique<TRMBandView>(); }
     QString ClassName() const override { return QStringLiteral("TRMBandView"); }
@@ -64,8 +64,7 @@ class TRMSubReportView : public TRMView, public TRMSubReportFields {
 public:
     TRMSubReportView();
 
-    void SetPropValue(const QString& name, const Variant& value) override;
-    Variant GetPropValue(const QString& name) override;
+    const TRMPropTable* PropTable() const override;
     std::unique_ptr<TRMView> Create() const override { return std::make_unique<TRMSubReportView>(); }
     QString ClassName() const override { return QStringLiteral("TRMSubReportView"); }
     void Draw(QPainter* canvas) override;

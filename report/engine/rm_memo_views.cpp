@@ -56,148 +56,81 @@ int TRMMemoView::LostHeight()
     return RMMemoLostHeight(*this);
 }
 
-void TRMMemoView::SetPropValue(const QString& name, const Variant& value)
+namespace {
+
+QList<Variant> IntValues(int count)
 {
-    const QString n = name.toUpper();
-    auto i = [&value](std::int64_t fb) { return PropInt(value, fb); };
-    if (n == QLatin1String("FONT")) {
-        Font.Name = PropText(value);
-    } else if (n == QLatin1String("ALIGNMENT"))
-        SetHAlign(static_cast<int>(i(HAlign())));
-    else if (n == QLatin1String("LAYOUT"))
-        SetLayout(static_cast<int>(i(Layout())));
-    else if (n == QLatin1String("DISPLAYFORMAT"))
-        FormatStr = PropText(value);
-    else if (n == QLatin1String("HIGHLIGHT"))
-        HighlightCondition = PropText(value);
-    else if (n == QLatin1String("LINESPACING"))
-        LineSpacing = static_cast<int>(i(LineSpacing));
-    else if (n == QLatin1String("CHARSPACING"))
-        CharSpacing = static_cast<int>(i(CharSpacing));
-    else if (n == QLatin1String("WORDWRAP"))
-        SetFlag(flMemoWordwrap, PropBool(value));
-    else if (n == QLatin1String("AUTOWIDTH"))
-        SetFlag(flMemoAutoWidth, PropBool(value));
-    else if (n == QLatin1String("TEXTONLY"))
-        SetFlag(flTextOnly, PropBool(value));
-    else if (n == QLatin1String("SUPPRESS"))
-        SetFlag(flMemoSuppress, PropBool(value));
-    else if (n == QLatin1String("HIDEZEROS"))
-        SetFlag(flMemoHideZeros, PropBool(value));
-    else if (n == QLatin1String("UNDERLINES"))
-        SetFlag(flMemoUnderlines, PropBool(value));
-    else if (n == QLatin1String("RTLREADING"))
-        SetFlag(flMemoRTLReading, PropBool(value));
-    else if (n == QLatin1String("WORDBREAK"))
-        SetFlag(flMemoWordBreak, PropBool(value));
-    else if (n == QLatin1String("MANGETAG"))
-        SetExtFlag(flMemoMangeTag, PropBool(value));
-    else if (n == QLatin1String("MERGEREPEATED"))
-        SetFlag(flMemoMergeRepeated, PropBool(value));
-    else if (n == QLatin1String("LASTVALUE"))
-        LastValue = PropText(value);
-    else if (n == QLatin1String("ROTATIONTYPE")) {
-        const std::int64_t r = i(RotationType);
-        if (r >= rtNone && r <= rt360)
-            RotationType = static_cast<std::uint8_t>(r);
-    } else if (n == QLatin1String("SCALEFONTSIZE"))
-        SetExtFlag(flMemoScaleFontSize, PropBool(value));
-    else if (n == QLatin1String("SCALEFONTTYPE"))
-        ScaleFontType = static_cast<std::uint8_t>(i(ScaleFontType) == ByHeight ? ByHeight : ByWidth);
-    else if (n == QLatin1String("FONTSCALEWIDTH"))
-        FontScaleWidth = static_cast<std::uint16_t>(i(FontScaleWidth));
-    else if (n == QLatin1String("PRINTATAPPENDBLANK"))
-        SetExtFlag(flMemoPrintAtAppendBlank, PropBool(value));
-    else if (n == QLatin1String("DATAFIELDONLY"))
-        SetExtFlag(flMemoDataFieldOnly, PropBool(value));
-    else if (n == QLatin1String("MASTERMEMOVIEW"))
-        MasterMemoView = PropText(value);
-    else
-        TRMView::SetPropValue(n, value);
+    QList<Variant> out;
+    for (int v = 0; v < count; ++v)
+        out.append(Variant::FromInt(v));
+    return out;
 }
 
-Variant TRMMemoView::GetPropValue(const QString& name)
+std::vector<TRMPropRow> MemoRows()
 {
-    const QString n = name.toUpper();
-    if (n == QLatin1String("FONT"))
-        return Variant(Font.Name);
-    if (n == QLatin1String("ALIGNMENT"))
-        return Variant::FromInt(HAlign());
-    if (n == QLatin1String("LAYOUT"))
-        return Variant::FromInt(Layout());
-    if (n == QLatin1String("DISPLAYFORMAT"))
-        return Variant(FormatStr);
-    if (n == QLatin1String("HIGHLIGHT"))
-        return Variant(HighlightCondition);
-    if (n == QLatin1String("LINESPACING"))
-        return Variant::FromInt(LineSpacing);
-    if (n == QLatin1String("CHARSPACING"))
-        return Variant::FromInt(CharSpacing);
-    if (n == QLatin1String("WORDWRAP"))
-        return Variant::FromBool(HasFlag(flMemoWordwrap));
-    if (n == QLatin1String("AUTOWIDTH"))
-        return Variant::FromBool(HasFlag(flMemoAutoWidth));
-    if (n == QLatin1String("TEXTONLY"))
-        return Variant::FromBool(HasFlag(flTextOnly));
-    if (n == QLatin1String("SUPPRESS"))
-        return Variant::FromBool(HasFlag(flMemoSuppress));
-    if (n == QLatin1String("HIDEZEROS"))
-        return Variant::FromBool(HasFlag(flMemoHideZeros));
-    if (n == QLatin1String("LINES.COUNT"))
-        return Variant::FromInt(Memo.size());
-    if (n == QLatin1String("LINES1.COUNT"))
-        return Variant::FromInt(Memo1.size());
-    if (n == QLatin1String("UNDERLINES"))
-        return Variant::FromBool(HasFlag(flMemoUnderlines));
-    if (n == QLatin1String("RTLREADING"))
-        return Variant::FromBool(HasFlag(flMemoRTLReading));
-    if (n == QLatin1String("WORDBREAK"))
-        return Variant::FromBool(HasFlag(flMemoWordBreak));
-    if (n == QLatin1String("MANGETAG"))
-        return Variant::FromBool(HasExtFlag(flMemoMangeTag));
-    if (n == QLatin1String("CALCVALUE"))
-        return Variant::Null();
-    if (n == QLatin1String("MERGEREPEATED"))
-        return Variant::FromBool(HasFlag(flMemoMergeRepeated));
-    if (n == QLatin1String("LASTVALUE"))
-        return Variant(LastValue);
-    if (n == QLatin1String("ROTATIONTYPE"))
-        return Variant::FromInt(RotationType);
-    if (n == QLatin1String("SCALEFONTSIZE"))
-        return Variant::FromBool(HasExtFlag(flMemoScaleFontSize));
-    if (n == QLatin1String("SCALEFONTTYPE"))
-        return Variant::FromInt(ScaleFontType);
-    if (n == QLatin1String("FONTSCALEWIDTH"))
-        return Variant::FromInt(FontScaleWidth);
-    if (n == QLatin1String("PRINTATAPPENDBLANK"))
-        return Variant::FromBool(HasExtFlag(flMemoPrintAtAppendBlank));
-    if (n == QLatin1String("DATAFIELDONLY"))
-        return Variant::FromBool(HasExtFlag(flMemoDataFieldOnly));
-    if (n == QLatin1String("VALUECHANGED"))
-        return Variant::FromBool(Memo1.join(QLatin1String("\r\n")) != LastValue);
-    if (n == QLatin1String("MASTERMEMOVIEW"))
-        return Variant(MasterMemoView);
-    return TRMView::GetPropValue(n);
+    using P = TRMProps<TRMMemoView>;
+    return {
+        // "Font" alone is the face name; the "Font.*" sub-properties are the object's.
+        P::Row(QStringLiteral("Font"), [](TRMMemoView& m) { return Variant(m.Font.Name); },
+            [](TRMMemoView& m, const Variant& x) { m.Font.Name = PropText(x); })
+            .List(rmdtHasEditor),
+        P::Row(QStringLiteral("Alignment"), [](TRMMemoView& m) { return Variant::FromInt(m.HAlign()); },
+            [](TRMMemoView& m, const Variant& x) { m.SetHAlign(static_cast<int>(PropInt(x, m.HAlign()))); })
+            .ListEnum(QStringLiteral("rmtaLeftJustify;rmtaRightJustify;rmtaCenterJustify;rmtaEuqalJustify"),
+                IntValues(4)),
+        P::Row(QStringLiteral("Layout"), [](TRMMemoView& m) { return Variant::FromInt(m.Layout()); },
+            [](TRMMemoView& m, const Variant& x) { m.SetLayout(static_cast<int>(PropInt(x, m.Layout()))); })
+            .ListEnum(QStringLiteral("rmtlTop;rmtlCenter;rmtlBottom"), IntValues(3)),
+        P::Text(QStringLiteral("DisplayFormat"), &TRMMemoView::FormatStr).List(rmdtHasEditor),
+        P::Text(QStringLiteral("Highlight"), &TRMMemoView::HighlightCondition).List(rmdtHasEditor),
+        P::Int(QStringLiteral("LineSpacing"), &TRMMemoView::LineSpacing).List(rmdtInteger),
+        P::Int(QStringLiteral("CharSpacing"), &TRMMemoView::CharSpacing).List(rmdtInteger),
+        RMFlagProp(QStringLiteral("Wordwrap"), flMemoWordwrap).List(rmdtBoolean),
+        RMFlagProp(QStringLiteral("AutoWidth"), flMemoAutoWidth).List(rmdtBoolean),
+        RMFlagProp(QStringLiteral("TextOnly"), flTextOnly).List(rmdtBoolean),
+        RMFlagProp(QStringLiteral("Suppress"), flMemoSuppress).List(rmdtBoolean),
+        RMFlagProp(QStringLiteral("HideZeros"), flMemoHideZeros).List(rmdtBoolean),
+        RMFlagProp(QStringLiteral("Underlines"), flMemoUnderlines).List(rmdtBoolean),
+        RMFlagProp(QStringLiteral("RTLReading"), flMemoRTLReading).List(rmdtBoolean),
+        RMFlagProp(QStringLiteral("WordBreak"), flMemoWordBreak).List(rmdtBoolean),
+        RMExtFlagProp(QStringLiteral("MangeTag"), flMemoMangeTag).List(rmdtBoolean),
+        RMFlagProp(QStringLiteral("MergeRepeated"), flMemoMergeRepeated).List(rmdtBoolean),
+        RMExtFlagProp(QStringLiteral("ScaleFontSize"), flMemoScaleFontSize).List(rmdtBoolean),
+        RMExtFlagProp(QStringLiteral("PrintAtAppendBlank"), flMemoPrintAtAppendBlank).List(rmdtBoolean),
+        RMExtFlagProp(QStringLiteral("DataFieldOnly"), flMemoDataFieldOnly).List(rmdtBoolean),
+        P::Text(QStringLiteral("MasterMemoView"), &TRMMemoView::MasterMemoView).List(rmdtString),
+        P::ReadOnly(QStringLiteral("Lines.Count"),
+            [](TRMMemoView& m) { return Variant::FromInt(m.Memo.size()); }),
+        P::ReadOnly(QStringLiteral("Lines1.Count"),
+            [](TRMMemoView& m) { return Variant::FromInt(m.Memo1.size()); }),
+        // A plain memo keeps no total; the calculated memo answers it.
+        P::ReadOnly(QStringLiteral("CalcValue"), [](TRMMemoView&) { return Variant::Null(); }),
+        P::Text(QStringLiteral("LastValue"), &TRMMemoView::LastValue),
+        P::Row(QStringLiteral("RotationType"), [](TRMMemoView& m) { return Variant::FromInt(m.RotationType); },
+            [](TRMMemoView& m, const Variant& x) {
+                const std::int64_t r = PropInt(x, m.RotationType);
+                if (r >= rtNone && r <= rt360)
+                    m.RotationType = static_cast<std::uint8_t>(r);
+            }),
+        P::Row(QStringLiteral("ScaleFontType"), [](TRMMemoView& m) { return Variant::FromInt(m.ScaleFontType); },
+            [](TRMMemoView& m, const Variant& x) {
+                const bool byHeight = PropInt(x, m.ScaleFontType) == ByHeight;
+                m.ScaleFontType = static_cast<std::uint8_t>(byHeight ? ByHeight : ByWidth);
+            }),
+        P::Int(QStringLiteral("FontScaleWidth"), &TRMMemoView::FontScaleWidth),
+        P::ReadOnly(QStringLiteral("ValueChanged"), [](TRMMemoView& m) {
+            return Variant::FromBool(m.Memo1.join(QLatin1String("\r\n")) != m.LastValue);
+        }),
+    };
 }
 
-void TRMMemoView::RegisterProperties()
+} // namespace
+
+const TRMPropTable* TRMMemoView::PropTable() const
 {
-    TRMView::RegisterProperties();
-    AddProperty(QStringLiteral("Font"), rmdtHasEditor);
-    AddEnumProperty(QStringLiteral("Alignment"),
-        QStringLiteral("rmtaLeftJustify;rmtaRightJustify;rmtaCenterJustify;rmtaEuqalJustify"),
-        {Variant::FromInt(0), Variant::FromInt(1), Variant::FromInt(2), Variant::FromInt(3)});
-    AddEnumProperty(QStringLiteral("Layout"), QStringLiteral("rmtlTop;rmtlCenter;rmtlBottom"),
-        {Variant::FromInt(0), Variant::FromInt(1), Variant::FromInt(2)});
-    AddProperty(QStringLiteral("DisplayFormat"), rmdtHasEditor);
-    AddProperty(QStringLiteral("Highlight"), rmdtHasEditor);
-    AddProperty(QStringLiteral("LineSpacing"), rmdtInteger);
-    AddProperty(QStringLiteral("CharSpacing"), rmdtInteger);
-    for (const char* b : {"Wordwrap", "AutoWidth", "TextOnly", "Suppress", "HideZeros",
-             "Underlines", "RTLReading", "WordBreak", "MangeTag", "MergeRepeated", "ScaleFontSize",
-             "PrintAtAppendBlank", "DataFieldOnly"})
-        AddProperty(QString::fromLatin1(b), rmdtBoolean);
-    AddProperty(QStringLiteral("MasterMemoView"), rmdtString);
+    static const TRMPropTable table(
+        TRMStretcheable::PropTable(), TRMPropTable::TListing::WithBase, MemoRows());
+    return &table;
 }
 
 // ---- calculated memo ----
@@ -211,21 +144,16 @@ TRMCalcMemoView::TRMCalcMemoView()
     RMRegisterCalcMemoConstants();
 }
 
-void TRMCalcMemoView::SetPropValue(const QString& name, const Variant& value)
+const TRMPropTable* TRMCalcMemoView::PropTable() const
 {
-    const QString n = name.toUpper();
-    if (n == QLatin1String("CALCVALUE"))
-        TotalValue = PropFloat(value, TotalValue);
-    else
-        TRMMemoView::SetPropValue(n, value);
-}
-
-Variant TRMCalcMemoView::GetPropValue(const QString& name)
-{
-    const QString n = name.toUpper();
-    if (n == QLatin1String("CALCVALUE"))
-        return Variant::FromFloat(TotalValue);
-    return TRMMemoView::GetPropValue(n);
+    using P = TRMProps<TRMCalcMemoView>;
+    static const TRMPropTable table(TRMMemoView::PropTable(), TRMPropTable::TListing::WithBase,
+        {
+            P::Row(QStringLiteral("CalcValue"),
+                [](TRMCalcMemoView& c) { return Variant::FromFloat(c.TotalValue); },
+                [](TRMCalcMemoView& c, const Variant& x) { c.TotalValue = PropFloat(x, c.TotalValue); }),
+        });
+    return &table;
 }
 
 Variant TRMCalcMemoView::DoMethod(const QString& name, const QList<Variant>& args)
@@ -252,49 +180,29 @@ TRMMoneyView::TRMMoneyView()
         QStringLiteral("毫"), QStringLiteral("微")};
 }
 
-void TRMMoneyView::SetPropValue(const QString& name, const Variant& value)
+const TRMPropTable* TRMMoneyView::PropTable() const
 {
-    const QString n = name.toUpper();
-    if (n == QStringLiteral(" 标题"))
-        TitleMode = PropBool(value);
-    else if (n == QStringLiteral(" 货币符号"))
-        CurrencySymbol = PropText(value);
-    else if (n == QStringLiteral(" 数字位数"))
-        Digits = static_cast<int>(std::max<std::int64_t>(1, PropInt(value, Digits)));
-    else if (n == QStringLiteral(" 小数点位数"))
-        Decimals = static_cast<int>(std::max<std::int64_t>(0, PropInt(value, Decimals)));
-    else if (n == QStringLiteral(" 分割线宽度"))
-        LineWidth = static_cast<int>(PropInt(value, LineWidth));
-    else if (n == QStringLiteral(" 分割线颜色"))
-        LineColor = static_cast<std::uint32_t>(PropInt(value, LineColor));
-    else if (n == QStringLiteral(" 千位分割线颜色"))
-        ThousandsLineColor = static_cast<std::uint32_t>(PropInt(value, ThousandsLineColor));
-    else if (n == QStringLiteral(" 小数点分割线颜色"))
-        DecimalLineColor = static_cast<std::uint32_t>(PropInt(value, DecimalLineColor));
-    else
-        TRMMemoView::SetPropValue(n, value);
-}
-
-Variant TRMMoneyView::GetPropValue(const QString& name)
-{
-    const QString n = name.toUpper();
-    if (n == QStringLiteral(" 标题"))
-        return Variant::FromBool(TitleMode);
-    if (n == QStringLiteral(" 货币符号"))
-        return Variant(CurrencySymbol);
-    if (n == QStringLiteral(" 数字位数"))
-        return Variant::FromInt(Digits);
-    if (n == QStringLiteral(" 小数点位数"))
-        return Variant::FromInt(Decimals);
-    if (n == QStringLiteral(" 分割线宽度"))
-        return Variant::FromInt(LineWidth);
-    if (n == QStringLiteral(" 分割线颜色"))
-        return Variant::FromInt(LineColor);
-    if (n == QStringLiteral(" 千位分割线颜色"))
-        return Variant::FromInt(ThousandsLineColor);
-    if (n == QStringLiteral(" 小数点分割线颜色"))
-        return Variant::FromInt(DecimalLineColor);
-    return TRMMemoView::GetPropValue(n);
+    using P = TRMProps<TRMMoneyView>;
+    // Scripts name the money view's settings by their captions, leading space included.
+    static const TRMPropTable table(TRMMemoView::PropTable(), TRMPropTable::TListing::WithBase,
+        {
+            P::Bool(QStringLiteral(" 标题"), &TRMMoneyView::TitleMode),
+            P::Text(QStringLiteral(" 货币符号"), &TRMMoneyView::CurrencySymbol),
+            P::Row(QStringLiteral(" 数字位数"), [](TRMMoneyView& m) { return Variant::FromInt(m.Digits); },
+                [](TRMMoneyView& m, const Variant& x) {
+                    m.Digits = static_cast<int>(std::max<std::int64_t>(1, PropInt(x, m.Digits)));
+                }),
+            P::Row(QStringLiteral(" 小数点位数"),
+                [](TRMMoneyView& m) { return Variant::FromInt(m.Decimals); },
+                [](TRMMoneyView& m, const Variant& x) {
+                    m.Decimals = static_cast<int>(std::max<std::int64_t>(0, PropInt(x, m.Decimals)));
+                }),
+            P::Int(QStringLiteral(" 分割线宽度"), &TRMMoneyView::LineWidth),
+            P::Int(QStringLiteral(" 分割线颜色"), &TRMMoneyView::LineColor),
+            P::Int(QStringLiteral(" 千位分割线颜色"), &TRMMoneyView::ThousandsLineColor),
+            P::Int(QStringLiteral(" 小数点分割线颜色"), &TRMMoneyView::DecimalLineColor),
+        });
+    return &table;
 }
 
 // ---- diagonal ----
@@ -305,25 +213,15 @@ TRMDiagonalView::TRMDiagonalView()
     Typ = gtAddIn;
 }
 
-void TRMDiagonalView::SetPropValue(const QString& name, const Variant& value)
+const TRMPropTable* TRMDiagonalView::PropTable() const
 {
-    const QString n = name.toUpper();
-    if (n == QStringLiteral(" 分割线宽度"))
-        DiagonalLineWidth = static_cast<int>(PropInt(value, DiagonalLineWidth));
-    else if (n == QStringLiteral(" 分割线颜色"))
-        DiagonalLineColor = static_cast<std::uint32_t>(PropInt(value, DiagonalLineColor));
-    else
-        TRMMemoView::SetPropValue(n, value);
-}
-
-Variant TRMDiagonalView::GetPropValue(const QString& name)
-{
-    const QString n = name.toUpper();
-    if (n == QStringLiteral(" 分割线宽度"))
-        return Variant::FromInt(DiagonalLineWidth);
-    if (n == QStringLiteral(" 分割线颜色"))
-        return Variant::FromInt(DiagonalLineColor);
-    return TRMMemoView::GetPropValue(n);
+    using P = TRMProps<TRMDiagonalView>;
+    static const TRMPropTable table(TRMMemoView::PropTable(), TRMPropTable::TListing::WithBase,
+        {
+            P::Int(QStringLiteral(" 分割线宽度"), &TRMDiagonalView::DiagonalLineWidth),
+            P::Int(QStringLiteral(" 分割线颜色"), &TRMDiagonalView::DiagonalLineColor),
+        });
+    return &table;
 }
 
 } // namespace pq

@@ -57,9 +57,7 @@ public:
     // Builds Memo1 from Memo: every bracket expanded (memo/rm_memo.h, RMExpandMemo).
     virtual void ExpandVariables();
 
-    void SetPropValue(const QString& name, const Variant& value) override;
-    Variant GetPropValue(const QString& name) override;
-    void RegisterProperties() override;
+    const TRMPropTable* PropTable() const override;
 
     bool HasInPlaceEditor() const override { return true; }
     std::unique_ptr<TRMView> Create() const override { return std::make_unique<TRMMemoView>(); }
@@ -103,8 +101,7 @@ public:
 
     void Reset() { TotalValue = 0.0; RowCount = 0; }
 
-    void SetPropValue(const QString& name, const Variant& value) override;
-    Variant GetPropValue(const QString& name) override;
+    const TRMPropTable* PropTable() const override;
     Variant DoMethod(const QString& name, const QList<Variant>& args) override;
     std::unique_ptr<TRMView> Create() const override { return std::make_unique<TRMCalcMemoView>(); }
     QString ClassName() const override { return QStringLiteral("TRMCalcMemoView"); }
@@ -127,8 +124,7 @@ class TRMMoneyView : public TRMMemoView, public TRMMoneyFields {
 public:
     TRMMoneyView();
 
-    void SetPropValue(const QString& name, const Variant& value) override;
-    Variant GetPropValue(const QString& name) override;
+    const TRMPropTable* PropTable() const override;
     std::unique_ptr<TRMView> Create() const override { return std::make_unique<TRMMoneyView>(); }
     QString ClassName() const override { return QStringLiteral("TRMMoneyView"); }
 };
@@ -142,8 +138,7 @@ class TRMDiagonalView : public TRMMemoView, public TRMDiagonalFields {
 public:
     TRMDiagonalView();
 
-    void SetPropValue(const QString& name, const Variant& value) override;
-    Variant GetPropValue(const QString& name) override;
+    const TRMPropTable* PropTable() const override;
     std::unique_ptr<TRMView> Create() const override { return std::make_unique<TRMDiagonalView>(); }
     QString ClassName() const override { return QStringLiteral("TRMDiagonalView"); }
 };

@@ -1,5 +1,9 @@
 #include "report/engine/rm_object.h"
 
+#include <QSet>
+
+#include <algorithm>
+
 namespace pq {
 
 std::int64_t PropInt(const Variant& value, std::int64_t fallback)
@@ -93,9 +97,75 @@ bool GetFontSubProp(const TRMFont& font, const QString& n, Variant& result)
     return true;
 }
 
+// ---- property tables ----
+
+TRMPropRow TRMPropRow::List(int dataType) &&
+{
+    Listed = true;
+    DataType = dataType;
+    return std::move(*this);
+}
+
+TRMPropRow TRMPropRow::ListEnum(const QString& names, QList<Variant> values) &&
+{
+    Listed = true;
+    DataType = rmdtEnum;
+    EnumNames = names;
+    EnumValues = std::move(values);
+    return std::move(*this);
+}
+
+TRMPropTable::TRMPropTable(const TRMPropTable* base, TListing listing, std::vector<TRMPropRow> rows)
+    : m_rows(std::move(rows))
+{
+    if (base) {
+        m_getters = base->m_getters;
+        m_setters = base->m_setters;
+        if (listing == TListing::WithBase)
+            m_listed = base->m_listed;
+    }
+    // A name twice among one class's rows would leave one of them unreachable.
+    QSet<QString> own;
+    for (const TRMPropRow& row : m_rows) {
+        const QString key = row.Name.toUpper();
+        Q_ASSERT_X(!own.contains(key), "TRMPropTable", qPrintable(row.Name));
+        own.insert(key);
+        if (row.Get)
+            m_getters.insert(key, &row);
+        if (row.Set)
+            m_setters.insert(key, &row);
+        if (!row.Listed)
+            continue;
+        auto same = std::find_if(m_listed.begin(), m_listed.end(),
+            [&key](const TRMPropRow* r) { return r->Name.toUpper() == key; });
+        if (same != m_listed.end())
+            *same = &row;
+        else
+            m_listed.push_back(&row);
+    }
+}
+
+const TRMPropRow* TRMPropTable::Getter(const QString& upperName) const
+{
+    return m_getters.value(upperName, nullptr);
+}
+
+const TRMPropRow* TRMPropTable::Setter(const QString& upperName) const
+{
+    return m_setters.value(upperName, nullptr);
+}
+
+// ---- object ----
+
 void TRMObject::SetPropValue(const QString& name, const Variant& value)
 {
     const QString n = name.toUpper();
+    if (const TRMPropTable* table = PropTable()) {
+        if (const TRMPropRow* row = table->Setter(n)) {
+            row->Set(*this, value);
+            return;
+        }
+    }
     if (TRMFont* f = FontProp())
         SetFontSubProp(*f, n, value);
 }
@@ -103,6 +173,10 @@ void TRMObject::SetPropValue(const QString& name, const Variant& value)
 Variant TRMObject::GetPropValue(const QString& name)
 {
     const QString n = name.toUpper();
+    if (const TRMPropTable* table = PropTable()) {
+        if (const TRMPropRow* row = table->Getter(n))
+            return row->Get(*this);
+    }
     Variant result;
     if (const TRMFont* f = FontProp(); f && GetFontSubProp(*f, n, result))
         return result;
@@ -161,6 +235,20 @@ Variant TRMObject::DoMethod(const QString& name, const QList<Variant>& args)
         }
     }
     return Variant::Null();
+}
+
+void TRMObject::RegisterProperties()
+{
+    const TRMPropTable* table = PropTable();
+    if (!table)
+        return;
+    ClearPropList();
+    for (const TRMPropRow* row : table->Listed()) {
+        if (row->DataType == rmdtEnum)
+            AddEnumProperty(row->Name, row->EnumNames, row->EnumValues);
+        else
+            AddProperty(row->Name, row->DataType);
+    }
 }
 
 void TRMObject::DelProp(const QString& name)

@@ -64,43 +64,25 @@ TRMPictureView::TRMPictureView()
         {QStringLiteral("btGIF"), btGIF}});
 }
 
-void TRMPictureView::SetPropValue(const QString& name, const Variant& value)
+const TRMPropTable* TRMPictureView::PropTable() const
 {
-    const QString n = name.toUpper();
-    if (n == QLatin1String("STRETCHED"))
-        SetFlag(flPictStretched, PropBool(value));
-    else if (n == QLatin1String("CENTER"))
-        SetFlag(flPictCenter, PropBool(value));
-    else if (n == QLatin1String("KEEPASPECT"))
-        SetFlag(flPictKeepAspect, PropBool(value));
-    else if (n == QLatin1String("TRANSPARENT"))
-        SetFlag(flPictTransparent, PropBool(value));
-    else if (n == QLatin1String("DATAFIELD"))
-        DataField = PropText(value);
-    else if (n == QLatin1String("BLOBTYPE")) {
-        const std::int64_t b = PropInt(value, BlobType);
-        if (b >= btBMP && b <= btGIF)
-            BlobType = static_cast<std::uint8_t>(b);
-    } else
-        TRMView::SetPropValue(n, value);
-}
-
-Variant TRMPictureView::GetPropValue(const QString& name)
-{
-    const QString n = name.toUpper();
-    if (n == QLatin1String("STRETCHED"))
-        return Variant::FromBool(HasFlag(flPictStretched));
-    if (n == QLatin1String("CENTER"))
-        return Variant::FromBool(HasFlag(flPictCenter));
-    if (n == QLatin1String("KEEPASPECT"))
-        return Variant::FromBool(HasFlag(flPictKeepAspect));
-    if (n == QLatin1String("TRANSPARENT"))
-        return Variant::FromBool(HasFlag(flPictTransparent));
-    if (n == QLatin1String("DATAFIELD"))
-        return Variant(DataField);
-    if (n == QLatin1String("BLOBTYPE"))
-        return Variant::FromInt(BlobType);
-    return TRMView::GetPropValue(n);
+    using P = TRMProps<TRMPictureView>;
+    // A picture's first Flags bits are its own: "Stretched" means flPictStretched here.
+    static const TRMPropTable table(TRMView::PropTable(), TRMPropTable::TListing::WithBase,
+        {
+            RMFlagProp(QStringLiteral("Stretched"), flPictStretched),
+            RMFlagProp(QStringLiteral("Center"), flPictCenter),
+            RMFlagProp(QStringLiteral("KeepAspect"), flPictKeepAspect),
+            RMFlagProp(QStringLiteral("Transparent"), flPictTransparent),
+            P::Text(QStringLiteral("DataField"), &TRMPictureView::DataField),
+            P::Row(QStringLiteral("BlobType"), [](TRMPictureView& p) { return Variant::FromInt(p.BlobType); },
+                [](TRMPictureView& p, const Variant& x) {
+                    const std::int64_t b = PropInt(x, p.BlobType);
+                    if (b >= btBMP && b <= btGIF)
+                        p.BlobType = static_cast<std::uint8_t>(b);
+                }),
+        });
+    return &table;
 }
 
 Variant TRMPictureView::DoMethod(const QString& name, const QList<Variant>& args)
@@ -161,25 +143,15 @@ TRMShapeView::TRMShapeView()
         {QStringLiteral("pmNotXor"), 15}});
 }
 
-void TRMShapeView::SetPropValue(const QString& name, const Variant& value)
+const TRMPropTable* TRMShapeView::PropTable() const
 {
-    const QString n = name.toUpper();
-    if (n == QLatin1String("SHAPE"))
-        Shape = static_cast<std::uint8_t>(PropInt(value, Shape));
-    else if (n == QLatin1String("PENMODE"))
-        PenMode = static_cast<std::uint8_t>(PropInt(value, PenMode));
-    else
-        TRMView::SetPropValue(n, value);
-}
-
-Variant TRMShapeView::GetPropValue(const QString& name)
-{
-    const QString n = name.toUpper();
-    if (n == QLatin1String("SHAPE"))
-        return Variant::FromInt(Shape);
-    if (n == QLatin1String("PENMODE"))
-        return Variant::FromInt(PenMode);
-    return TRMView::GetPropValue(n);
+    using P = TRMProps<TRMShapeView>;
+    static const TRMPropTable table(TRMView::PropTable(), TRMPropTable::TListing::WithBase,
+        {
+            P::Int(QStringLiteral("Shape"), &TRMShapeView::Shape),
+            P::Int(QStringLiteral("PenMode"), &TRMShapeView::PenMode),
+        });
+    return &table;
 }
 
 void TRMShapeView::Draw(QPainter* painter)
@@ -234,27 +206,21 @@ TRMCheckBoxView::TRMCheckBoxView()
     RMRegisterConstants({{QStringLiteral("csCross"), csCross}, {QStringLiteral("csCheck"), csCheck}});
 }
 
-void TRMCheckBoxView::SetPropValue(const QString& name, const Variant& value)
+const TRMPropTable* TRMCheckBoxView::PropTable() const
 {
-    const QString n = name.toUpper();
-    if (n == QLatin1String("CHECKSTYLE")) {
-        const std::int64_t s = PropInt(value, CheckStyle);
-        if (s == csCross || s == csCheck)
-            CheckStyle = static_cast<std::uint8_t>(s);
-    } else if (n == QLatin1String("CHECKCOLOR"))
-        CheckColor = static_cast<std::uint32_t>(PropInt(value, CheckColor));
-    else
-        TRMView::SetPropValue(n, value);
-}
-
-Variant TRMCheckBoxView::GetPropValue(const QString& name)
-{
-    const QString n = name.toUpper();
-    if (n == QLatin1String("CHECKSTYLE"))
-        return Variant::FromInt(CheckStyle);
-    if (n == QLatin1String("CHECKCOLOR"))
-        return Variant::FromInt(CheckColor);
-    return TRMView::GetPropValue(n);
+    using P = TRMProps<TRMCheckBoxView>;
+    static const TRMPropTable table(TRMView::PropTable(), TRMPropTable::TListing::WithBase,
+        {
+            P::Row(QStringLiteral("CheckStyle"),
+                [](TRMCheckBoxView& c) { return Variant::FromInt(c.CheckStyle); },
+                [](TRMCheckBoxView& c, const Variant& x) {
+                    const std::int64_t s = PropInt(x, c.CheckStyle);
+                    if (s == csCross || s == csCheck)
+                        c.CheckStyle = static_cast<std::uint8_t>(s);
+                }),
+            P::Int(QStringLiteral("CheckColor"), &TRMCheckBoxView::CheckColor),
+        });
+    return &table;
 }
 
 void TRMCheckBoxView::Draw(QPainter* painter)

@@ -58,8 +58,7 @@ public:
 
     TRMPictureView();
 
-    void SetPropValue(const QString& name, const Variant& value) override;
-    Variant GetPropValue(const QString& name) override;
+    const TRMPropTable* PropTable() const override;
     Variant DoMethod(const QString& name, const QList<Variant>& args) override;
     std::unique_ptr<TRMView> Create() const override { return std::make_unique<TRMPictureView>(); }
     QString ClassName() const override { return QStringLiteral("TRMPictureView"); }
@@ -79,8 +78,7 @@ class TRMShapeView : public TRMView, public TRMShapeFields {
 public:
     TRMShapeView();
 
-    void SetPropValue(const QString& name, const Variant& value) override;
-    Variant GetPropValue(const QString& name) override;
+    const TRMPropTable* PropTable() const override;
     std::unique_ptr<TRMView> Create() const override { return std::make_unique<TRMShapeView>(); }
     QString ClassName() const override { return QStringLiteral("TRMShapeView"); }
     QString GetDescription() const override { return QStringLiteral("[Shape]"); }
@@ -97,8 +95,7 @@ class TRMCheckBoxView : public TRMView, public TRMCheckBoxFields {
 public:
     TRMCheckBoxView();
 
-    void SetPropValue(const QString& name, const Variant& value) override;
-    Variant GetPropValue(const QString& name) override;
+    const TRMPropTable* PropTable() const override;
     std::unique_ptr<TRMView> Create() const override { return std::make_unique<TRMCheckBoxView>(); }
     QString ClassName() const override { return QStringLiteral("TRMCheckBoxView"); }
     QString GetDescription() const override { return QStringLiteral("[CheckBox]"); }

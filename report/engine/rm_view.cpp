@@ -121,176 +121,138 @@ QStringList SplitLines(const QString& text)
     return t.split(QLatin1Char('\n'));
 }
 
-TRMFrameLine* FrameByPrefix(TRMView& v, const QString& side)
+using P = TRMProps<TRMView>;
+
+// A string list read and written as one text of lines.
+TRMPropRow Lines(const QString& name, QStringList TRMViewFields::*field)
 {
-    if (side == QLatin1String("LEFTFRAME"))
-        return &v.LeftFrame;
-    if (side == QLatin1String("TOPFRAME"))
-        return &v.TopFrame;
-    if (side == QLatin1String("RIGHTFRAME"))
-        return &v.RightFrame;
-    if (side == QLatin1String("BOTTOMFRAME"))
-        return &v.BottomFrame;
-    return nullptr;
+    return P::Row(name, [field](TRMView& v) { return Variant(JoinLines(v.*field)); },
+        [field](TRMView& v, const Variant& x) { v.*field = SplitLines(PropText(x)); });
+}
+
+// "LeftFrame.Visible" … "BottomFrame.Style": the four fields of each side.
+void AddFrameRows(std::vector<TRMPropRow>& rows)
+{
+    const std::pair<const char*, TRMFrameLine TRMViewFields::*> sides[] = {
+        {"LeftFrame", &TRMViewFields::LeftFrame}, {"TopFrame", &TRMViewFields::TopFrame},
+        {"RightFrame", &TRMViewFields::RightFrame}, {"BottomFrame", &TRMViewFields::BottomFrame}};
+    for (const auto& [prefix, side] : sides) {
+        const QString p = QString::fromLatin1(prefix);
+        rows.push_back(P::Row(p + QLatin1String(".Visible"),
+            [side](TRMView& v) { return Variant::FromBool((v.*side).Visible); },
+            [side](TRMView& v, const Variant& x) { (v.*side).Visible = PropBool(x); }));
+        rows.push_back(P::Row(p + QLatin1String(".Width"),
+            [side](TRMView& v) { return Variant::FromFloat((v.*side).Width); },
+            [side](TRMView& v, const Variant& x) {
+                TRMFrameLine& f = v.*side;
+                f.Width = static_cast<float>(PropFloat(x, f.Width));
+            }));
+        rows.push_back(P::Row(p + QLatin1String(".Color"),
+            [side](TRMView& v) { return Variant::FromInt((v.*side).Color); },
+            [side](TRMView& v, const Variant& x) {
+                TRMFrameLine& f = v.*side;
+                f.Color = static_cast<std::uint32_t>(PropInt(x, f.Color));
+            }));
+        rows.push_back(P::Row(p + QLatin1String(".Style"),
+            [side](TRMView& v) { return Variant::FromInt((v.*side).Style); },
+            [side](TRMView& v, const Variant& x) {
+                TRMFrameLine& f = v.*side;
+                f.Style = static_cast<std::uint8_t>(PropInt(x, f.Style));
+            }));
+    }
+}
+
+QList<Variant> IntValues(std::initializer_list<int> values)
+{
+    QList<Variant> out;
+    for (int v : values)
+        out.append(Variant::FromInt(v));
+    return out;
+}
+
+std::vector<TRMPropRow> ViewRows()
+{
+    std::vector<TRMPropRow> rows = {
+        P::Text(QStringLiteral("Name"), &TRMView::Name).List(rmdtString | rmdtOneObject),
+        P::Int(QStringLiteral("Left"), &TRMView::Left).List(rmdtSize),
+        P::Int(QStringLiteral("Top"), &TRMView::Top).List(rmdtSize),
+        P::Int(QStringLiteral("Width"), &TRMView::Width).List(rmdtSize),
+        P::Int(QStringLiteral("Height"), &TRMView::Height).List(rmdtSize),
+        P::Int(QStringLiteral("Flags"), &TRMView::Flags),
+        P::Bool(QStringLiteral("IsPrinting"), &TRMView::IsPrinting),
+        // The four sides at once; reading answers the left side.
+        P::Row(QStringLiteral("FrameTyp"), [](TRMView& v) { return Variant::FromInt(v.FrameTyp()); },
+            [](TRMView& v, const Variant& x) { v.SetFrameTyp(static_cast<int>(PropInt(x, v.FrameTyp()))); })
+            .List(rmdtInteger),
+        P::Row(QStringLiteral("FrameWidth"), [](TRMView& v) { return Variant::FromFloat(v.LeftFrame.Width); },
+            [](TRMView& v, const Variant& x) {
+                const float w = static_cast<float>(PropFloat(x, v.LeftFrame.Width));
+                for (TRMFrameLine* f : v.Frames())
+                    f->Width = w;
+            })
+            .List(rmdtFloat),
+        P::Row(QStringLiteral("FrameColor"), [](TRMView& v) { return Variant::FromInt(v.LeftFrame.Color); },
+            [](TRMView& v, const Variant& x) {
+                for (TRMFrameLine* f : v.Frames())
+                    f->Color = static_cast<std::uint32_t>(PropInt(x, f->Color));
+            })
+            .List(rmdtColor),
+        P::Row(QStringLiteral("FrameStyle"), [](TRMView& v) { return Variant::FromInt(v.LeftFrame.Style); },
+            [](TRMView& v, const Variant& x) {
+                for (TRMFrameLine* f : v.Frames())
+                    f->Style = static_cast<std::uint8_t>(PropInt(x, f->Style));
+            })
+            .ListEnum(QStringLiteral("psSolid;psDash;psDot;psDashDot;psDashDotDot;psDouble"),
+                IntValues({psSolid, psDash, psDot, psDashDot, psDashDotDot, psDouble})),
+        P::Int(QStringLiteral("FillColor"), &TRMView::FillColor).List(rmdtColor),
+        P::Row(QStringLiteral("BandAlign"), [](TRMView& v) { return Variant::FromInt(v.BandAlign); },
+            [](TRMView& v, const Variant& x) {
+                const std::int64_t a = PropInt(x, v.BandAlign);
+                if (a >= baNone && a <= baRest)
+                    v.BandAlign = static_cast<std::uint8_t>(a);
+            })
+            .ListEnum(
+                QStringLiteral("baNone;baLeft;baRight;baCenter;baWidth;baBottom;baTop;baClient;baHeight;baRest"),
+                IntValues({0, 1, 2, 3, 4, 5, 6, 7, 8, 9})),
+        RMFlagProp(QStringLiteral("PrintFrame"), flPrintFrame).List(rmdtBoolean),
+        RMFlagProp(QStringLiteral("PrintVisible"), flPrintVisible).List(rmdtBoolean),
+        P::Bool(QStringLiteral("Visible"), &TRMView::Visible).List(rmdtBoolean),
+        Lines(QStringLiteral("Memo"), &TRMView::Memo).List(rmdtHasEditor),
+        Lines(QStringLiteral("Memo1"), &TRMView::Memo1),
+        P::Int(QStringLiteral("Restrictions"), &TRMView::Restrictions).List(rmdtInteger),
+        P::Text(QStringLiteral("Tag"), &TRMView::Tag).List(rmdtString),
+        P::Int(QStringLiteral("Gapx"), &TRMView::Gapx).List(rmdtInteger),
+        P::Int(QStringLiteral("Gapy"), &TRMView::Gapy).List(rmdtInteger),
+        RMFlagProp(QStringLiteral("Stretched"), flStretched).List(rmdtBoolean),
+        // The field expression becomes the whole text.
+        P::Row(QStringLiteral("DataField"),
+            [](TRMView& v) { return Variant(v.Memo.isEmpty() ? QString() : v.Memo.first()); },
+            [](TRMView& v, const Variant& x) { v.Memo = QStringList{PropText(x)}; }),
+        Lines(QStringLiteral("OnBeforePrint"), &TRMView::OnBeforePrint),
+        Lines(QStringLiteral("OnAfterPrint"), &TRMView::OnAfterPrint),
+    };
+    AddFrameRows(rows);
+    return rows;
 }
 
 } // namespace
 
-void TRMView::SetPropValue(const QString& name, const Variant& value)
+TRMPropRow RMFlagProp(const QString& name, int bit)
 {
-    const QString n = name.toUpper();
-    auto i = [&value](std::int64_t fb = 0) { return PropInt(value, fb); };
-
-    if (n == QLatin1String("NAME"))
-        Name = PropText(value);
-    else if (n == QLatin1String("LEFT"))
-        Left = static_cast<int>(i(Left));
-    else if (n == QLatin1String("TOP"))
-        Top = static_cast<int>(i(Top));
-    else if (n == QLatin1String("WIDTH"))
-        Width = static_cast<int>(i(Width));
-    else if (n == QLatin1String("HEIGHT"))
-        Height = static_cast<int>(i(Height));
-    else if (n == QLatin1String("FLAGS"))
-        Flags = static_cast<std::uint16_t>(i(Flags));
-    else if (n == QLatin1String("ISPRINTING"))
-        IsPrinting = PropBool(value);
-    else if (n == QLatin1String("FRAMETYP"))
-        SetFrameTyp(static_cast<int>(i(FrameTyp())));
-    else if (n == QLatin1String("FRAMEWIDTH")) {
-        const float w = static_cast<float>(PropFloat(value, LeftFrame.Width));
-        for (TRMFrameLine* f : Frames())
-            f->Width = w;
-    } else if (n == QLatin1String("FRAMECOLOR")) {
-        for (TRMFrameLine* f : Frames())
-            f->Color = static_cast<std::uint32_t>(i(f->Color));
-    } else if (n == QLatin1String("FRAMESTYLE")) {
-        for (TRMFrameLine* f : Frames())
-            f->Style = static_cast<std::uint8_t>(i(f->Style));
-    } else if (n == QLatin1String("FILLCOLOR"))
-        FillColor = static_cast<std::uint32_t>(i(FillColor));
-    else if (n == QLatin1String("TAG"))
-        Tag = PropText(value);
-    else if (n == QLatin1String("BANDALIGN")) {
-        const std::int64_t a = i(BandAlign);
-        if (a >= baNone && a <= baRest)
-            BandAlign = static_cast<std::uint8_t>(a);
-    } else if (n == QLatin1String("PRINTFRAME"))
-        SetFlag(flPrintFrame, PropBool(value));
-    else if (n == QLatin1String("PRINTVISIBLE"))
-        SetFlag(flPrintVisible, PropBool(value));
-    else if (n == QLatin1String("VISIBLE"))
-        Visible = PropBool(value);
-    else if (n == QLatin1String("MEMO"))
-        Memo = SplitLines(PropText(value));
-    else if (n == QLatin1String("MEMO1"))
-        Memo1 = SplitLines(PropText(value));
-    else if (n == QLatin1String("RESTRICTIONS"))
-        Restrictions = static_cast<std::uint16_t>(i(Restrictions));
-    else if (n == QLatin1String("GAPX"))
-        Gapx = static_cast<int>(i(Gapx));
-    else if (n == QLatin1String("GAPY"))
-        Gapy = static_cast<int>(i(Gapy));
-    else if (n == QLatin1String("STRETCHED"))
-        SetStretched(PropBool(value));
-    else if (n == QLatin1String("DATAFIELD")) {
-        // The field expression becomes the whole text.
-        Memo = QStringList{PropText(value)};
-    } else if (n == QLatin1String("ONBEFOREPRINT"))
-        OnBeforePrint = SplitLines(PropText(value));
-    else if (n == QLatin1String("ONAFTERPRINT"))
-        OnAfterPrint = SplitLines(PropText(value));
-    else {
-        const int dot = n.indexOf(QLatin1Char('.'));
-        if (dot > 0) {
-            if (TRMFrameLine* f = FrameByPrefix(*this, n.left(dot))) {
-                const QString field = n.mid(dot + 1);
-                if (field == QLatin1String("VISIBLE"))
-                    f->Visible = PropBool(value);
-                else if (field == QLatin1String("WIDTH"))
-                    f->Width = static_cast<float>(PropFloat(value, f->Width));
-                else if (field == QLatin1String("COLOR"))
-                    f->Color = static_cast<std::uint32_t>(i(f->Color));
-                else if (field == QLatin1String("STYLE"))
-                    f->Style = static_cast<std::uint8_t>(i(f->Style));
-                return;
-            }
-        }
-        TRMObject::SetPropValue(n, value);
-    }
+    return P::Row(name, [bit](TRMView& v) { return Variant::FromBool(v.HasFlag(bit)); },
+        [bit](TRMView& v, const Variant& x) { v.SetFlag(bit, PropBool(x)); });
 }
 
-Variant TRMView::GetPropValue(const QString& name)
+TRMPropRow RMExtFlagProp(const QString& name, int bit)
 {
-    const QString n = name.toUpper();
-    if (n == QLatin1String("NAME"))
-        return Variant(Name);
-    if (n == QLatin1String("LEFT"))
-        return Variant::FromInt(Left);
-    if (n == QLatin1String("TOP"))
-        return Variant::FromInt(Top);
-    if (n == QLatin1String("WIDTH"))
-        return Variant::FromInt(Width);
-    if (n == QLatin1String("HEIGHT"))
-        return Variant::FromInt(Height);
-    if (n == QLatin1String("FLAGS"))
-        return Variant::FromInt(Flags);
-    if (n == QLatin1String("ISPRINTING"))
-        return Variant::FromBool(IsPrinting);
-    if (n == QLatin1String("FRAMETYP"))
-        return Variant::FromInt(FrameTyp());
-    if (n == QLatin1String("FRAMEWIDTH"))
-        return Variant::FromFloat(LeftFrame.Width);
-    if (n == QLatin1String("FRAMECOLOR"))
-        return Variant::FromInt(LeftFrame.Color);
-    if (n == QLatin1String("FRAMESTYLE"))
-        return Variant::FromInt(LeftFrame.Style);
-    if (n == QLatin1String("FILLCOLOR"))
-        return Variant::FromInt(FillColor);
-    if (n == QLatin1String("TAG"))
-        return Variant(Tag);
-    if (n == QLatin1String("BANDALIGN"))
-        return Variant::FromInt(BandAlign);
-    if (n == QLatin1String("PRINTFRAME"))
-        return Variant::FromBool(HasFlag(flPrintFrame));
-    if (n == QLatin1String("PRINTVISIBLE"))
-        return Variant::FromBool(HasFlag(flPrintVisible));
-    if (n == QLatin1String("VISIBLE"))
-        return Variant::FromBool(Visible);
-    if (n == QLatin1String("MEMO"))
-        return Variant(JoinLines(Memo));
-    if (n == QLatin1String("MEMO1"))
-        return Variant(JoinLines(Memo1));
-    if (n == QLatin1String("RESTRICTIONS"))
-        return Variant::FromInt(Restrictions);
-    if (n == QLatin1String("GAPX"))
-        return Variant::FromInt(Gapx);
-    if (n == QLatin1String("GAPY"))
-        return Variant::FromInt(Gapy);
-    if (n == QLatin1String("STRETCHED"))
-        return Variant::FromBool(Stretched());
-    if (n == QLatin1String("DATAFIELD"))
-        return Variant(Memo.isEmpty() ? QString() : Memo.first());
-    if (n == QLatin1String("ONBEFOREPRINT"))
-        return Variant(JoinLines(OnBeforePrint));
-    if (n == QLatin1String("ONAFTERPRINT"))
-        return Variant(JoinLines(OnAfterPrint));
-    const int dot = n.indexOf(QLatin1Char('.'));
-    if (dot > 0) {
-        if (const TRMFrameLine* f = FrameByPrefix(*this, n.left(dot))) {
-            const QString field = n.mid(dot + 1);
-            if (field == QLatin1String("VISIBLE"))
-                return Variant::FromBool(f->Visible);
-            if (field == QLatin1String("WIDTH"))
-                return Variant::FromFloat(f->Width);
-            if (field == QLatin1String("COLOR"))
-                return Variant::FromInt(f->Color);
-            if (field == QLatin1String("STYLE"))
-                return Variant::FromInt(f->Style);
-            return Variant::Null();
-        }
-    }
-    return TRMObject::GetPropValue(n);
+    return P::Row(name, [bit](TRMView& v) { return Variant::FromBool(v.HasExtFlag(bit)); },
+        [bit](TRMView& v, const Variant& x) { v.SetExtFlag(bit, PropBool(x)); });
+}
+
+const TRMPropTable* TRMView::PropTable() const
+{
+    static const TRMPropTable table(nullptr, TRMPropTable::TListing::WithBase, ViewRows());
+    return &table;
 }
 
 Variant TRMView::DoMethod(const QString& name, const QList<Variant>& args)
@@ -305,38 +267,6 @@ Variant TRMView::DoMethod(const QString& name, const QList<Variant>& args)
         return Variant::Null();
     }
     return TRMObject::DoMethod(n, args);
-}
-
-void TRMView::RegisterProperties()
-{
-    ClearPropList();
-    AddProperty(QStringLiteral("Name"), rmdtString | rmdtOneObject);
-    AddProperty(QStringLiteral("Left"), rmdtSize);
-    AddProperty(QStringLiteral("Top"), rmdtSize);
-    AddProperty(QStringLiteral("Width"), rmdtSize);
-    AddProperty(QStringLiteral("Height"), rmdtSize);
-    AddProperty(QStringLiteral("FrameTyp"), rmdtInteger);
-    AddProperty(QStringLiteral("FrameWidth"), rmdtFloat);
-    AddProperty(QStringLiteral("FrameColor"), rmdtColor);
-    AddEnumProperty(QStringLiteral("FrameStyle"),
-        QStringLiteral("psSolid;psDash;psDot;psDashDot;psDashDotDot;psDouble"),
-        {Variant::FromInt(psSolid), Variant::FromInt(psDash), Variant::FromInt(psDot),
-            Variant::FromInt(psDashDot), Variant::FromInt(psDashDotDot), Variant::FromInt(psDouble)});
-    AddProperty(QStringLiteral("FillColor"), rmdtColor);
-    AddEnumProperty(QStringLiteral("BandAlign"),
-        QStringLiteral("baNone;baLeft;baRight;baCenter;baWidth;baBottom;baTop;baClient;baHeight;baRest"),
-        {Variant::FromInt(0), Variant::FromInt(1), Variant::FromInt(2), Variant::FromInt(3),
-            Variant::FromInt(4), Variant::FromInt(5), Variant::FromInt(6), Variant::FromInt(7),
-            Variant::FromInt(8), Variant::FromInt(9)});
-    AddProperty(QStringLiteral("PrintFrame"), rmdtBoolean);
-    AddProperty(QStringLiteral("PrintVisible"), rmdtBoolean);
-    AddProperty(QStringLiteral("Visible"), rmdtBoolean);
-    AddProperty(QStringLiteral("Memo"), rmdtHasEditor);
-    AddProperty(QStringLiteral("Restrictions"), rmdtInteger);
-    AddProperty(QStringLiteral("Tag"), rmdtString);
-    AddProperty(QStringLiteral("Gapx"), rmdtInteger);
-    AddProperty(QStringLiteral("Gapy"), rmdtInteger);
-    AddProperty(QStringLiteral("Stretched"), rmdtBoolean);
 }
 
 // ---- drawing ----

@@ -118,11 +118,10 @@ public:
     int FrameTyp() const;
     void SetFrameTyp(int typ);
 
-    // Scriptable access.
-    void SetPropValue(const QString& name, const Variant& value) override;
-    Variant GetPropValue(const QString& name) override;
+    // Scriptable access: the properties are the rows of PropTable (rm_view.cpp); the
+    // methods "HIDE" and "SHOW".
     Variant DoMethod(const QString& name, const QList<Variant>& args) override;
-    void RegisterProperties() override;
+    const TRMPropTable* PropTable() const override;
 
     // Operations in the order of the engine's virtual table; designer-only ones are no-ops.
     virtual QString GetDescription() const { return {}; }
@@ -181,6 +180,10 @@ public:
     // Height of the content not yet printed.
     virtual int LostHeight() = 0;
 };
+
+// Rows of a view class's property table over one bit of Flags or of ExtFlags.
+TRMPropRow RMFlagProp(const QString& name, int bit);
+TRMPropRow RMExtFlagProp(const QString& name, int bit);
 
 // Where the band alignment of views acts.
 enum class TRMAlignPhase {
