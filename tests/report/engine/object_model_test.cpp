@@ -294,6 +294,92 @@ TEST(Properties, PropertyTableFindsCaseInsensitively)
     EXPECT_EQ(b.FindProp("RangeBegin"), nullptr);
 }
 
+// ---- property tables ----
+
+namespace {
+
+// A base and a derived object with tables of their own, to watch the chaining rules.
+struct TTableBase : TRMObject {
+    int A = 1, B = 2;
+    QString Note;
+    const TRMPropTable* PropTable() const override
+    {
+        using P = TRMProps<TTableBase>;
+        static const TRMPropTable table(nullptr, TRMPropTable::TListing::WithBase,
+            {P::Int(QStringLiteral("A"), &TTableBase::A).List(rmdtInteger),
+                P::Int(QStringLiteral("B"), &TTableBase::B).List(rmdtSize),
+                P::Text(QStringLiteral("Note"), &TTableBase::Note)});
+        return &table;
+    }
+};
+
+template <TRMPropTable::TListing Listing>
+struct TTableDerived : TTableBase {
+    int C = 3;
+    const TRMPropTable* PropTable() const override
+    {
+        using P = TRMProps<TTableDerived>;
+        static const TRMPropTable table(TTableBase::PropTable(), Listing,
+            {P::Int(QStringLiteral("C"), &TTableDerived::C).List(rmdtInteger),
+                // Reads B doubled; writing B stays the base's.
+                P::ReadOnly(QStringLiteral("b"), [](TTableDerived& d) { return Variant::FromInt(d.B * 2); }),
+                // Listed here as an enumeration, in the base's place.
+                P::ListingOf(QStringLiteral("A")).ListEnum(QStringLiteral("x;y"),
+                    {Variant::FromInt(0), Variant::FromInt(1)})});
+        return &table;
+    }
+};
+
+QStringList Listed(TRMObject& o)
+{
+    o.RegisterProperties();
+    QStringList out;
+    for (const TRMPropRec& r : o.PropList())
+        out << QStringLiteral("%1:%2:%3").arg(r.Name).arg(r.DataType).arg(r.EnumNames.join(QLatin1Char(';')));
+    return out;
+}
+
+} // namespace
+
+TEST(PropertyTables, DerivedRowsComeFirstAndAccessWithoutARowIsTheBases)
+{
+    TTableDerived<TRMPropTable::TListing::WithBase> d;
+    struct Row { const char* name; Variant write; std::int64_t read; int a, b, c; };
+    const Row rows[] = {
+        {"c", Variant::FromInt(7), 7, 1, 2, 7},
+        {"B", Variant::FromInt(5), 10, 1, 5, 7},   // the derived getter, the base's setter
+        {"a", Variant("x"), 1, 1, 5, 7},           // listing-only row: the base converts
+        {"A", Variant("4"), 4, 4, 5, 7},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        d.SetPropValue(QString::fromLatin1(r.name), r.write);
+        EXPECT_EQ(d.GetPropValue(QString::fromLatin1(r.name)).toInt(), r.read);
+        EXPECT_EQ(d.A, r.a);
+        EXPECT_EQ(d.B, r.b);
+        EXPECT_EQ(d.C, r.c);
+    }
+    d.SetPropValue("note", Variant("n"));
+    EXPECT_EQ(d.GetPropValue("NOTE").toText(), "n");
+    EXPECT_TRUE(d.GetPropValue("Nothing").isNull());
+}
+
+TEST(PropertyTables, ListingWithOrWithoutTheBase)
+{
+    TTableBase base;
+    TTableDerived<TRMPropTable::TListing::WithBase> with;
+    TTableDerived<TRMPropTable::TListing::OwnOnly> own;
+    EXPECT_EQ(Listed(base), (QStringList{"A:2:", "B:128:"}));
+    // An own listed row of a name the base lists takes its place.
+    EXPECT_EQ(Listed(with), (QStringList{"A:32:x;y", "B:128:", "C:2:"}));
+    EXPECT_EQ(Listed(own), (QStringList{"C:2:", "A:32:x;y"}));
+    // Without a table the list is left as it is.
+    TRMPage page(9, 2100, 2970, poPortrait, -1);
+    page.AddProperty("Kept", rmdtString);
+    page.RegisterProperties();
+    EXPECT_EQ(page.PropList().size(), 1u);
+}
+
 // ---- bands ----
 
 TEST(BandView, ColumnsAreClampedAndRepeatHeaderFollows)

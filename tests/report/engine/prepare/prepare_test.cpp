@@ -731,7 +731,9 @@ TEST(Snapshot, EachClassCopiesItsOwnFieldsAndKeepsItsRunTimeLinks)
             [](const TRMView& v) { return static_cast<const TRMSubReportView&>(v).SubPage == 2; }},
         {"picture", [] { return std::make_unique<TRMPictureView>(); },
             [](TRMView& v) { static_cast<TRMPictureView&>(v).DataField = QStringLiteral("f"); },
-            [](const TRMView& v) { return static_cast<const TRMPictureView&>(v).DataField == QStringLiteral("f"); }},
+            [](const TRMView& v) {
+                return static_cast<const TRMPictureView&>(v).DataField == QStringLiteral("f");
+            }},
         {"shape", [] { return std::make_unique<TRMShapeView>(); },
             [](TRMView& v) { static_cast<TRMShapeView&>(v).PenMode = 14; },
             [](const TRMView& v) { return static_cast<const TRMShapeView&>(v).PenMode == 14; }},
