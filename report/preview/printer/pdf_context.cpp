@@ -9,8 +9,24 @@
 
 namespace pq {
 
+std::optional<QPageLayout> FormLayoutForDevMode(const TRMDevMode& dm)
+{
+    if (!(dm.Fields & TRMDevMode::fmFormName) || dm.FormName.isEmpty() || dm.FormWidth <= 0
+        || dm.FormLength <= 0)
+        return std::nullopt;
+    // QPageLayout turns a landscape page by swapping the sides, so a form wider than long is
+    // its portrait size laid landscape.
+    const bool wide = dm.FormWidth > dm.FormLength;
+    const QSizeF portrait = wide ? QSizeF(dm.FormLength / 10.0, dm.FormWidth / 10.0)
+                                 : QSizeF(dm.FormWidth / 10.0, dm.FormLength / 10.0);
+    return QPageLayout(QPageSize(portrait, QPageSize::Millimeter, dm.FormName, QPageSize::ExactMatch),
+        wide ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF(0, 0, 0, 0));
+}
+
 std::optional<QPageLayout> PageLayoutForDevMode(const TRMDevMode& dm)
 {
+    if (std::optional<QPageLayout> form = FormLayoutForDevMode(dm))
+        return form;
     const auto orientation = dm.Orientation == 2 ? QPageLayout::Landscape : QPageLayout::Portrait;
     const bool hasSize = (dm.Fields & TRMDevMode::fmPaperWidth) && (dm.Fields & TRMDevMode::fmPaperLength)
         && dm.PaperWidth > 0 && dm.PaperLength > 0;

@@ -11,9 +11,13 @@ class QPdfWriter;
 
 namespace pq {
 
-// Page layout (no margins) for a device mode: its paper id when that is a known size and no
-// explicit size is given, else its width and length; nullopt when no usable (non-zero) size.
+// Page layout (no margins) for a device mode: the named form's size when it carries one, else
+// its paper id when that is a known size and no explicit size is given, else its width and
+// length; nullopt when no usable (non-zero) size.
 std::optional<QPageLayout> PageLayoutForDevMode(const TRMDevMode& devMode);
+// The layout of the device mode's form, exactly its registered size (the orientation is the
+// one that size shows); nullopt when the device mode names no form with a size.
+std::optional<QPageLayout> FormLayoutForDevMode(const TRMDevMode& devMode);
 
 class TRMPdfContext : public TRMPrintContext {
 public:
@@ -48,6 +52,7 @@ public:
 protected:
     // The layout a device mode asks for; devices override it with their own papers and edges.
     virtual std::optional<QPageLayout> LayoutFor(const TRMDevMode& devMode) const;
+    const std::optional<QPageLayout>& Layout() const { return m_layout; }
     bool Fail(const QString& error);
 
 private:

@@ -26,12 +26,21 @@ int MmToScreen(double mm) { return static_cast<int>(Round(units::MmToPixels(mm))
 int TableOffsetX() { return static_cast<int>(Round(50 * kKx0 / 254)); }
 int TableOffsetY() { return static_cast<int>(Round(50 * kKy0 / 254)); }
 
-// A ratio that stays finite and non-zero whatever sizes a driver or file reported.
-double SafeFactor(int device, int screen)
+// Device pixels per screen pixel; 0 when there is no device sheet (the virtual printer keeps
+// its device fields at 0) or no page, so a caller dividing by it has to guard.
+double DeviceFactor(int device, int screen)
 {
     if (device <= 0 || screen <= 0)
-        return 1.0;
+        return 0.0;
     return static_cast<double>(device) / screen;
+}
+
+// The sheet size a device reports is the stored one when it lies within the device's
+// rounding of it: Qt keeps page sizes in whole points (up to half a point, 1.76 tenths of a
+// millimetre, off) and the device in whole pixels.
+int DeviceRounding(int dpi)
+{
+    return static_cast<int>(std::ceil(254.0 / 144.0 + (dpi > 0 ? 127.0 / dpi : 0.0)));
 }
 
 } // namespace
@@ -255,21 +264,29 @@ int TRMCustomPrinter::TablePaperWidth(bool vertical)
     return (m_landscape != vertical) ? m_info->PaperHeight(i) : m_info->PaperWidth(i);
 }
 
+int TRMCustomPrinter::DeviceSheetSide(bool vertical)
+{
+    const int dpi = vertical ? m_caps.DpiY : m_caps.DpiX;
+    const int physical = vertical ? m_caps.PhysicalHeight : m_caps.PhysicalWidth;
+    const int a = static_cast<int>(Round(physical * 254.0 / dpi));
+    // Before any size was applied (first use), the paper's own size is what was asked for.
+    int wanted = vertical ? m_storedPaperHeight : m_storedPaperWidth;
+    if (wanted <= 0)
+        wanted = TablePaperWidth(vertical);
+    return wanted > 0 && std::abs(a - wanted) <= DeviceRounding(dpi) ? wanted : a;
+}
+
 int TRMCustomPrinter::GetPaperWidth()
 {
-    if (IsRealPrinter() && EnsureContext() && m_caps.DpiX > 0 && m_caps.PhysicalWidth > 0) {
-        const int a = static_cast<int>(Round(m_caps.PhysicalWidth * 254.0 / m_caps.DpiX));
-        return std::abs(a - m_storedPaperWidth) > 1 ? a : m_storedPaperWidth;
-    }
+    if (IsRealPrinter() && EnsureContext() && m_caps.DpiX > 0 && m_caps.PhysicalWidth > 0)
+        return DeviceSheetSide(false);
     return TablePaperWidth(false);
 }
 
 int TRMCustomPrinter::GetPaperHeight()
 {
-    if (IsRealPrinter() && EnsureContext() && m_caps.DpiY > 0 && m_caps.PhysicalHeight > 0) {
-        const int a = static_cast<int>(Round(m_caps.PhysicalHeight * 254.0 / m_caps.DpiY));
-        return std::abs(a - m_storedPaperHeight) > 1 ? a : m_storedPaperHeight;
-    }
+    if (IsRealPrinter() && EnsureContext() && m_caps.DpiY > 0 && m_caps.PhysicalHeight > 0)
+        return DeviceSheetSide(true);
     return TablePaperWidth(true);
 }
 
@@ -293,14 +310,14 @@ int TRMCustomPrinter::GetPrintableWidth()
 {
     if (EnsureContext())
         return m_caps.PrintableWidth;
-    return std::max(0, MmToScreen(GetPaperWidth() / 10.0) - 2 * TableOffsetX());
+    return std::max(0, static_cast<int>(Round(GetPaperWidth() * GetPixelsPerInch().width() / 254.0)));
 }
 
 int TRMCustomPrinter::GetPrintableHeight()
 {
     if (EnsureContext())
         return m_caps.PrintableHeight;
-    return std::max(0, MmToScreen(GetPaperHeight() / 10.0) - 2 * TableOffsetY());
+    return std::max(0, static_cast<int>(Round(GetPaperHeight() * GetPixelsPerInch().height() / 254.0)));
 }
 
 bool TRMCustomPrinter::IsColor()
@@ -350,21 +367,26 @@ void TRMCustomPrinter::ApplySettings(int width, int height)
         return;
     TRMDevMode& dm = *copy;
 
+    // An extra paper or the custom size goes out as the form "Custom" of the sheet as it lies:
+    // the size given for the custom entry, the entry's own size turned for landscape.
     const bool sized = i >= m_info->FirstExtraPaper;
-    int portraitW = 0;
-    int portraitH = 0;
+    int formW = 0;
+    int formH = 0;
     if (sized) {
-        if (i == last) {
-            portraitW = m_landscape ? height : width;
-            portraitH = m_landscape ? width : height;
-        } else {
-            // Table entries are portrait already.
-            portraitW = m_info->PaperWidth(i);
-            portraitH = m_info->PaperHeight(i);
-        }
-        m_backend.EnsureForm(m_info->Device, QStringLiteral("Custom"), portraitW * 100, portraitH * 100);
+        const bool custom = i == last;
+        formW = custom ? width : (m_landscape ? m_info->PaperHeight(i) : m_info->PaperWidth(i));
+        formH = custom ? height : (m_landscape ? m_info->PaperWidth(i) : m_info->PaperHeight(i));
+        m_backend.EnsureForm(m_info->Device, QStringLiteral("Custom"), formW * 100, formH * 100);
         dm.FormName = QStringLiteral("Custom");
+        dm.FormWidth = formW;
+        dm.FormLength = formH;
         dm.Fields |= TRMDevMode::fmFormName;
+    } else {
+        // A paper the driver knows by id: a form left from an earlier size must not win.
+        dm.FormName.clear();
+        dm.FormWidth = 0;
+        dm.FormLength = 0;
+        dm.Fields &= ~TRMDevMode::fmFormName;
     }
     m_storedPaperWidth = width;
     m_storedPaperHeight = height;
@@ -377,8 +399,10 @@ void TRMCustomPrinter::ApplySettings(int width, int height)
     } else {
         dm.Fields |= TRMDevMode::fmPaperLength | TRMDevMode::fmPaperWidth;
         dm.PaperSize = m_info->CustomPaperId;
-        dm.PaperWidth = portraitW;
-        dm.PaperLength = portraitH;
+        // The custom size in landscape is given as it lies; the device mode wants it upright.
+        const bool turnBack = i == last && m_landscape;
+        dm.PaperWidth = turnBack ? formH : formW;
+        dm.PaperLength = turnBack ? formW : formH;
     }
     dm.Duplex = 1;
     dm.Orientation = m_landscape ? 2 : 1;
@@ -418,8 +442,8 @@ void TRMCustomPrinter::FillPageMetrics(TRMPageMetrics& m)
         m.PageWidth = MmToScreen(GetPaperWidth() / 10.0);
         m.PageHeight = MmToScreen(GetPaperHeight() / 10.0);
     }
-    m_factorX = SafeFactor(m.PhysWidthDev, m.PageWidth);
-    m_factorY = SafeFactor(m.PhysHeightDev, m.PageHeight);
+    m_factorX = DeviceFactor(m.PhysWidthDev, m.PageWidth);
+    m_factorY = DeviceFactor(m.PhysHeightDev, m.PageHeight);
 }
 
 bool TRMCustomPrinter::ShowPropertiesDialog(QWidget* owner)

@@ -102,6 +102,8 @@ public:
     int Bin() const { return m_bin; }
     int StoredPaperWidth() const { return m_storedPaperWidth; }
     int StoredPaperHeight() const { return m_storedPaperHeight; }
+    // Device pixels per screen pixel of the last FillPageMetrics; 0 when it had no device
+    // sheet (the virtual printer), so a caller dividing by it must guard.
     double FactorX() const { return m_factorX; }
     double FactorY() const { return m_factorY; }
     int DefaultPaperSize() const { return m_defaultPaperSize; }
@@ -116,8 +118,9 @@ public:
     QMargins GetPrintableOffsets();
     // (DpiX, DpiY); the screen's resolution without a context.
     QSize GetPixelsPerInch();
-    // Printable area in device pixels; without a context, the built-in table's sheet at the
-    // screen's resolution less the standard 18-pixel margins.
+    // Printable area in device pixels, the unit of GetPixelsPerInch and GetPrintableOffsets.
+    // Without a context: the built-in table's whole sheet at GetPixelsPerInch (the offsets
+    // are then zero), so the three always add up to the sheet.
     int GetPrintableWidth();
     int GetPrintableHeight();
     bool IsColor();
@@ -188,6 +191,8 @@ private:
     void ResetJobState();
     void FailJob(const QString& what, const QString& detail);
     int TablePaperWidth(bool vertical);
+    // A side of the device's sheet in 0.1 mm, the size asked for when within rounding of it.
+    int DeviceSheetSide(bool vertical);
     bool UsesFile() const { return !m_outputFileName.isEmpty(); }
 
     TRMPrinterList& m_list;
@@ -224,8 +229,8 @@ private:
     int m_bin = 65535;
     int m_storedPaperWidth = 0;
     int m_storedPaperHeight = 0;
-    double m_factorX = 1.0;
-    double m_factorY = 1.0;
+    double m_factorX = 0.0;
+    double m_factorY = 0.0;
     int m_defaultPaperSize = 9;
     int m_defaultPaperWidth = 2100;
     int m_defaultPaperHeight = 2970;

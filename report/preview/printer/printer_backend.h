@@ -53,6 +53,11 @@ struct TRMDevMode {
     int Duplex = 1;         // 1 simplex
     int DefaultSource = 0;  // bin code
     QString FormName;
+    // The size of the form FormName names, as it was registered (0.1 mm; 0 without one).
+    // A form is the sheet as it lies, orientation already applied, so a device that takes
+    // the form prints on exactly this size and turns nothing.
+    int FormWidth = 0;
+    int FormLength = 0;
 
     bool operator==(const TRMDevMode&) const = default;
 };

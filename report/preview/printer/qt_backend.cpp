@@ -103,6 +103,24 @@ MediaSources SourcesOf(const QString& device)
     return out;
 }
 
+// The job's "media" option for a page layout: a size the driver knows by its own name, any
+// other size as CUPS' custom size of the sheet as it lies. Without it the queue prints every
+// job on its default paper, scaled.
+QByteArray MediaFor(const QPageLayout& layout)
+{
+    const QPageSize size = layout.pageSize();
+    if (size.id() != QPageSize::Custom && !size.key().isEmpty())
+        return size.key().toUtf8();
+    const QSizeF mm = layout.fullRect(QPageLayout::Millimeter).size();
+    const auto number = [](double v) {
+        QByteArray text = QByteArray::number(v, 'f', 1);
+        if (text.endsWith(".0"))
+            text.chop(2);
+        return text;
+    };
+    return "Custom." + number(mm.width()) + "x" + number(mm.height()) + "mm";
+}
+
 // A device job is drawn into a PDF at the device's resolution, with the device's
 // unprintable edges as margins, and handed to CUPS as one job when the document ends.
 class CupsContext : public TRMPdfContext {
@@ -154,6 +172,7 @@ public:
         m_spool = tmp.fileName();
         tmp.close();
         m_title = title;
+        m_media = Layout() ? MediaFor(*Layout()) : QByteArray();
         SetKeepOpen(false);
         return TRMPdfContext::StartDoc(title, m_spool);
 #endif
@@ -174,6 +193,8 @@ public:
                 if (s.Code == m_devMode.DefaultSource)
                     n = cupsAddOption(CUPS_MEDIA_SOURCE, s.Keyword.toUtf8().constData(), n, &options);
         n = cupsAddOption(CUPS_SIDES, CUPS_SIDES_ONE_SIDED, n, &options);
+        if (!m_media.isEmpty())
+            n = cupsAddOption(CUPS_MEDIA, m_media.constData(), n, &options);
         const QByteArray name = m_device.toUtf8();
         const QByteArray file = QFile::encodeName(m_spool);
         const QByteArray title = m_title.toUtf8();
@@ -204,7 +225,11 @@ protected:
             && dm.PaperWidth > 0 && dm.PaperLength > 0;
         const DevicePaper* paper = FindPaper(m_papers, dm.PaperSize);
         QPageSize size;
-        if (hasSize && (dm.PaperSize == kCustomPaperId || !paper))
+        auto orientation = dm.Orientation == 2 ? QPageLayout::Landscape : QPageLayout::Portrait;
+        if (std::optional<QPageLayout> form = FormLayoutForDevMode(dm)) {
+            size = form->pageSize();
+            orientation = form->orientation();
+        } else if (hasSize && (dm.PaperSize == kCustomPaperId || !paper))
             size = QPageSize(QSizeF(dm.PaperWidth / 10.0, dm.PaperLength / 10.0), QPageSize::Millimeter,
                 QString(), QPageSize::ExactMatch);
         else if (paper)
@@ -213,7 +238,6 @@ protected:
             size = l->pageSize();
         if (!size.isValid())
             return std::nullopt;
-        const auto orientation = dm.Orientation == 2 ? QPageLayout::Landscape : QPageLayout::Portrait;
         m_printer->setPageSize(size);
         m_printer->setPageOrientation(orientation);
         const QPageLayout device = m_printer->pageLayout();
@@ -236,6 +260,7 @@ private:
     TRMDevMode m_devMode;
     QString m_spool;
     QString m_title;
+    QByteArray m_media; // the paper of the job's first page
 };
 
 } // namespace

@@ -5,14 +5,16 @@
 #include <QImage>
 #include <QPainter>
 
+#include <cmath>
+
 namespace pq {
 
 namespace {
 
 class ScriptedContext : public TRMPrintContext {
 public:
-    ScriptedContext(TRMScriptedPrinterBackend& backend, const TRMDeviceCaps& base, const TRMDevMode& dm)
-        : m_backend(backend), m_base(base), m_caps(TRMScriptedPrinterBackend::CapsFor(base, dm))
+    ScriptedContext(TRMScriptedPrinterBackend& backend, const TRMScriptedDevice& device, const TRMDevMode& dm)
+        : m_backend(backend), m_device(device), m_caps(TRMScriptedPrinterBackend::CapsFor(device, dm))
     {
     }
     ~ScriptedContext() override
@@ -28,7 +30,7 @@ public:
         if (!Record(QStringLiteral("Reset")))
             return false;
         m_backend.DevModesSeen << dm;
-        m_caps = TRMScriptedPrinterBackend::CapsFor(m_base, dm);
+        m_caps = TRMScriptedPrinterBackend::CapsFor(m_device, dm);
         return true;
     }
     bool StartDoc(const QString& title, const QString& outputFile) override
@@ -73,7 +75,7 @@ private:
     }
 
     TRMScriptedPrinterBackend& m_backend;
-    TRMDeviceCaps m_base;
+    TRMScriptedDevice m_device;
     TRMDeviceCaps m_caps;
     QImage m_image;
     QPainter m_painter;
@@ -82,11 +84,17 @@ private:
 
 } // namespace
 
-TRMDeviceCaps TRMScriptedPrinterBackend::CapsFor(const TRMDeviceCaps& base, const TRMDevMode& dm)
+TRMDeviceCaps TRMScriptedPrinterBackend::CapsFor(const TRMScriptedDevice& device, const TRMDevMode& dm)
 {
+    const TRMDeviceCaps& base = device.Caps;
     int w = 0;
     int h = 0;
-    if ((dm.Fields & TRMDevMode::fmPaperWidth) && dm.PaperWidth > 0 && dm.PaperLength > 0) {
+    bool turned = dm.Orientation == 2;
+    if ((dm.Fields & TRMDevMode::fmFormName) && dm.FormWidth > 0 && dm.FormLength > 0) {
+        w = dm.FormWidth; // a form lies as registered
+        h = dm.FormLength;
+        turned = false;
+    } else if ((dm.Fields & TRMDevMode::fmPaperWidth) && dm.PaperWidth > 0 && dm.PaperLength > 0) {
         w = dm.PaperWidth;
         h = dm.PaperLength;
     } else if (const TPaperInfo* p = FindStandardPaper(dm.PaperSize); p && p->Width > 0) {
@@ -96,10 +104,19 @@ TRMDeviceCaps TRMScriptedPrinterBackend::CapsFor(const TRMDeviceCaps& base, cons
     TRMDeviceCaps caps = base;
     if (w <= 0 || h <= 0)
         return caps; // a driver keeps its sheet when asked for nonsense
-    if (dm.Orientation == 2)
+    if (turned)
         std::swap(w, h);
-    caps.PhysicalWidth = static_cast<int>(w * static_cast<qint64>(base.DpiX) / 254);
-    caps.PhysicalHeight = static_cast<int>(h * static_cast<qint64>(base.DpiY) / 254);
+    if (device.SheetInWholePoints) {
+        const auto pixels = [](int tenths, int dpi) {
+            const double points = std::round(tenths * 72.0 / 254.0);
+            return static_cast<int>(std::round(points * dpi / 72.0));
+        };
+        caps.PhysicalWidth = pixels(w, base.DpiX);
+        caps.PhysicalHeight = pixels(h, base.DpiY);
+    } else {
+        caps.PhysicalWidth = static_cast<int>(w * static_cast<qint64>(base.DpiX) / 254);
+        caps.PhysicalHeight = static_cast<int>(h * static_cast<qint64>(base.DpiY) / 254);
+    }
     caps.PrintableWidth = caps.PhysicalWidth - 2 * base.OffsetLeft;
     caps.PrintableHeight = caps.PhysicalHeight - 2 * base.OffsetTop;
     return caps;
@@ -183,7 +200,7 @@ std::unique_ptr<TRMPrintContext> TRMScriptedPrinterBackend::CreateContext(
     auto it = Devices.constFind(device);
     if (it == Devices.constEnd() || !it->Valid)
         return nullptr;
-    return std::make_unique<ScriptedContext>(*this, it->Caps, devMode);
+    return std::make_unique<ScriptedContext>(*this, *it, devMode);
 }
 
 bool TRMScriptedPrinterBackend::EnsureForm(

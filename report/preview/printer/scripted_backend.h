@@ -18,6 +18,9 @@ struct TRMScriptedDevice {
     std::optional<TRMDevMode> DevMode = TRMDevMode{};
     TRMDeviceCaps Caps{600, 600, 4960, 7015, 4760, 6815, 100, 100, true};
     bool Valid = true; // false: creating a context fails
+    // Reports sheets in whole points, as a CUPS printer does through Qt: A5 comes back
+    // 1482 tenths of a millimetre wide.
+    bool SheetInWholePoints = false;
 };
 
 class TRMScriptedPrinterBackend : public TRMPrinterBackend {
@@ -39,7 +42,7 @@ public:
 
     // Capabilities of a device scaled to a device mode's paper and orientation, as a driver
     // would report them.
-    static TRMDeviceCaps CapsFor(const TRMDeviceCaps& base, const TRMDevMode& devMode);
+    static TRMDeviceCaps CapsFor(const TRMScriptedDevice& device, const TRMDevMode& devMode);
 
     QStringList EnumPrinters() override;
     QString DefaultPrinterName() override;

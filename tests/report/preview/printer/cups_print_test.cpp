@@ -38,6 +38,25 @@ protected:
         return static_cast<int>(names.indexOf(queue));
     }
 
+    // The PDF the queue's backend wrote for the job titled token, once complete; empty when
+    // none came within a bounded time.
+    QString WaitForJob(const QString& token)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < 90000) {
+            const QStringList files = QDir(spool).entryList({QStringLiteral("*%1*.pdf").arg(token)}, QDir::Files);
+            if (!files.isEmpty()) {
+                const QString path = QDir(spool).filePath(files.first());
+                // The backend writes the file in one go; pdfinfo tells when it is complete.
+                if (test::ReadPdfInfo(path).ok)
+                    return path;
+            }
+            QThread::msleep(250);
+        }
+        return QString();
+    }
+
     QString queue;
     QString spool;
 };
@@ -87,20 +106,7 @@ TEST_F(CupsPrint, TwoPageJobIsSpooledAsPdf)
     p.EndDoc();
 
     // The job goes through the scheduler's filters; wait a bounded time for its file.
-    QString found;
-    QElapsedTimer timer;
-    timer.start();
-    while (found.isEmpty() && timer.elapsed() < 90000) {
-        const QStringList files = QDir(spool).entryList({QStringLiteral("*%1*.pdf").arg(token)}, QDir::Files);
-        if (!files.isEmpty()) {
-            const QString path = QDir(spool).filePath(files.first());
-            // The backend writes the file in one go; pdfinfo tells when it is complete.
-            if (test::ReadPdfInfo(path).ok)
-                found = path;
-        }
-        if (found.isEmpty())
-            QThread::msleep(250);
-    }
+    const QString found = WaitForJob(token);
     ASSERT_FALSE(found.isEmpty()) << "no spooled PDF for job " << token.toStdString() << " in "
                                   << spool.toStdString();
     const test::PdfInfo info = test::ReadPdfInfo(found);
@@ -108,6 +114,75 @@ TEST_F(CupsPrint, TwoPageJobIsSpooledAsPdf)
     ASSERT_EQ(info.sizes.size(), 2);
     EXPECT_NEAR(info.sizes[0].width(), 595.3, 2);
     EXPECT_NEAR(info.sizes[0].height(), 841.9, 2);
+}
+
+// The queue keeps page sizes in whole points; what was asked for reads back unchanged, so
+// the same settings are the same.
+TEST_F(CupsPrint, SheetsReadBackAsAsked)
+{
+    const int index = QueueIndex();
+    ASSERT_GE(index, 2) << "queue " << queue.toStdString() << " not among the printers";
+    TRMPrinter& p = GetReportPrinter();
+    p.SetSelectedPrinter(index);
+    struct Sheet {
+        int paper, width, height;
+        bool landscape;
+    };
+    const Sheet sheets[] = {{11, 1480, 2100, false}, {9, 2100, 2970, false}, {9, 2970, 2100, true},
+        {800, 1840, 2600, false}, {800, 2600, 1840, true}, {256, 1000, 3000, false}, {256, 3000, 1000, true}};
+    for (const Sheet& s : sheets) {
+        SCOPED_TRACE(QStringLiteral("paper %1, %2 x %3%4").arg(s.paper).arg(s.width).arg(s.height)
+                         .arg(s.landscape ? ", landscape" : "").toStdString());
+        p.SetPageSettings(s.paper, s.width, s.height, s.landscape, 65535, true);
+        EXPECT_EQ(p.GetPaperWidth(), s.width);
+        EXPECT_EQ(p.GetPaperHeight(), s.height);
+        EXPECT_TRUE(p.IsSameSettings(p.PaperSize(), s.width, s.height, s.landscape, 65535));
+        TRMPageMetrics m;
+        p.FillPageMetrics(m);
+        EXPECT_EQ(m.PhysWidthDev > m.PhysHeightDev, s.width > s.height) << "the sheet lies the way asked";
+    }
+}
+
+TEST_F(CupsPrint, FirstUseKeepsTheDriversPaper)
+{
+    // The scheduler takes the default destination from PRINTER.
+    const QByteArray old = qgetenv("PRINTER");
+    qputenv("PRINTER", queue.toUtf8());
+    TRMPrinterList list(PrinterBackend());
+    auto p = CreateReportPrinter(list, PrinterBackend());
+    if (old.isNull())
+        qunsetenv("PRINTER");
+    else
+        qputenv("PRINTER", old);
+    if (list.Resolve(0) != QueueIndex())
+        GTEST_SKIP() << "the queue could not be made the default printer";
+    TRMPrinterInfo* info = p->PrinterInfo();
+    const int i = info->IndexOfPaperId(p->DefaultPaperSize());
+    EXPECT_EQ(p->DefaultPaperWidth(), p->Landscape() ? info->PaperHeight(i) : info->PaperWidth(i));
+    EXPECT_EQ(p->DefaultPaperHeight(), p->Landscape() ? info->PaperWidth(i) : info->PaperHeight(i));
+}
+
+// An extra paper in landscape reaches the queue as a landscape page of its size.
+TEST_F(CupsPrint, LandscapeExtraPaperIsPrintedLandscape)
+{
+    const int index = QueueIndex();
+    ASSERT_GE(index, 2) << "queue " << queue.toStdString() << " not among the printers";
+    TRMPrinter& p = GetReportPrinter();
+    p.SetSelectedPrinter(index);
+    p.SetPageSettings(800, 2600, 1840, true, 65535, true);
+    const QString token = QStringLiteral("pqwide%1").arg(QDateTime::currentMSecsSinceEpoch());
+    p.SetTitle(token);
+    p.BeginDoc();
+    p.OpenPage();
+    ASSERT_NE(p.Canvas().Painter(), nullptr);
+    p.Canvas().Painter()->drawText(QPoint(100, 100), QStringLiteral("16K landscape"));
+    p.EndDoc();
+    const QString found = WaitForJob(token);
+    ASSERT_FALSE(found.isEmpty()) << "no spooled PDF for job " << token.toStdString();
+    const test::PdfInfo info = test::ReadPdfInfo(found);
+    ASSERT_EQ(info.sizes.size(), 1);
+    EXPECT_NEAR(info.sizes[0].width(), 260 * 72 / 25.4, 2);
+    EXPECT_NEAR(info.sizes[0].height(), 184 * 72 / 25.4, 2);
 }
 
 TEST_F(CupsPrint, RefusedJobIsReportedNotSwallowed)

@@ -61,8 +61,12 @@ TEST(NoPrinters, A4GeometryFromTheTable)
     EXPECT_EQ(m.PrintableWidth, 794 - 36);
     EXPECT_EQ(m.PrintableHeight, 1123 - 36);
     EXPECT_EQ(m.PhysWidthDev, 0) << "device fields keep what the record held";
-    EXPECT_TRUE(std::isfinite(p->FactorX()));
-    EXPECT_GT(p->FactorX(), 0);
+    EXPECT_EQ(p->FactorX(), 0.0) << "no device sheet, no factor";
+    EXPECT_EQ(p->FactorY(), 0.0);
+    // Without a device the printable area is the table's sheet at the resolution reported,
+    // in the same unit as the (zero) offsets.
+    EXPECT_EQ(p->GetPrintableWidth(), 794);   // 2100 x 96 / 254 = 793.7
+    EXPECT_EQ(p->GetPrintableHeight(), 1123); // 2970 x 96 / 254 = 1122.5
 
     p->SetPageSettings(9, 2970, 2100, true, 65535, false);
     EXPECT_EQ(p->GetPaperWidth(), 2970);
@@ -90,8 +94,8 @@ TEST(NoPrinters, CustomSizeOfZeroNeverGivesABadFactor)
     p->FillPageMetrics(m);
     EXPECT_EQ(m.PageWidth, 0);
     EXPECT_EQ(m.PrintableWidth, 0) << "never negative";
-    EXPECT_EQ(p->FactorX(), 1.0);
-    EXPECT_EQ(p->FactorY(), 1.0);
+    EXPECT_EQ(p->FactorX(), 0.0);
+    EXPECT_EQ(p->FactorY(), 0.0);
     EXPECT_GE(p->GetPrintableWidth(), 0);
 }
 
@@ -255,21 +259,131 @@ TEST_F(PrinterTest, ApplySettingsWritesTheDeviceMode)
     EXPECT_EQ(p.GetDevMode()->DefaultSource, 7);
 }
 
-TEST_F(PrinterTest, ExtraPaperGoesOutAsACustomFormInPortrait)
+struct FormCase {
+    const char* name;
+    int paper;
+    int width; // as given, oriented
+    int height;
+    bool landscape;
+    int devWidth; // what the device mode carries
+    int devLength;
+};
+
+class SizedPaper : public ::testing::TestWithParam<FormCase> {};
+
+// Extra papers and the custom size go out as the form "Custom" of the sheet as it lies; an
+// extra paper in landscape carries its size turned, the custom size is turned upright.
+TEST_P(SizedPaper, GoesOutAsTheFormOfItsSheet)
 {
-    TRMPrinter& p = Make();
-    for (bool landscape : {false, true}) {
-        fake.Calls.clear();
-        p.SetPageSettings(800, landscape ? 2600 : 1840, landscape ? 1840 : 2600, landscape, 65535, true);
-        std::optional<TRMDevMode> dm = p.GetDevMode();
-        ASSERT_TRUE(dm);
-        EXPECT_EQ(dm->PaperSize, p.PrinterInfo()->CustomPaperId) << landscape;
-        EXPECT_EQ(dm->PaperWidth, 1840) << landscape;
-        EXPECT_EQ(dm->PaperLength, 2600) << landscape;
-        EXPECT_EQ(dm->Orientation, landscape ? 2 : 1);
-        EXPECT_EQ(dm->FormName, "Custom");
-        EXPECT_EQ(fake.CountCalls("EnsureForm Laser Custom 184000x260000"), 1);
-    }
+    const FormCase& c = GetParam();
+    TRMScriptedPrinterBackend fake;
+    fake.Printers = {"Laser"};
+    fake.DefaultName = "Laser";
+    fake.Devices["Laser"] = test::LaserDevice();
+    TRMPrinterList list(fake);
+    auto p = CreateReportPrinter(list, fake);
+
+    p->SetPageSettings(c.paper, c.width, c.height, c.landscape, 65535, true);
+    std::optional<TRMDevMode> dm = p->GetDevMode();
+    ASSERT_TRUE(dm);
+    EXPECT_EQ(dm->PaperSize, p->PrinterInfo()->CustomPaperId);
+    EXPECT_EQ(dm->PaperWidth, c.devWidth);
+    EXPECT_EQ(dm->PaperLength, c.devLength);
+    EXPECT_EQ(dm->Orientation, c.landscape ? 2 : 1);
+    EXPECT_EQ(dm->FormName, "Custom");
+    EXPECT_EQ(fake.CountCalls(QStringLiteral("EnsureForm Laser Custom %1x%2").arg(c.width * 100).arg(c.height * 100)), 1)
+        << fake.Calls.join(QLatin1Char('\n')).toStdString();
+    // The device prints on the sheet that was asked for, the right way round.
+    EXPECT_EQ(p->GetPaperWidth(), c.width);
+    EXPECT_EQ(p->GetPaperHeight(), c.height);
+    TRMPageMetrics m;
+    p->FillPageMetrics(m);
+    EXPECT_EQ(m.PhysWidthDev > m.PhysHeightDev, c.width > c.height);
+
+    // A paper the driver knows by id afterwards leaves the form behind.
+    p->SetPageSettings(9, 2100, 2970, false, 65535, true);
+    dm = p->GetDevMode();
+    EXPECT_FALSE(dm->Fields & TRMDevMode::fmFormName);
+    EXPECT_TRUE(dm->FormName.isEmpty());
+    EXPECT_EQ(p->GetPaperWidth(), 2100);
+    EXPECT_EQ(p->GetPaperHeight(), 2970);
+}
+
+INSTANTIATE_TEST_SUITE_P(Printer, SizedPaper,
+    ::testing::Values(FormCase{"SixteenMoPortrait", 800, 1840, 2600, false, 1840, 2600},
+        FormCase{"SixteenMoLandscape", 800, 2600, 1840, true, 2600, 1840},
+        FormCase{"WideStationeryPortrait", 803, 3778, 2794, false, 3778, 2794},
+        FormCase{"WideStationeryLandscape", 803, 2794, 3778, true, 2794, 3778},
+        FormCase{"CustomPortrait", 256, 1000, 3000, false, 1000, 3000},
+        FormCase{"CustomLandscape", 256, 3000, 1000, true, 1000, 3000}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct DriftCase {
+    const char* name;
+    int paper;
+    int width;
+    int height;
+    bool landscape;
+};
+
+class WholePointDevice : public ::testing::TestWithParam<DriftCase> {};
+
+// A device that keeps sheets in whole points reads A5 back as 1482 wide; the size asked for
+// is kept, so the same settings are the same and are not applied again.
+TEST_P(WholePointDevice, KeepsTheSizeAskedFor)
+{
+    const DriftCase& c = GetParam();
+    TRMScriptedPrinterBackend fake;
+    fake.Printers = {"Laser"};
+    fake.DefaultName = "Laser";
+    fake.Devices["Laser"] = test::LaserDevice();
+    fake.Devices["Laser"].SheetInWholePoints = true;
+    TRMPrinterList list(fake);
+    auto p = CreateReportPrinter(list, fake);
+
+    p->SetPageSettings(c.paper, c.width, c.height, c.landscape, 65535, true);
+    EXPECT_EQ(p->GetPaperWidth(), c.width);
+    EXPECT_EQ(p->GetPaperHeight(), c.height);
+    EXPECT_TRUE(p->IsSameSettings(p->PaperSize(), c.width, c.height, c.landscape, 65535));
+    const int contexts = fake.CountCalls("CreateContext");
+    p->SetPageSettings(c.paper, c.width, c.height, c.landscape, 65535, false);
+    EXPECT_EQ(p->GetPaperWidth(), c.width);
+    EXPECT_EQ(fake.CountCalls("CreateContext"), contexts) << "identical settings applied again";
+}
+
+INSTANTIATE_TEST_SUITE_P(Printer, WholePointDevice,
+    ::testing::Values(DriftCase{"A5", 11, 1480, 2100, false}, DriftCase{"A4Landscape", 9, 2970, 2100, true},
+        DriftCase{"SixteenMo", 800, 1840, 2600, false}, DriftCase{"Custom", 256, 1000, 3000, false},
+        DriftCase{"CustomLandscape", 256, 3000, 1000, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(WholePointDevice, FirstUseKeepsTheDriversPaper)
+{
+    TRMScriptedPrinterBackend fake;
+    fake.Printers = {"Laser"};
+    fake.DefaultName = "Laser";
+    fake.Devices["Laser"] = test::LaserDevice();
+    fake.Devices["Laser"].SheetInWholePoints = true; // A4: 595 points, 2099 tenths
+    TRMPrinterList list(fake);
+    auto p = CreateReportPrinter(list, fake);
+    EXPECT_EQ(p->DefaultPaperWidth(), 2100);
+    EXPECT_EQ(p->DefaultPaperHeight(), 2970);
+    TRMPageMetrics m;
+    p->FillPageMetrics(m);
+    EXPECT_EQ(m.PageWidth, 794) << "a new page is as wide as A4";
+}
+
+// A size further off than the device's rounding is a different sheet and reads as such.
+TEST(WholePointDevice, ADifferentSheetIsNotTakenForTheStoredOne)
+{
+    TRMScriptedPrinterBackend fake;
+    fake.Printers = {"Laser"};
+    fake.DefaultName = "Laser";
+    fake.Devices["Laser"] = test::LaserDevice();
+    TRMPrinterList list(fake);
+    auto p = CreateReportPrinter(list, fake);
+    p->SetPageSettings(9, 2105, 2970, false, 65535, true); // the driver prints A4 regardless
+    EXPECT_EQ(p->GetPaperWidth(), 2100);
 }
 
 TEST_F(PrinterTest, CustomSizeUsesTheDriversCustomId)
@@ -332,8 +446,8 @@ TEST_F(PrinterTest, ZeroSizedDeviceNeverGivesABadFactor)
     TRMPrinter& p = Make();
     TRMPageMetrics m;
     p.FillPageMetrics(m);
-    EXPECT_EQ(p.FactorX(), 1.0);
-    EXPECT_EQ(p.FactorY(), 1.0);
+    EXPECT_EQ(p.FactorX(), 0.0) << "a device without a sheet gives no factor, never infinity";
+    EXPECT_EQ(p.FactorY(), 0.0);
     EXPECT_EQ(m.PageWidth, 794) << "sheet from the table when the device reports none";
     EXPECT_EQ(p.GetPixelsPerInch(), QSize(96, 96));
 }
