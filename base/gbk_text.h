@@ -20,6 +20,11 @@ int GbkLength(const QString& text);
 // character is never split. maxBytes <= 0 gives empty text.
 QString CutToGbkBytes(const QString& text, int maxBytes);
 
+// Text without blanks and control characters (code 0x20 and below) at either end, as the
+// system's byte strings are trimmed. Anything else is text: a full-width space (U+3000)
+// typed around a name belongs to the name.
+QString TrimBlanks(const QString& text);
+
 // Whether a character is laid out as a double-byte (wide) character: every non-ASCII one.
 inline bool IsDoubleByte(QChar ch) { return ch.unicode() >= 0x80; }
 

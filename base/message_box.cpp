@@ -6,13 +6,34 @@ namespace pq {
 
 namespace {
 
+// Messages arrive joined with CR LF, LF CR or either alone, as the system's texts have it;
+// the box would draw each CR and each LF as a break of its own, a blank line between two
+// messages. One line per message on screen; the text itself stays as it was composed.
+QString DisplayLines(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c != QLatin1Char('\r') && c != QLatin1Char('\n')) {
+            out += c;
+            continue;
+        }
+        out += QLatin1Char('\n');
+        const QChar pair = c == QLatin1Char('\r') ? QLatin1Char('\n') : QLatin1Char('\r');
+        if (i + 1 < text.size() && text.at(i + 1) == pair)
+            ++i;
+    }
+    return out;
+}
+
 class QtMessageBoxService : public MessageBoxService {
 public:
     int Show(const MessageBoxRequest& r) override
     {
         QMessageBox box(r.owner);
         box.setWindowTitle(r.caption);
-        box.setText(r.text);
+        box.setText(DisplayLines(r.text));
         switch (r.icon) {
         case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
         case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;

@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include <limits>
+#include <utility>
 
 namespace pq {
 
@@ -220,7 +221,9 @@ void TfrmpaymentType::FormCreate()
                 v.OperatorName = Cdset.Text(QStringLiteral("f_zymc"));
         });
     } else {
-        ShowServerError(this, data);
+        // Shown once the window is on the screen, over it, rather than before it at the
+        // host's corner.
+        m_startupErrors << ShowServerError(nullptr, data);
     }
 
     m_store = std::make_unique<TPaymentTypeClass>(this, &cdsmain, sgdPaymentType, m_server);
@@ -241,6 +244,9 @@ void TfrmpaymentType::showEvent(QShowEvent* e)
 
 void TfrmpaymentType::FormShow()
 {
+    const QStringList errors = std::exchange(m_startupErrors, {});
+    for (const QString& text : errors)
+        ShowErrorBox(this, text);
     FillGrid();
     GoToLastRow();
     sgdPaymentType->setFocus();
@@ -278,9 +284,9 @@ void TfrmpaymentType::FillGrid()
     for (qsizetype i = 0; i < recs.size(); ++i) {
         const int row = static_cast<int>(i) + 1;
         g->SetCell(0, row, recs[i].Code);
-        g->SetCell(1, row, recs[i].Name.trimmed());
-        g->SetCell(2, row, recs[i].UnitNo.trimmed());
-        g->SetCell(3, row, recs[i].UnitName.trimmed());
+        g->SetCell(1, row, TrimBlanks(recs[i].Name));
+        g->SetCell(2, row, TrimBlanks(recs[i].UnitNo));
+        g->SetCell(3, row, TrimBlanks(recs[i].UnitName));
     }
 }
 
@@ -288,23 +294,34 @@ bool TfrmpaymentType::eventFilter(QObject* watched, QEvent* e)
 {
     if (e->type() == QEvent::KeyPress && watched->isWidgetType()) {
         auto* w = static_cast<QWidget*>(watched);
-        QWidget* focus = QApplication::focusWidget();
         const bool inside = (w == this || isAncestorOf(w));
-        // Seen once, at the first receiver: the focused control, or this window itself.
+        // Seen once, at the first receiver: the control that has the focus within its top-level
+        // window (where a key is delivered), or this window when none has. Asked of the
+        // top-level, not of the application, so it holds whether or not the desktop
+        // considers the window active (no window manager, a message box just closed).
+        QWidget* focus = w->window()->focusWidget();
         const bool firstReceiver = (w == focus) || (!focus && w == this);
         if (inside && firstReceiver && isVisible()) {
             auto* k = static_cast<QKeyEvent*>(e);
             const int key = k->key();
             const Qt::KeyboardModifiers mods = k->modifiers();
-            RunGuarded(this, [&] { FormKeyDown(key, mods); });
+            bool command = false;
+            RunGuarded(this, [&] { command = FormKeyDown(key, mods); });
+            // The window's command keys are its own: passed on, the cell editor would take
+            // Ctrl+A for select-all and Ctrl+V for paste, editing a cell the command refused
+            // to leave or has just moved from.
+            if (command)
+                return true;
         }
     }
     return TFrmBase::eventFilter(watched, e);
 }
 
-void TfrmpaymentType::FormKeyDown(int key, Qt::KeyboardModifiers mods)
+bool TfrmpaymentType::FormKeyDown(int key, Qt::KeyboardModifiers mods)
 {
+    bool command = false;
     if (mods & Qt::ControlModifier) {
+        command = true;
         switch (key) {
         case Qt::Key_A: btnAddClick(); break;
         case Qt::Key_I: btnInsertClick(); break;
@@ -312,18 +329,19 @@ void TfrmpaymentType::FormKeyDown(int key, Qt::KeyboardModifiers mods)
         case Qt::Key_V: btnPreviewClick(); break;
         case Qt::Key_P: btnPrintClick(); break;
         case Qt::Key_R: btnRefreshClick(); break;
-        default: break;
+        default: command = false; break;
         }
     }
     if (key == Qt::Key_Escape)
         btnExitClick();
+    return command;
 }
 
 QString TfrmpaymentType::TrimOrBlank(const QString& text)
 {
     if (text.isEmpty())
         return QStringLiteral(" ");
-    return text.trimmed();
+    return TrimBlanks(text);
 }
 
 bool TfrmpaymentType::RowEdited(int r) const
@@ -332,11 +350,11 @@ bool TfrmpaymentType::RowEdited(int r) const
     const TPaymentTypeRecords& recs = m_store->Records;
     if (r >= 1 && r - 1 < recs.size()) {
         const TPaymentTypeRecord& rec = recs[r - 1];
-        return g->Cell(0, r).trimmed() != rec.Code.trimmed() || g->Cell(1, r).trimmed() != rec.Name.trimmed()
-            || g->Cell(2, r).trimmed() != rec.UnitNo.trimmed();
+        return TrimBlanks(g->Cell(0, r)) != TrimBlanks(rec.Code) || TrimBlanks(g->Cell(1, r)) != TrimBlanks(rec.Name)
+            || TrimBlanks(g->Cell(2, r)) != TrimBlanks(rec.UnitNo);
     }
     for (int c = 0; c < 3; ++c)
-        if (!g->Cell(c, r).trimmed().isEmpty())
+        if (!TrimBlanks(g->Cell(c, r)).isEmpty())
             return true;
     return false;
 }
@@ -353,8 +371,8 @@ bool TfrmpaymentType::sgdPaymentTypeSelectCell(int /*col*/, int row)
     if (current == g->RowCount())
         return true;
 
-    if (current == g->RowCount() - 1 && g->Cell(0, current).trimmed().isEmpty()
-        && g->Cell(1, current).trimmed().isEmpty() && g->Cell(2, current).trimmed().isEmpty()) {
+    if (current == g->RowCount() - 1 && TrimBlanks(g->Cell(0, current)).isEmpty()
+        && TrimBlanks(g->Cell(1, current)).isEmpty() && TrimBlanks(g->Cell(2, current)).isEmpty()) {
         Appending = false;
         Inserting = false;
         SkipCheck = true;
@@ -377,7 +395,7 @@ bool TfrmpaymentType::LookUpUnit(int r, bool& unitKnown)
 {
     EditableStringGrid* g = sgdPaymentType;
     unitKnown = true;
-    if (g->Cell(2, r).trimmed().isEmpty()) {
+    if (TrimBlanks(g->Cell(2, r)).isEmpty()) {
         g->SetCell(3, r, QString());
         return true;
     }
@@ -409,7 +427,7 @@ bool TfrmpaymentType::CheckRow(int r)
     if (m_store->Records.isEmpty())
         Appending = true;
     bool ok = true;
-    if (!g->Cell(0, r).trimmed().isEmpty()) {
+    if (!TrimBlanks(g->Cell(0, r)).isEmpty()) {
         // The accounting unit is looked up before anything is written, so a number the
         // lookup rejects never reaches the database.
         bool unitKnown = true;
@@ -440,7 +458,7 @@ bool TfrmpaymentType::SaveRow()
         if (!m_store->AddRecord(rec))
             return false;
         const TPaymentTypeRecord stored{TrimOrBlank(g->Cell(0, R)), TrimOrBlank(g->Cell(1, R)),
-            g->Cell(2, R).trimmed(), g->Cell(3, R).trimmed()};
+            TrimBlanks(g->Cell(2, R)), TrimBlanks(g->Cell(3, R))};
         // One record for the one new row, at its place.
         const qsizetype at = Inserting ? qBound(qsizetype(0), qsizetype(R - 1), recs.size()) : recs.size();
         recs.insert(at, stored);
@@ -451,8 +469,8 @@ bool TfrmpaymentType::SaveRow()
     if (g->Modified()) {
         if (R < 1 || R - 1 >= recs.size())
             return true;
-        const TPaymentTypeRecord rec{TrimOrBlank(g->Cell(0, R)), TrimOrBlank(g->Cell(1, R)), g->Cell(2, R).trimmed(),
-            g->Cell(3, R).trimmed()};
+        const TPaymentTypeRecord rec{TrimOrBlank(g->Cell(0, R)), TrimOrBlank(g->Cell(1, R)), TrimBlanks(g->Cell(2, R)),
+            TrimBlanks(g->Cell(3, R))};
         if (m_store->ModifyRecord(rec, recs[R - 1])) {
             recs[R - 1] = rec;
             g->SetModified(false);
@@ -500,7 +518,7 @@ void TfrmpaymentType::btnDeleteClick()
     TPaymentTypeRecords& recs = m_store->Records;
     if (R >= 1 && R <= recs.size()) {
         // The stored record names the payment type, whatever was typed into the cell since.
-        if (m_store->DeleteRecord(recs[R - 1].Code.trimmed())) {
+        if (m_store->DeleteRecord(TrimBlanks(recs[R - 1].Code))) {
             SkipCheck = true;
             recs.removeAt(R - 1);
             g->DeleteRow(R);
@@ -532,19 +550,19 @@ bool TfrmpaymentType::sgdPaymentTypeKeyDown(int& key, Qt::KeyboardModifiers /*mo
     EditableStringGrid* g = sgdPaymentType;
     const int R = g->Row();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-        if (g->Col() == 0 && R >= 2 && g->Cell(0, R).trimmed().isEmpty() && (Appending || Inserting)) {
+        if (g->Col() == 0 && R >= 2 && TrimBlanks(g->Cell(0, R)).isEmpty() && (Appending || Inserting)) {
             const QString above = g->Cell(0, R - 1);
             long long value = 0;
             if (ParseCodeNumber(above, value)) {
-                const QString next = ZeroPadNumber(static_cast<int>(above.trimmed().size()), value + 1);
+                const QString next = ZeroPadNumber(static_cast<int>(TrimBlanks(above).size()), value + 1);
                 // A number that no longer fits the code column is not written.
                 if (GbkLength(next) <= g->ColMaxLength(0) || g->ColMaxLength(0) == 0)
                     g->SetCell(0, R, next);
             }
         }
     } else if (key == Qt::Key_Down) {
-        const bool filled = !g->Cell(0, R).trimmed().isEmpty() || !g->Cell(1, R).trimmed().isEmpty()
-            || !g->Cell(2, R).trimmed().isEmpty();
+        const bool filled = !TrimBlanks(g->Cell(0, R)).isEmpty() || !TrimBlanks(g->Cell(1, R)).isEmpty()
+            || !TrimBlanks(g->Cell(2, R)).isEmpty();
         if (filled && R == g->RowCount() - 1)
             btnAddClick();
     }
@@ -560,7 +578,7 @@ bool TfrmpaymentType::sgdPaymentTypeKeyPress(QChar& ch)
             return false;
     }
     const int R = g->Row();
-    if (ch == QLatin1Char('\r') && !g->Cell(0, R).trimmed().isEmpty() && g->Col() == 3) {
+    if (ch == QLatin1Char('\r') && !TrimBlanks(g->Cell(0, R)).isEmpty() && g->Col() == 3) {
         if (R == g->RowCount() - 1) {
             btnAddClick();
             g->SetCol(0);

@@ -9,6 +9,7 @@
 #include "plugin/frm_base.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -40,7 +41,8 @@ public:
     void FormCreate() override;
     void FormShow();
     void FormClose() override;
-    void FormKeyDown(int key, Qt::KeyboardModifiers mods);
+    // True when the key ran one of the window's commands (Ctrl+A, I, D, V, P, R).
+    bool FormKeyDown(int key, Qt::KeyboardModifiers mods);
     void btnAddClick();
     void btnInsertClick();
     void btnDeleteClick();
@@ -100,6 +102,8 @@ private:
 
     IAppServer* m_server;
     std::unique_ptr<TPaymentTypeClass> m_store;
+    // Errors met while the window was being created, shown when it is first shown.
+    QStringList m_startupErrors;
 };
 
 } // namespace pq

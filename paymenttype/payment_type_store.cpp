@@ -1,6 +1,7 @@
 #include "paymenttype/payment_type_store.h"
 
 #include "base/client_dataset.h"
+#include "base/gbk_text.h"
 #include "base/message_box.h"
 #include "plugin/app_server.h"
 #include "plugin/plugin_context.h"
@@ -151,7 +152,7 @@ bool TPaymentTypeClass::AddRecord(const TPaymentTypeRecord& rec)
 
 bool TPaymentTypeClass::ModifyRecord(const TPaymentTypeRecord& rec, const TPaymentTypeRecord& cached)
 {
-    if (rec.Code.trimmed() == cached.Code.trimmed())
+    if (TrimBlanks(rec.Code) == TrimBlanks(cached.Code))
         return Execute(UpdateStatement(rec, cached.Code), QStringLiteral("修改支付方式时错误!"));
 
     CloseOnExit closer{m_cdsmain};

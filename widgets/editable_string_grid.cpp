@@ -148,6 +148,18 @@ protected:
         menu.exec(event->globalPos());
     }
 
+    void paintEvent(QPaintEvent* event) override
+    {
+        QLineEdit::paintEvent(event);
+        // The current cell shows where it is in every column, also where the editor is
+        // read-only and shows neither text cursor nor text.
+        QPainter p(this);
+        QPen pen(palette().color(QPalette::WindowText));
+        pen.setStyle(Qt::DotLine);
+        p.setPen(pen);
+        p.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+
 private:
     bool WholeSelected() const { return selectedText().size() == text().size(); }
 
@@ -347,9 +359,12 @@ void EditableStringGrid::LoadEditor(bool selectAll)
     m_loadingEditor = true;
     m_editor->setReadOnly(ColReadOnly(m_col));
     m_editor->setText(Cell(m_col, m_row));
-    if (selectAll)
-        m_editor->selectAll();
-    else
+    if (selectAll) {
+        // Selected from the end back to the start: the cursor sits at the start, so a text
+        // longer than the cell shows its beginning, not its tail.
+        const int length = static_cast<int>(m_editor->text().size());
+        m_editor->setSelection(length, -length);
+    } else
         m_editor->end(false);
     m_loadingEditor = false;
 }

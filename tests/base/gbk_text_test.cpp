@@ -58,3 +58,20 @@ TEST(GbkText, CutNeverSplitsADoubleByteCharacter)
     for (const Case& c : cases)
         EXPECT_EQ(CutToGbkBytes(c.text, c.max), c.expect) << c.text.toStdString() << " / " << c.max;
 }
+
+TEST(GbkText, TrimBlanksTakesOnlyBlanksAndControlCharacters)
+{
+    const struct {
+        QString in;
+        QString out;
+    } cases[] = {
+        {" \t名称\r\n", "名称"},
+        {"\u3000名称\u3000", "\u3000名称\u3000"},
+        {"\x01 a b \x1f", "a b"},
+        {"   ", ""},
+        {"", ""},
+        {"\u00a0x\u00a0", "\u00a0x\u00a0"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(pq::TrimBlanks(c.in), c.out) << c.in.toStdString();
+}

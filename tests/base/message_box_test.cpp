@@ -1,7 +1,10 @@
 #include "base/guard.h"
 #include "base/message_box.h"
 
+#include <QApplication>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 #include <QTest>
 #include <QWidget>
 
@@ -53,4 +56,34 @@ TEST(Guard, SilentAbortUnwindsWithoutABox)
     MessageBoxRecorder rec;
     EXPECT_FALSE(RunGuarded(nullptr, [] { throw SilentAbort(); }));
     EXPECT_TRUE(rec.shown.isEmpty());
+}
+
+// The real box, as an operator sees it: messages joined with CR LF or LF CR show one line
+// each, with no blank line between them.
+TEST(MessageBox, JoinedMessagesShowOneLineEach)
+{
+    const struct {
+        const char* text;
+        const char* shown;
+    } cases[] = {
+        {"a\r\nb", "a\nb"},
+        {"a\n\rb\n\rc", "a\nb\nc"},
+        {"a\rb", "a\nb"},
+        {"a\n\nb", "a\n\nb"}, // a blank line asked for stays
+        {"a\r\n\r\nb", "a\n\nb"},
+    };
+    for (const auto& c : cases) {
+        QString shown;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+                    shown = box->text();
+                    box->accept();
+                }
+        });
+        poll.start(10);
+        ShowErrorBox(nullptr, QString::fromUtf8(c.text));
+        EXPECT_EQ(shown, QString::fromUtf8(c.shown)) << c.text;
+    }
 }

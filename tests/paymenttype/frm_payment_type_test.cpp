@@ -1,6 +1,9 @@
 #include "tests/paymenttype/window_fixture.h"
 
+#include <QClipboard>
+#include <QKeyEvent>
 #include <QDir>
+#include <QLineEdit>
 #include <QFontInfo>
 #include <QRawFont>
 #include <QToolBar>
@@ -189,22 +192,29 @@ TEST_F(WindowTest, CtrlShortcutsRunTheirCommandsWhateverShiftAndAltDo)
     EXPECT_EQ(DbCount(), 2);
 }
 
-TEST_F(WindowTest, TheKeyStillReachesTheFocusedControl)
+TEST_F(WindowTest, OtherKeysStillReachTheFocusedControl)
 {
     Open();
     struct Counter : QObject {
         int keys = 0;
         bool eventFilter(QObject*, QEvent* e) override
         {
-            if (e->type() == QEvent::KeyPress)
+            // The key itself; the modifier presses that come with it do not count.
+            if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() != Qt::Key_Control)
                 ++keys;
             return false;
         }
     } counter;
     QWidget* focus = GridFocus(Grid(), window);
     focus->installEventFilter(&counter);
+    // Keys the window has no command for go on to the control, with or without Ctrl.
+    Key(Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_EQ(counter.keys, 1);
+    Key(Qt::Key_Left);
+    EXPECT_EQ(counter.keys, 2);
+    // The window's own command keys stop at the window once their command ran.
     Key(Qt::Key_R, Qt::ControlModifier);
-    EXPECT_GE(counter.keys, 1);
+    EXPECT_EQ(counter.keys, 2);
     focus->removeEventFilter(&counter);
 }
 
@@ -306,4 +316,101 @@ TEST_F(WindowTest, TheHelpButtonShowsTheShortcutPopupUntilAKey)
     EXPECT_EQ(window->RopHelp.Lines(), RopHelpLines());
     EXPECT_EQ(RopHelpLines().size(), 9);
     EXPECT_TRUE(boxes.shown.isEmpty());
+}
+
+// The desktop may leave no window active (no window manager, a message box just closed):
+// the window still sees its keys first, and its command keys never edit a cell.
+TEST_F(WindowTest, KeyPreviewDoesNotDependOnTheActiveWindow)
+{
+    Open({"insert into tbZffs(f_Zffsbm,f_Zffsmc,f_zdfkhsdwh) values('01','现金','0001')",
+        "insert into tbZffs(f_Zffsbm,f_Zffsmc,f_zdfkhsdwh) values('02','支票','0001')"});
+    QApplication::setActiveWindow(nullptr);
+    ASSERT_EQ(QApplication::focusWidget(), nullptr) << "the desktop left no window active";
+    QWidget* editor = Grid()->Editor();
+    QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(Grid()->RowCount(), 4) << "Ctrl+A added a row";
+    EXPECT_TRUE(window->Appending);
+    QTest::keyClick(editor, Qt::Key_D, Qt::ControlModifier);
+    EXPECT_EQ(Grid()->RowCount(), 3);
+
+    // A refused add (the row's unit is unknown) leaves the name cell as it was: no
+    // select-all for the next digits to replace.
+    Edit(2, 1, "0999");
+    Click(1, 1);
+    auto* line = qobject_cast<QLineEdit*>(editor);
+    ASSERT_NE(line, nullptr);
+    line->setCursorPosition(static_cast<int>(line->text().size())); // as a click at its end would
+    ASSERT_FALSE(line->hasSelectedText());
+    boxes.Clear();
+    QApplication::setActiveWindow(nullptr);
+    QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(boxes.Texts(), QStringList{"无此核算单位号!"});
+    EXPECT_EQ(Grid()->RowCount(), 3) << "refused";
+    EXPECT_FALSE(line->hasSelectedText()) << "Ctrl+A reached the cell editor as select-all";
+    QTest::keyClick(editor, Qt::Key_7);
+    EXPECT_EQ(Grid()->Cell(1, 1), "现金7");
+
+    // Ctrl+V previews; it never pastes into the cell.
+    QGuiApplication::clipboard()->setText(QStringLiteral("粘贴"));
+    QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(Grid()->Cell(1, 1), "现金7");
+}
+
+// The current cell shows a frame in every column, also on an empty cell of the read-only
+// column, where the editor shows no text cursor.
+TEST_F(WindowTest, TheCurrentCellIsFramedInEveryColumn)
+{
+    Open({"insert into tbZffs(f_Zffsbm,f_Zffsmc,f_zdfkhsdwh) values('01','现金','')"});
+    for (int col = 0; col < 4; ++col) {
+        ASSERT_TRUE(Grid()->TrySetCurrent(col, 1));
+        QApplication::processEvents();
+        const QRect cell = Grid()->CellRect(col, 1);
+        const QImage image = Grid()->viewport()->grab().toImage();
+        const QColor frame = Grid()->Editor()->palette().color(QPalette::WindowText);
+        int marked = 0;
+        for (int x = cell.left(); x <= cell.right(); ++x)
+            marked += image.pixelColor(x, cell.top()) == frame;
+        EXPECT_GT(marked, cell.width() / 4) << "column " << col;
+    }
+    if (const QString dir = qEnvironmentVariable("PQ_WINDOW_PNG"); !dir.isEmpty())
+        top.grab().save(QDir(dir).filePath("pq-window-readonly-cell.png"));
+}
+
+// Entering a cell whose name is longer than the cell shows its start.
+TEST_F(WindowTest, ALongNameShowsItsStart)
+{
+    const QString name = QString("长名称") + QString(40, QChar(u'甲')) + QString("尾");
+    Open({"insert into tbZffs(f_Zffsbm,f_Zffsmc,f_zdfkhsdwh) values('01','" + name + "','0001')",
+        "insert into tbZffs(f_Zffsbm,f_Zffsmc,f_zdfkhsdwh) values('02','支票','0001')"});
+    Click(1, 1);
+    auto* line = qobject_cast<QLineEdit*>(Grid()->Editor());
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(line->text(), name);
+    EXPECT_EQ(line->selectedText(), name) << "still selected whole, to type over";
+    EXPECT_EQ(line->cursorPosition(), 0) << "the start is in view";
+    // Typing replaces the whole name, as before.
+    Type("新");
+    EXPECT_EQ(Grid()->Cell(1, 1), "新");
+}
+
+// A failed operator lookup is shown over the window, once it is on the screen.
+TEST_F(WindowTest, AStartUpErrorIsShownOverTheShownWindow)
+{
+    bool windowShown = false;
+    QWidget* owner = nullptr;
+    boxes.onShow = [&](const MessageBoxRequest& r) {
+        owner = r.owner;
+        windowShown = window && window->isVisible();
+    };
+    beforeOpen = [this] {
+        server->failWith = [](int, const QString& sql) {
+            return sql.startsWith("select f_zymc") ? QStringList{"lookup failed", "second"} : QStringList{};
+        };
+    };
+    Open();
+    ASSERT_EQ(boxes.shown.size(), 1);
+    EXPECT_EQ(boxes.shown[0].text, "lookup failed\r\nsecond");
+    EXPECT_EQ(owner, window.data());
+    EXPECT_TRUE(windowShown) << "the box came before the window";
+    EXPECT_EQ(Grid()->Row(), 1) << "the window opened all the same";
 }

@@ -290,3 +290,31 @@ TEST_F(EditingTest, InsertingARowStoresItAtItsPlace)
     EXPECT_EQ(RowCells(3)[0], "02");
     EXPECT_EQ(Records()[2].Code, "02");
 }
+
+// Only blanks and control characters are trimmed: a full-width space around a name is part
+// of the name and is stored as typed.
+TEST_F(EditingTest, OnlyBlanksAndControlCharactersAreTrimmed)
+{
+    struct Case {
+        QString typed;
+        QString stored;
+    };
+    const Case cases[] = {
+        {"\u3000现金\u3000", "\u3000现金\u3000"},
+        {"  现金 ", "现金"},
+        {" \u3000支票", "\u3000支票"},
+    };
+    for (const Case& c : cases) {
+        Open({kSeed01});
+        Edit(1, 1, c.typed);
+        Key(Qt::Key_Down); // leave the row for a new one: it is written first
+        EXPECT_TRUE(boxes.shown.isEmpty()) << boxes.Texts().join("|").toStdString();
+        EXPECT_EQ(Db("01"), "01|" + c.stored + "|0001") << c.typed.toStdString();
+        EXPECT_EQ(Records()[0].Name, c.stored);
+        TearDown();
+        boxes.Clear();
+    }
+    // Loaded from the table, the name keeps its full-width spaces; tabs and blanks go.
+    Open({"insert into tbZffs(f_Zffsbm,f_Zffsmc,f_zdfkhsdwh) values('01','\t\u3000汇款\u3000 ','0001')"});
+    EXPECT_EQ(RowCells(1)[1], "\u3000汇款\u3000");
+}
