@@ -87,7 +87,10 @@ public:
     double GetZoomPercent() const { return m_scale * 100; }
     double Scale() const { return m_scale; }
     TRMZoomMode ZoomMode() const { return m_zoomMode; }
+    // Take effect at the next layout (the mode) and refresh (the scale).
     void SetZoomMode(TRMZoomMode mode) { m_zoomMode = mode; }
+    void SetChosenScale(double scale) { m_chosenScale = RMClampPreviewScale(scale); }
+    double ChosenScale() const { return m_chosenScale; }
     bool Magnifier() const { return m_magnifier; }
     void SetMagnifier(bool on);
     bool Ready() const { return m_ready; }

@@ -1,0 +1,123 @@
+// TRMPreviewForm: the window a prepared report is looked at in. A dockable tool bar (zoom box,
+// magnifier, zoom buttons, page navigation, find, open, save, export, print, page setup,
+// exit) over a TRMPreview, a context menu with the zooms, the keyboard of the preview, and
+// the window's and tool bar's placement kept in the settings ("Orvane Soft", "Pagequill").
+#pragma once
+
+#include "report/preview/surface/rm_preview.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <functional>
+
+class QAction;
+class QActionGroup;
+class QComboBox;
+class QLineEdit;
+class QMenu;
+class QSettings;
+class QToolBar;
+
+namespace pq {
+
+class TRMReport;
+
+// The zoom every preview window of the process starts with (not persisted).
+struct TRMPreviewMemory {
+    double LastChosenScale = 1.0;
+    TRMZoomMode LastZoomMode = TRMZoomMode::Percent;
+    bool LastMagnifier = false;
+};
+TRMPreviewMemory& RMPreviewMemory();
+
+// What the window hands on to the dialogs that arrive with printing, page setup, search and
+// the spreadsheet export; each is one clearly named hook, empty until its feature exists.
+struct TRMPreviewHooks {
+    std::function<void(class TRMPreviewForm&)> PrintWithDialog;
+    std::function<void(class TRMPreviewForm&)> PrintCurrentPage;
+    std::function<void(class TRMPreviewForm&)> PageSetup;
+    std::function<void(class TRMPreviewForm&)> Find;
+    std::function<void(class TRMPreviewForm&)> FindNext;
+    std::function<void(class TRMPreviewForm&)> SaveToSpreadsheet;
+};
+TRMPreviewHooks& RMPreviewHooks();
+
+class TRMPreviewForm : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TRMPreviewForm(QWidget* parent = nullptr);
+    ~TRMPreviewForm() override;
+
+    // Opens the report's prepared pages; shows the window modally (returns when it closes)
+    // or modelessly as the report asks.
+    void ShowFor(TRMReport* report);
+
+    TRMPreview* Preview() const { return m_preview; }
+    TRMReport* Report() const;
+    QToolBar* ToolBar() const { return m_toolBar; }
+    QComboBox* ZoomBox() const { return m_zoomBox; }
+    QLineEdit* PageBox() const { return m_pageBox; }
+    QMenu* ContextMenu() const { return m_menu; }
+    // A tool-bar item by its name ("btnMagnifier", "btnWholePage", "btn100", "btnPageWidth",
+    // "btnFirst", "btnPrior", "btnNext", "btnLast", "btnFind", "btnOpen", "btnSave",
+    // "btnSuperExp", "btnSaveToXLS", "btnExportPdf", "btnPrint", "btnPageSetup", "btnDesign",
+    // "btnExit").
+    QAction* Item(const QString& name) const;
+
+    // The commands behind the buttons (the keys run these too, hidden buttons or not).
+    void OpenFiles(const QStringList& files);
+    bool SaveTo(const QString& file);
+    // Writes the pages into a PDF at their own paper sizes; the file is written beside the
+    // target and renamed into place, so a failure leaves no half file. False with error.
+    bool ExportPdf(const QString& file, QString* error = nullptr);
+    void Exit();
+
+    // Where the placement lives; tests give a file of their own.
+    static void SetSettingsFile(const QString& iniFile);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void BuildToolBar();
+    void BuildMenu();
+    void ApplyButtons(int buttons);
+    void StatusChanged();
+    void PageChanged();
+    void RememberZoom();
+    void ZoomBoxChosen(int index);
+    void ZoomBoxEntered();
+    void PageBoxEntered();
+    bool HandleKey(int key, Qt::KeyboardModifiers mods);
+    void UpdateCaption(const QString& fileName = {});
+    void SavePlacement();
+    void RestorePlacement();
+    std::unique_ptr<QSettings> Settings() const;
+    void RunHook(const std::function<void(TRMPreviewForm&)>& hook);
+    bool PrintEnabled() const;
+
+    QPointer<TRMReport> m_report;
+    TRMPreview* m_preview = nullptr;
+    QToolBar* m_toolBar = nullptr;
+    QComboBox* m_zoomBox = nullptr;
+    QLineEdit* m_pageBox = nullptr;
+    QMenu* m_menu = nullptr;
+    QActionGroup* m_zoomGroup = nullptr;
+    QActionGroup* m_menuZoomGroup = nullptr;
+    QList<QAction*> m_menuZooms;
+    QAction* m_menuPrint = nullptr;
+    QAction* m_menuPrintCurrent = nullptr;
+    QAction* m_zoomBoxAction = nullptr;
+    QAction* m_zoomSeparator = nullptr;
+    QAction* m_findSeparator = nullptr;
+    QAction* m_fileSeparator = nullptr;
+    QAction* m_exitSeparator = nullptr;
+    QAction* m_designSeparator = nullptr;
+    bool m_settingZoomBox = false;
+    bool m_modal = false;
+};
+
+} // namespace pq

@@ -1,0 +1,270 @@
+// The preview window on real widgets, headless, driven with real keys and clicks.
+#include "report/preview/window/rm_preview_form.h"
+
+#include "base/message_box.h"
+#include "report/engine/files/rm_emf_pages.h"
+#include "report/engine/rm_engine_services.h"
+#include "report/engine/rm_page.h"
+#include "report/engine/rm_report.h"
+#include "report/engine/startup/rm_engine_startup.h"
+#include "report/tools/sample_report.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+
+namespace pq {
+namespace {
+
+class PreviewFormTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!TRMEngineServices::Started())
+            engine.emplace(TRMEngineOptions::Headless());
+        ASSERT_TRUE(dir.isValid());
+        TRMPreviewForm::SetSettingsFile(dir.filePath("settings.ini"));
+        RMPreviewMemory() = TRMPreviewMemory{};
+    }
+    void TearDown() override
+    {
+        for (auto& f : forms)
+            if (f)
+                f->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        TRMPreviewForm::SetSettingsFile(QString());
+    }
+
+    // A report of count A4 pages (sheets only), or the sample's two pages with text.
+    TRMReport& Report(int count, bool sample = false)
+    {
+        auto r = std::make_unique<TRMReport>();
+        r->ModalPreview = false;
+        if (sample) {
+            RMBuildSamplePreparedPages(*r);
+        } else {
+            TRMPage* design = r->Pages.Add(9, 2100, 2970, poPortrait, -1);
+            auto* store = new TRMEMFPages(r.get());
+            for (int k = 0; k < count; ++k)
+                store->AddPage(*design);
+        }
+        reports.push_back(std::move(r));
+        return *reports.back();
+    }
+
+    TRMPreviewForm& Show(TRMReport& report)
+    {
+        auto* form = new TRMPreviewForm;
+        form->resize(900, 700);
+        forms.push_back(form);
+        form->ShowFor(&report);
+        QApplication::processEvents();
+        return *form;
+    }
+
+    void Key(TRMPreviewForm& f, int key, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        QWidget* target = f.focusWidget() ? f.focusWidget() : &f;
+        QTest::keyClick(target, static_cast<Qt::Key>(key), mods);
+    }
+
+    std::optional<TRMEngineStartup> engine;
+    QTemporaryDir dir;
+    MessageBoxRecorder boxes;
+    std::vector<std::unique_ptr<TRMReport>> reports;
+    std::vector<QPointer<TRMPreviewForm>> forms;
+};
+
+TEST_F(PreviewFormTest, TheGridReportsButtonSetShowsItsItems)
+{
+    TRMReport& r = Report(3);
+    r.PreviewButtons = pbZoom | pbLoad | pbSave | pbPrint | pbFind | pbPageSetup | pbExit | pbSaveToXLS;
+    TRMPreviewForm& f = Show(r);
+    for (const char* shown : {"btnMagnifier", "btnWholePage", "btn100", "btnPageWidth", "btnFirst", "btnPrior",
+             "btnNext", "btnLast", "btnFind", "btnOpen", "btnSave", "btnSaveToXLS", "btnPrint", "btnPageSetup",
+             "btnExit"})
+        EXPECT_TRUE(f.Item(shown)->isVisible()) << shown;
+    for (const char* hidden : {"btnDesign", "btnSuperExp"})
+        EXPECT_FALSE(f.Item(hidden)->isVisible()) << hidden;
+    EXPECT_EQ(f.Item("btnFind")->toolTip(), "查找文本");
+    EXPECT_EQ(f.ToolBar()->windowTitle(), "预览工具栏");
+    EXPECT_FALSE(f.Item("btnPrint")->isEnabled()) << "no real printers on this machine";
+    EXPECT_EQ(f.windowTitle(), "预览 - Untitled");
+}
+
+TEST_F(PreviewFormTest, ANewPreviewOpensAsTheLastWasLeft)
+{
+    TRMPreviewForm& first = Show(Report(3));
+    EXPECT_EQ(first.Preview()->ZoomMode(), TRMZoomMode::Percent) << "the first of the process";
+    first.Item("btnWholePage")->trigger();
+    first.close();
+    TRMReport& two = Report(3);
+    two.InitialZoom = pzTwoPages; // not two pages: the remembered mode
+    TRMPreviewForm& second = Show(two);
+    EXPECT_EQ(second.Preview()->ZoomMode(), TRMZoomMode::WholePage);
+    EXPECT_TRUE(second.Item("btnWholePage")->isChecked());
+    EXPECT_EQ(second.ZoomBox()->currentIndex(), 8);
+}
+
+TEST_F(PreviewFormTest, ZoomAndPageBoxesTakeEnter)
+{
+    TRMPreviewForm& f = Show(Report(12));
+    struct Case {
+        const char* typed;
+        double percent;
+    } cases[] = {{"250", 250}, {"abc", 100}, {"0", 10}, {"75%", 75}, {"99999", 1000}};
+    for (const Case& c : cases) {
+        f.ZoomBox()->lineEdit()->setFocus();
+        f.ZoomBox()->lineEdit()->selectAll();
+        QTest::keyClicks(f.ZoomBox()->lineEdit(), QString::fromLatin1(c.typed));
+        QTest::keyClick(f.ZoomBox()->lineEdit(), Qt::Key_Return);
+        EXPECT_DOUBLE_EQ(f.Preview()->GetZoomPercent(), c.percent) << c.typed;
+    }
+    f.PageBox()->setFocus();
+    f.PageBox()->selectAll();
+    QTest::keyClicks(f.PageBox(), "5");
+    QTest::keyClick(f.PageBox(), Qt::Key_Return);
+    EXPECT_EQ(f.Preview()->CurrentPage(), 5);
+    f.PageBox()->selectAll();
+    QTest::keyClicks(f.PageBox(), "x");
+    QTest::keyClick(f.PageBox(), Qt::Key_Return);
+    EXPECT_EQ(f.PageBox()->text(), "5") << "not a number: the current page again";
+    f.PageBox()->selectAll();
+    QTest::keyClicks(f.PageBox(), "99");
+    QTest::keyClick(f.PageBox(), Qt::Key_Return);
+    EXPECT_EQ(f.Preview()->CurrentPage(), 12);
+}
+
+TEST_F(PreviewFormTest, AMenuZoomShowsInTheBoxWithNoButtonDown)
+{
+    TRMPreviewForm& f = Show(Report(3));
+    QAction* item75 = nullptr;
+    for (QAction* a : f.ContextMenu()->actions())
+        if (a->text() == "75%")
+            item75 = a;
+    ASSERT_NE(item75, nullptr);
+    item75->trigger();
+    EXPECT_TRUE(item75->isChecked());
+    EXPECT_DOUBLE_EQ(f.Preview()->GetZoomPercent(), 75);
+    EXPECT_EQ(f.ZoomBox()->currentText(), "75%");
+    for (const char* b : {"btnWholePage", "btn100", "btnPageWidth"})
+        EXPECT_FALSE(f.Item(b)->isChecked()) << b;
+    EXPECT_DOUBLE_EQ(RMPreviewMemory().LastChosenScale, 0.75);
+}
+
+TEST_F(PreviewFormTest, KeysMoveAndPageAndHandledKeysAreTaken)
+{
+    TRMPreviewForm& f = Show(Report(12));
+    f.Preview()->ZoomPercent(100);
+    QScrollBar* v = f.Preview()->VScrollBar();
+    const int top = v->value();
+    Key(f, Qt::Key_Down);
+    EXPECT_EQ(v->value(), top + 10);
+    Key(f, Qt::Key_PageDown);
+    EXPECT_EQ(v->value(), top + 210);
+    Key(f, Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(v->value(), 0);
+    Key(f, Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(f.Preview()->CurrentPage(), 2);
+    Key(f, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(f.Preview()->CurrentPage(), 12);
+    EXPECT_EQ(f.PageBox()->text(), "12");
+
+    // Ctrl+P with no printer does nothing.
+    int printed = 0;
+    RMPreviewHooks().PrintWithDialog = [&](TRMPreviewForm&) { ++printed; };
+    Key(f, Qt::Key_P, Qt::ControlModifier);
+    EXPECT_EQ(printed, 0);
+    RMPreviewHooks().PrintWithDialog = nullptr;
+
+    // A handled key stops at the window.
+    struct Counter : QObject {
+        int keys = 0;
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            keys += e->type() == QEvent::KeyPress;
+            return false;
+        }
+    } counter;
+    QWidget* target = f.focusWidget() ? f.focusWidget() : &f;
+    target->installEventFilter(&counter);
+    QTest::keyClick(target, Qt::Key_Up);
+    EXPECT_EQ(counter.keys, 0);
+    target->removeEventFilter(&counter);
+
+    Key(f, Qt::Key_Escape);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(forms.back().isNull()) << "Escape closes the preview";
+}
+
+TEST_F(PreviewFormTest, PlacementIsRestoredFromTheSettings)
+{
+    {
+        QSettings s(dir.filePath("settings.ini"), QSettings::IniFormat);
+        s.setValue("Form/TRMPreviewForm/XPosition", 30);
+        s.setValue("Form/TRMPreviewForm/YPosition", 40);
+        s.setValue("Form/TRMPreviewForm/Width", 640);
+        s.setValue("Form/TRMPreviewForm/Height", 480);
+        s.setValue("Form/TRMPreviewForm/Maximized", false);
+        s.setValue("ToolBar/ToolbarPreviewStand/DockName", "Dock972");
+        s.setValue("ToolBar/ToolbarPreviewStand/Docked", true);
+    }
+    TRMPreviewForm& f = Show(Report(2));
+    EXPECT_FALSE(f.isMaximized());
+    EXPECT_EQ(f.geometry().size(), QSize(640, 480));
+    EXPECT_EQ(f.toolBarArea(f.ToolBar()), Qt::BottomToolBarArea);
+    EXPECT_TRUE(f.ToolBar()->isVisible());
+    if (const QString out = qEnvironmentVariable("PQ_PREVIEW_PNG"); !out.isEmpty())
+        f.grab().save(QDir(out).filePath("pq-preview-toolbar-bottom.png"));
+    // Moved to the top again, the next window opens so.
+    f.addToolBar(Qt::TopToolBarArea, f.ToolBar());
+    f.close();
+    QSettings s(dir.filePath("settings.ini"), QSettings::IniFormat);
+    EXPECT_EQ(s.value("ToolBar/ToolbarPreviewStand/DockName").toString(), "Dock971");
+    EXPECT_EQ(s.value("Form/TRMPreviewForm/Width").toInt(), 640);
+}
+
+TEST_F(PreviewFormTest, ExportsPdfWithItsPagesAndChineseText)
+{
+    TRMPreviewForm& f = Show(Report(0, true));
+    const int pages = f.Preview()->PageCount();
+    if (const QString out = qEnvironmentVariable("PQ_PREVIEW_PNG"); !out.isEmpty()) {
+        f.Preview()->ZoomPercent(100);
+        f.grab().save(QDir(out).filePath("pq-preview-100.png"));
+    }
+    const QString file = dir.filePath("list.pdf");
+    QString error;
+    ASSERT_TRUE(f.ExportPdf(file, &error)) << error.toStdString();
+    QProcess info;
+    info.start("pdfinfo", {file});
+    ASSERT_TRUE(info.waitForFinished(30000));
+    const QString text = QString::fromUtf8(info.readAllStandardOutput());
+    EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("Pages:\\s+%1\\b").arg(pages)))) << text.toStdString();
+    EXPECT_TRUE(text.contains("595")) << "A4 sheets: " << text.toStdString();
+    QProcess words;
+    words.start("pdftotext", {file, "-"});
+    ASSERT_TRUE(words.waitForFinished(30000));
+    EXPECT_TRUE(QString::fromUtf8(words.readAllStandardOutput()).contains("支付方式档案"));
+    EXPECT_EQ(f.Preview()->PageCount(), pages) << "the pages stay shown";
+
+    // A folder that does not exist: an error naming the file, nothing left behind.
+    const QString bad = dir.filePath("missing/out.pdf");
+    EXPECT_FALSE(f.ExportPdf(bad, &error));
+    EXPECT_TRUE(error.contains(bad)) << error.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(bad));
+}
+
+} // namespace
+} // namespace pq
