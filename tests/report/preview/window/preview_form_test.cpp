@@ -1,9 +1,12 @@
 // The preview window on real widgets, headless, driven with real keys and clicks.
 #include "report/preview/window/rm_preview_form.h"
+#include "report/preview/window/rm_show_report.h"
 
 #include "base/message_box.h"
 #include "report/engine/files/rm_emf_pages.h"
 #include "report/engine/rm_engine_services.h"
+#include "report/engine/rm_band_views.h"
+#include "report/engine/rm_memo_views.h"
 #include "report/engine/rm_page.h"
 #include "report/engine/rm_report.h"
 #include "report/engine/startup/rm_engine_startup.h"
@@ -264,6 +267,59 @@ TEST_F(PreviewFormTest, ExportsPdfWithItsPagesAndChineseText)
     EXPECT_FALSE(f.ExportPdf(bad, &error));
     EXPECT_TRUE(error.contains(bad)) << error.toStdString();
     EXPECT_FALSE(QFileInfo::exists(bad));
+}
+
+} // namespace
+} // namespace pq
+
+namespace pq {
+namespace {
+
+// A report with one title memo, prepared and shown as a program shows it.
+std::unique_ptr<TRMReport> TitleReport(const QString& text)
+{
+    auto r = std::make_unique<TRMReport>();
+    r->ModalPreview = false;
+    r->ShowProgress = false;
+    TRMPage* page = r->Pages.Add(9, 2100, 2970, poPortrait, -1);
+    auto* band = static_cast<TRMBandView*>(r->CreateObject(page, gtBand));
+    band->SetBandType(btReportTitle);
+    band->SetBounds(0, 40, 700, 40);
+    auto* memo = static_cast<TRMMemoView*>(r->CreateObject(page, gtMemo));
+    memo->SetBounds(20, 40, 400, 30);
+    memo->Memo = QStringList{text};
+    return r;
+}
+
+TEST_F(PreviewFormTest, ShowReportPreparesAndOpensAWindow)
+{
+    std::unique_ptr<TRMReport> r = TitleReport("支付方式档案");
+    ASSERT_TRUE(RMShowReport(*r));
+    QApplication::processEvents();
+    TRMPreviewForm* form = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* f = qobject_cast<TRMPreviewForm*>(w); f && f->isVisible() && f->Report() == r.get())
+            form = f;
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->Preview()->PageCount(), 1);
+    EXPECT_EQ(form->Preview()->PageLabel(), "页 1/1");
+    QPointer<TRMPreviewForm> guard(form);
+    r.reset(); // the window goes with its report
+    EXPECT_TRUE(guard.isNull());
+}
+
+TEST_F(PreviewFormTest, ShowReportFillsThePreviewTheReportNames)
+{
+    std::unique_ptr<TRMReport> r = TitleReport("标题");
+    TRMPreview preview;
+    preview.resize(800, 600);
+    r->Preview = &preview;
+    ASSERT_TRUE(RMShowReport(*r));
+    EXPECT_EQ(preview.Report(), r.get());
+    EXPECT_EQ(preview.PageCount(), 1);
+    for (QWidget* w : QApplication::topLevelWidgets())
+        EXPECT_FALSE(qobject_cast<TRMPreviewForm*>(w) && w->isVisible()) << "no window of its own";
+    preview.Disconnect();
 }
 
 } // namespace
