@@ -168,20 +168,25 @@ TEST(RenderTool, RefusesInputsThatAreNoRegularFileOrTooLarge)
     }
 }
 
+// A report file of one empty A4 page in dir.
+QString WriteEmptyReport(const QTemporaryDir& dir)
+{
+    const QString rpf = dir.filePath(QStringLiteral("r.rpf"));
+    const pq::TRMEngineStartup engine(pq::TRMEngineOptions::Headless());
+    pq::TRMReport report;
+    report.Pages.Add(9, 2100, 2970, pq::poPortrait, -1);
+    QFile f(rpf);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(pq::RMSaveReport(report));
+    return rpf;
+}
+
 // The renderer reads databases and never makes one: a database file that is not there is an
 // error, and no folder or file appears in its place.
 TEST(RenderTool, AMissingSqliteDatabaseIsAnErrorAndStaysMissing)
 {
     QTemporaryDir dir;
-    const QString rpf = dir.filePath(QStringLiteral("r.rpf"));
-    {
-        const pq::TRMEngineStartup engine(pq::TRMEngineOptions::Headless());
-        pq::TRMReport report;
-        report.Pages.Add(9, 2100, 2970, pq::poPortrait, -1);
-        QFile f(rpf);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(pq::RMSaveReport(report));
-    }
+    const QString rpf = WriteEmptyReport(dir);
     const QString db = dir.filePath(QStringLiteral("typo/path.sqlite"));
     const RenderRun r = Render({rpf, QStringLiteral("--sql"), QStringLiteral("cdsprint=select 1"), QStringLiteral("--server"),
         QStringLiteral("sqlite:") + db, QStringLiteral("--pdf"), dir.filePath(QStringLiteral("o.pdf"))});
@@ -196,15 +201,7 @@ TEST(RenderTool, AMissingSqliteDatabaseIsAnErrorAndStaysMissing)
 TEST(RenderTool, CsvFaultsAreNamedOnStandardError)
 {
     QTemporaryDir dir;
-    const QString rpf = dir.filePath(QStringLiteral("r.rpf"));
-    {
-        const pq::TRMEngineStartup engine(pq::TRMEngineOptions::Headless());
-        pq::TRMReport report;
-        report.Pages.Add(9, 2100, 2970, pq::poPortrait, -1);
-        QFile f(rpf);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(pq::RMSaveReport(report));
-    }
+    const QString rpf = WriteEmptyReport(dir);
     const struct { QByteArray csv; int code; const char* says; } cases[] = {
         {"code,name\n0001,\"cash\n0002,card\n", 2, "line 2: the quoted field that opens there has no closing quote"},
         {"code,name\n0001\n0002,card\n", 0, "d.csv, row 2 (line 2): 1 fields, the header has 2"},
