@@ -7,13 +7,14 @@
 # sets PQ_CUPS_QUEUE (a PDF queue), PQ_CUPS_SPOOL (where its PDFs land) and
 # PQ_CUPS_REJECTING_QUEUE (a queue that refuses every job). The spool folder belongs to the
 # user who prints (PQ_CUPS_USER, else the user sudo was run by, else root) with mode 0700,
-# and each PDF in it has mode 0600.
+# and each PDF in it has mode 0600. PQ_CUPS_INSTANCE names the cups-pdf settings file (default
+# pagequill), so a second set of queues can stand beside the first.
 # Exits non-zero, with the reason on stderr, when the scheduler cannot be started.
 set -euo pipefail
 
 QUEUE="${PQ_CUPS_QUEUE:-PagequillPDF}"
 REJECTING="${QUEUE}Closed"
-INSTANCE=pagequill
+INSTANCE="${PQ_CUPS_INSTANCE:-pagequill}"   # names the cups-pdf settings file of the queues
 SPOOL="${PQ_CUPS_SPOOL:-/var/spool/pagequill-pdf}"
 # Whose jobs land in the folder: the user the tests run as (root in CI).
 PRINT_USER="${PQ_CUPS_USER:-${SUDO_USER:-root}}"
