@@ -72,6 +72,11 @@ bool WriteFileWhole(const QString& fileName, const QByteArray& data, QString* er
 
 std::optional<QByteArray> ReadFileWhole(const QString& fileName, QString* error, qint64 maxSize)
 {
+    // Before opening too: opening a pipe waits for a writer that may never come.
+    if (IsSpecialFile(fileName)) {
+        Fail(error, QStringLiteral("not a regular file"));
+        return std::nullopt;
+    }
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) {
         Fail(error, file.errorString());

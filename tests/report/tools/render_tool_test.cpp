@@ -18,6 +18,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace pqtest {
 namespace {
@@ -155,8 +156,11 @@ TEST(RenderTool, RefusesInputsThatAreNoRegularFileOrTooLarge)
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         ASSERT_TRUE(f.resize((qint64(1) << 30) + 1)); // sparse: no disk space taken
     }
+    const QString fifo = dir.filePath(QStringLiteral("pipe.rmp"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     const struct { QString input; const char* says; } cases[] = {
         {QStringLiteral("/dev/zero"), "not a regular file"},
+        {fifo, "not a regular file"},
         {dir.path(), "is a directory"},
         {big, "larger than 1024 MiB"},
     };
