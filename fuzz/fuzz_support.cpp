@@ -2,7 +2,7 @@
 
 #include "report/engine/startup/rm_engine_startup.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QImage>
 #include <QPainter>
 
@@ -16,7 +16,8 @@ void FuzzInit()
     static char name[] = "fuzz";
     static char* argv[] = {name, nullptr};
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QGuiApplication* app = new QGuiApplication(argc, argv);
+    // Widgets: preparation looks for data sets on the engine's hidden dialog form.
+    static QApplication* app = new QApplication(argc, argv);
     (void)app;
     // Load the font database now: fontconfig keeps its caches for the life of the process,
     // which the leak checker would otherwise blame on the first input that draws text.
