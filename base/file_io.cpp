@@ -51,7 +51,8 @@ bool WriteFileWhole(const QString& fileName, const FileWriter& write, QString* e
     if (!file.open(QIODevice::WriteOnly))
         return Fail(error, file.errorString());
     QString reason;
-    // commit() misses an error of the last flush of the write buffer: flush first.
+    // QSaveFile::commit() does not report an error of the last flush of its write buffer
+    // (it counts only errors of write()): flush first and look.
     if (!write(file, reason) || file.error() != QFileDevice::NoError || !file.flush()) {
         const QString text = reason.isEmpty() ? file.errorString() : reason;
         return Fail(error, text); // the file beside the target goes with QSaveFile

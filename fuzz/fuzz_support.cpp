@@ -1,5 +1,6 @@
 #include "fuzz/fuzz_support.h"
 
+#include "base/message_box.h"
 #include "report/engine/startup/rm_engine_startup.h"
 
 #include <QApplication>
@@ -9,6 +10,23 @@
 #include <memory>
 
 namespace pq {
+
+namespace {
+
+// Answers every box at once with the first button offered, keeping nothing: a box would
+// otherwise wait for a click forever, and a recorder would grow with every input.
+class AnsweringBoxes : public MessageBoxService {
+public:
+    int Show(const MessageBoxRequest& request) override
+    {
+        for (int button : {MsgOk, MsgYes, MsgNo, MsgCancel})
+            if (request.buttons & button)
+                return button;
+        return MsgOk;
+    }
+};
+
+} // namespace
 
 void FuzzInit()
 {
@@ -32,6 +50,8 @@ void FuzzInit()
     // No printers and nobody at a progress window; pages take their size from their paper.
     static TRMEngineStartup* engine = new TRMEngineStartup(TRMEngineOptions::Headless());
     (void)engine;
+    static AnsweringBoxes boxes;
+    SetMessageBoxService(&boxes);
 }
 
 } // namespace pq
