@@ -9,7 +9,11 @@
 namespace pq {
 
 QString DefaultSqlitePath();
-// Throws std::runtime_error with the reason when the server cannot be opened.
+// Throws std::runtime_error with the reason when the server cannot be opened. A missing
+// SQLite database is created, with its tables; seedDemoData fills a new one.
 AppServerRef CreateAppServer(const QString& spec, bool seedDemoData = true);
+// For programs that only read (pq-render): creates no database, folder or table; a missing
+// SQLite file is an error.
+AppServerRef OpenAppServerAsFound(const QString& spec);
 
 } // namespace pq

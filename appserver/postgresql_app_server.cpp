@@ -266,7 +266,7 @@ void ApplyPostgresConnection(QSqlDatabase& db, const PgConnectionParams& params)
 
 PostgresAppServer::PostgresAppServer() : SqlAppServer(QStringLiteral("QPSQL"), QStringLiteral("pg")) {}
 
-PostgresAppServer* PostgresAppServer::Open(const QString& connectionString, bool seedDemoData)
+PostgresAppServer* PostgresAppServer::Open(const QString& connectionString, ServerSetup setup)
 {
     if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL")))
         throw std::runtime_error("The Qt PostgreSQL driver (QPSQL, Debian package libqt6sql6-psql) is not installed");
@@ -288,7 +288,8 @@ PostgresAppServer* PostgresAppServer::Open(const QString& connectionString, bool
             throw std::runtime_error(
                 QStringLiteral("The database's encoding is %1; the payment-type database needs UTF8").arg(encoding).toStdString());
     }
-    server->EnsureSchema(seedDemoData);
+    if (setup != ServerSetup::AsFound)
+        server->EnsureSchema(setup == ServerSetup::TablesAndDemoData);
     return server.release();
 }
 

@@ -43,10 +43,10 @@ void ApplyPostgresConnection(QSqlDatabase& db, const PgConnectionParams& params)
 
 class PostgresAppServer : public SqlAppServer {
 public:
-    // Connects, checks the database (UTF8 encoding), creates the tables when missing and,
-    // for a new database with seedDemoData, the demo data. Throws std::runtime_error with the
+    // Connects, checks the database (UTF8 encoding) and, as setup says, creates the tables
+    // when missing and, for a new database, the demo data. Throws std::runtime_error with the
     // reason. The caller holds the first reference.
-    static PostgresAppServer* Open(const QString& connectionString, bool seedDemoData = true);
+    static PostgresAppServer* Open(const QString& connectionString, ServerSetup setup = ServerSetup::TablesAndDemoData);
 
     // Seconds a connection attempt may block the user-interface thread when the string
     // names no connect_timeout.

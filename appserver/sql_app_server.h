@@ -12,6 +12,13 @@
 
 namespace pq {
 
+// What opening a server does to the database it finds.
+enum class ServerSetup {
+    TablesAndDemoData, // creates what is missing: the database, its tables, in a new one the demo data
+    Tables,            // the same without demo data
+    AsFound,           // creates nothing: a missing SQLite file is an error; tables are left alone
+};
+
 class SqlAppServer : public AppServerBase {
 public:
     ~SqlAppServer() override;

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QSqlError>
 #include <QStandardPaths>
+#include <QUrl>
 
 #include <memory>
 #include <stdexcept>
@@ -18,19 +19,30 @@ QString SqliteAppServer::DefaultPath()
         + QStringLiteral("/pagequill/paymenttype.sqlite");
 }
 
-SqliteAppServer* SqliteAppServer::Open(const QString& path, bool seedDemoData)
+SqliteAppServer* SqliteAppServer::Open(const QString& path, ServerSetup setup)
 {
-    if (path != QLatin1String(":memory:")) {
-        const QFileInfo info(path);
-        if (!QDir().mkpath(info.absolutePath()))
-            throw std::runtime_error(QStringLiteral("Cannot create the folder %1").arg(info.absolutePath()).toStdString());
-    }
     std::unique_ptr<SqliteAppServer> server(new SqliteAppServer());
     QSqlDatabase db = server->Database();
-    db.setDatabaseName(path);
+    if (setup == ServerSetup::AsFound) {
+        const QFileInfo info(path);
+        if (!info.isFile())
+            throw std::runtime_error(QStringLiteral("No database file %1").arg(path).toStdString());
+        // mode=rw: SQLite itself refuses to create a file that went away since.
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI"));
+        db.setDatabaseName(QString::fromLatin1(QUrl::fromLocalFile(info.absoluteFilePath()).toEncoded())
+            + QStringLiteral("?mode=rw"));
+    } else {
+        if (path != QLatin1String(":memory:")) {
+            const QFileInfo info(path);
+            if (!QDir().mkpath(info.absolutePath()))
+                throw std::runtime_error(QStringLiteral("Cannot create the folder %1").arg(info.absolutePath()).toStdString());
+        }
+        db.setDatabaseName(path);
+    }
     if (!db.open())
         throw std::runtime_error(db.lastError().text().toStdString());
-    server->EnsureSchema(seedDemoData);
+    if (setup != ServerSetup::AsFound)
+        server->EnsureSchema(setup == ServerSetup::TablesAndDemoData);
     return server.release();
 }
 

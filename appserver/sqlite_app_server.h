@@ -8,9 +8,9 @@ namespace pq {
 
 class SqliteAppServer : public SqlAppServer {
 public:
-    // Opens (creating when missing) the database file at path; throws with the database's
-    // message when it cannot. The caller holds the first reference.
-    static SqliteAppServer* Open(const QString& path, bool seedDemoData = true);
+    // Opens the database file at path, creating it when missing unless setup is AsFound;
+    // throws with the reason when it cannot. The caller holds the first reference.
+    static SqliteAppServer* Open(const QString& path, ServerSetup setup = ServerSetup::TablesAndDemoData);
 
     // ~/.local/share/pagequill/paymenttype.sqlite (or $XDG_DATA_HOME/pagequill/...).
     static QString DefaultPath();

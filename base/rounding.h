@@ -6,7 +6,11 @@
 
 namespace pq {
 
+// Values beyond the 64-bit range give its nearest end; NaN and infinities give 0.
 std::int64_t Round(double value);
+
+// Whether value rounds to a number inside the 64-bit range.
+bool RoundsInto64Bits(double value);
 
 // Truncating integer division; a zero divisor gives 0 rather than a fault.
 std::int64_t Div(std::int64_t a, std::int64_t b);

@@ -3,7 +3,7 @@
 #   fuzz/build.sh [BUILD_DIR]        (default: build-fuzz next to this folder)
 # Then, for example:
 #   BUILD_DIR/fuzz_report_file   -max_total_time=600 BUILD_DIR/corpus/report
-#   BUILD_DIR/fuzz_prepared_file -max_total_time=600 BUILD_DIR/corpus/prepared
+#   BUILD_DIR/fuzz_expression    -max_total_time=600 BUILD_DIR/corpus/expression
 # Needs clang and its sanitizer runtime (Debian: clang-14 libclang-rt-14-dev).
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
@@ -20,4 +20,11 @@ for kind in report prepared; do
     cp "$here/../tests/report/engine/files/data/$kind"/* "$out/corpus/$kind/" 2>/dev/null || true
   fi
 done
+# The seeds of the other targets live in seeds/<target>/; the expression regression inputs
+# of the tests join theirs.
+for kind in expression display_format csv result_packet pg_connection_string gbk; do
+  mkdir -p "$out/corpus/$kind"
+  cp "$here/seeds/$kind"/* "$out/corpus/$kind/"
+done
+cp "$here/../tests/report/engine/expr/data"/* "$out/corpus/expression/" 2>/dev/null || true
 echo "fuzz targets in $out"

@@ -1,9 +1,12 @@
-// The prepared-report file reader over any bytes, with every page built from its stream and
-// the store saved again.
+// The prepared-report file reader over any bytes, with every page built from its stream,
+// drawn, and the store saved again.
 #include "fuzz/fuzz_support.h"
 
 #include "report/engine/files/rm_emf_pages.h"
 #include "report/engine/rm_report.h"
+
+#include <QImage>
+#include <QPainter>
 
 #include <cstdint>
 #include <cstdlib>
@@ -25,6 +28,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int i = 0; i < pages.Count() && i < 16; ++i) {
         pages.BuildPage(i);
         pages.StorePage(i);
+        pages.FreePage(i);
+        // Small, so drawing costs little; the views still lay out at the page's own scale.
+        QImage image(64, 90, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        pages.Draw(i, &painter, QRect(0, 0, image.width(), image.height()));
+        painter.end();
         pages.FreePage(i);
     }
     const QByteArray saved = pages.SaveToStream();

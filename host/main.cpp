@@ -2,11 +2,13 @@
 // over the embedded SQLite database (or a server given on the command line).
 #include "appserver/app_server_factory.h"
 #include "appserver/schema.h"
+#include "base/file_io.h"
 #include "host/host_window.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QImage>
 #include <QTimer>
 
 #include <cstdio>
@@ -55,6 +57,20 @@ int main(int argc, char** argv)
     if (pluginPath.isEmpty())
         pluginPath = QDir(QApplication::applicationDirPath()).filePath(QStringLiteral("../plugins/libpqpaymenttype.so"));
 
+    // Armed before anything can open a modal box: an error box at start-up must not hold an
+    // unattended run forever. Once due, it ends every event loop that runs from then on (a
+    // box's, the next box's, the main one).
+    bool quitting = false;
+    QTimer quitTimer;
+    if (cli.isSet(quitOpt)) {
+        QObject::connect(&quitTimer, &QTimer::timeout, &app, [&quitting, &quitTimer] {
+            quitting = true;
+            quitTimer.setInterval(50);
+            QApplication::exit(0);
+        });
+        quitTimer.start(cli.value(quitOpt).toInt());
+    }
+
     pq::HostWindow window(server, cli.value(operatorOpt));
     window.show();
     if (!window.LoadPlugin(pluginPath)) {
@@ -62,12 +78,19 @@ int main(int argc, char** argv)
         return 3;
     }
     window.OpenPlugin();
+    if (quitting)
+        return 0;
 
     if (cli.isSet(shotOpt)) {
         const QString file = cli.value(shotOpt);
-        QTimer::singleShot(300, &window, [&window, file] { window.grab().save(file); });
+        QTimer::singleShot(300, &window, [&window, file] {
+            const QImage shot = window.grab().toImage();
+            QString error;
+            const bool written = pq::WriteFileWhole(
+                file, [&shot](QIODevice& device, QString&) { return shot.save(&device, "PNG"); }, &error);
+            if (!written)
+                std::fprintf(stderr, "pq-demo-host: cannot write %s: %s\n", qPrintable(file), qPrintable(error));
+        });
     }
-    if (cli.isSet(quitOpt))
-        QTimer::singleShot(cli.value(quitOpt).toInt(), &app, &QApplication::quit);
     return app.exec();
 }

@@ -5,14 +5,19 @@
 # Prints the queues' names and the spool folder as shell assignments:
 #   eval "$(bash scripts/cups-queue.sh)"
 # sets PQ_CUPS_QUEUE (a PDF queue), PQ_CUPS_SPOOL (where its PDFs land) and
-# PQ_CUPS_REJECTING_QUEUE (a queue that refuses every job).
+# PQ_CUPS_REJECTING_QUEUE (a queue that refuses every job). The spool folder belongs to the
+# user who prints (PQ_CUPS_USER, else the user sudo was run by, else root) with mode 0700,
+# and each PDF in it has mode 0600. PQ_CUPS_INSTANCE names the cups-pdf settings file (default
+# pagequill), so a second set of queues can stand beside the first.
 # Exits non-zero, with the reason on stderr, when the scheduler cannot be started.
 set -euo pipefail
 
 QUEUE="${PQ_CUPS_QUEUE:-PagequillPDF}"
 REJECTING="${QUEUE}Closed"
-INSTANCE=pagequill
+INSTANCE="${PQ_CUPS_INSTANCE:-pagequill}"   # names the cups-pdf settings file of the queues
 SPOOL="${PQ_CUPS_SPOOL:-/var/spool/pagequill-pdf}"
+# Whose jobs land in the folder: the user the tests run as (root in CI).
+PRINT_USER="${PQ_CUPS_USER:-${SUDO_USER:-root}}"
 PPD=/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd
 
 fail() { echo "cups-queue: $*" >&2; exit 1; }
@@ -24,15 +29,26 @@ command -v lpadmin >/dev/null || fail "lpadmin not installed (package cups-clien
   || fail "the cups-pdf backend is missing (package printer-driver-cups-pdf)"
 [ -f "$PPD" ] || fail "$PPD missing (package printer-driver-cups-pdf)"
 
+# The printed reports belong to the user who prints them (the tests compare them): the
+# folder is that user's alone and every PDF in it is readable by that user only.
+[ -L "$SPOOL" ] && fail "$SPOOL is a symbolic link; refusing to use it"
+PRINT_GROUP="$(id -gn "$PRINT_USER")" || fail "no user $PRINT_USER"
+install -d -m 0700 -o "$PRINT_USER" -g "$PRINT_GROUP" "$SPOOL"
+chown "$PRINT_USER:$PRINT_GROUP" "$SPOOL"
+chmod 0700 "$SPOOL"
+# Files an earlier, looser set-up left behind.
+find "$SPOOL" -mindepth 1 -maxdepth 1 -type f -exec chmod 0600 {} +
+
 # A cups-pdf instance of our own: device URI cups-pdf:/pagequill reads this file, so the
-# machine's ordinary PDF printer settings stay untouched.
-mkdir -p "$SPOOL"
-chmod 1777 "$SPOOL"
+# machine's ordinary PDF printer settings stay untouched. UserUMask 0077 gives mode 0600;
+# an empty AnonUser turns anonymous jobs off, so nothing is written for a user cups-pdf
+# cannot name (their folder would be the shared one).
 cat > "/etc/cups/cups-pdf-${INSTANCE}.conf" <<CONF
 Out ${SPOOL}
+AnonUser
 AnonDirName ${SPOOL}
-UserUMask 0000
-AnonUMask 0000
+UserUMask 0077
+AnonUMask 0077
 Grp lp
 CONF
 

@@ -148,7 +148,8 @@ TRMGlobals::~TRMGlobals() = default;
 
 QWidget* TRMGlobals::DialogForm()
 {
-    if (!m_dialogForm && QApplication::instance()) {
+    // Widgets need a QApplication; a QGuiApplication (or none) gives no dialog form.
+    if (!m_dialogForm && qobject_cast<QApplication*>(QCoreApplication::instance())) {
         m_dialogForm = std::make_unique<QWidget>();
         m_dialogForm->setObjectName(QStringLiteral("RMDialogForm"));
         m_dialogForm->setGeometry(-100, -100, 10, 10);

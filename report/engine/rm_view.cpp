@@ -136,8 +136,11 @@ void AddFrameRows(std::vector<TRMPropRow>& rows)
     const std::pair<const char*, TRMFrameLine TRMViewFields::*> sides[] = {
         {"LeftFrame", &TRMViewFields::LeftFrame}, {"TopFrame", &TRMViewFields::TopFrame},
         {"RightFrame", &TRMViewFields::RightFrame}, {"BottomFrame", &TRMViewFields::BottomFrame}};
-    for (const auto& [prefix, side] : sides) {
-        const QString p = QString::fromLatin1(prefix);
+    // A plain variable, not a structured binding: lambdas capture it with every compiler the
+    // project builds with (clang 14 cannot capture a binding).
+    for (const auto& entry : sides) {
+        const QString p = QString::fromLatin1(entry.first);
+        TRMFrameLine TRMViewFields::*const side = entry.second;
         rows.push_back(P::Row(p + QLatin1String(".Visible"),
             [side](TRMView& v) { return Variant::FromBool((v.*side).Visible); },
             [side](TRMView& v, const Variant& x) { (v.*side).Visible = PropBool(x); }));

@@ -13,11 +13,11 @@
 
 #include "resources/rm_locale.h"
 
-#include <QFile>
+#include "base/file_io.h"
+
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
-#include <QSaveFile>
 
 #include <cstdio>
 #include <optional>
@@ -198,8 +198,13 @@ int WritePngs(pq::TRMEMFPages& pages, const QString& pattern, int dpi)
         }
         pages.FreePage(i);
         const QString name = PngName(pattern, i + 1, pages.Count());
-        if (!image.save(name, "PNG")) {
-            Err(QStringLiteral("cannot write %1").arg(name));
+        QString error;
+        const bool written = pq::WriteFileWhole(
+            name,
+            [&image](QIODevice& device, QString&) { return image.save(&device, "PNG"); },
+            &error);
+        if (!written) {
+            Err(QStringLiteral("cannot write %1: %2").arg(name, error));
             return kExitWriteFailed;
         }
     }
@@ -208,23 +213,16 @@ int WritePngs(pq::TRMEMFPages& pages, const QString& pattern, int dpi)
 
 int WritePdf(pq::TRMEMFPages& pages, const QString& fileName, int dpi)
 {
-    // Written beside the target and put in its place only when complete: a failure keeps
-    // the file that was there and leaves no part of a PDF behind.
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly)) {
-        Err(QStringLiteral("cannot write %1: %2").arg(fileName, file.errorString()));
-        return kExitWriteFailed;
-    }
-    QString error;
     pq::TRMPdfExportOptions options;
     options.Dpi = dpi;
     options.Creator = QStringLiteral("pq-render");
-    if (!pq::RMExportPdf(pages, file, options, &error)) {
+    QString error;
+    const bool written = pq::WriteFileWhole(
+        fileName,
+        [&](QIODevice& device, QString& reason) { return pq::RMExportPdf(pages, device, options, &reason); },
+        &error);
+    if (!written) {
         Err(QStringLiteral("cannot write %1: %2").arg(fileName, error));
-        return kExitWriteFailed;
-    }
-    if (!file.commit()) {
-        Err(QStringLiteral("cannot write %1: %2").arg(fileName, file.errorString()));
         return kExitWriteFailed;
     }
     return kExitOk;
@@ -259,9 +257,11 @@ int PrepareReportFile(const Options& o, const QByteArray& data, pq::TRMReport& r
         for (const auto& [name, query] : o.sql)
             sets.AddQuery(name, o.server, query);
     } catch (const std::exception& e) {
-        Err(QString::fromLocal8Bit(e.what()));
+        Err(QString::fromStdString(e.what()));
         return kExitBadInput;
     }
+    for (const QString& warning : sets.Warnings())
+        Err(QStringLiteral("warning: %1").arg(warning));
     report.ShowProgress = false;
     if (!pq::RMPrepareReport(report)) {
         Err(QStringLiteral("%1: the report could not be prepared").arg(o.input));
@@ -286,23 +286,23 @@ int main(int argc, char** argv)
         return kExitUsage;
     }
     if (!options->sample.isEmpty()) {
-        QFile out(options->sample);
-        const QByteArray data = pq::RMSamplePreparedFile();
-        if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(data) != data.size()) {
-            Err(QStringLiteral("cannot write %1: %2").arg(options->sample, out.errorString()));
+        QString error;
+        if (!pq::WriteFileWhole(options->sample, pq::RMSamplePreparedFile(), &error)) {
+            Err(QStringLiteral("cannot write %1: %2").arg(options->sample, error));
             return kExitWriteFailed;
         }
         return kExitOk;
     }
 
-    QFile in(options->input);
-    if (!in.open(QIODevice::ReadOnly)) {
-        Err(QStringLiteral("cannot read %1: %2").arg(options->input, in.errorString()));
+    QString error;
+    const std::optional<QByteArray> input = pq::ReadFileWhole(options->input, &error);
+    if (!input) {
+        Err(QStringLiteral("cannot read %1: %2").arg(options->input, error));
         return kExitBadInput;
     }
     pq::TRMReport report;
     pq::TRMEMFPages& pages = pq::RMPreparedPages(report);
-    const QByteArray bytes = in.readAll();
+    const QByteArray& bytes = *input;
     pq::TRMReportData sets;
     if (IsReportFile(bytes)) {
         if (const int rc = PrepareReportFile(*options, bytes, report, sets); rc != kExitOk)

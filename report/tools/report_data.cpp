@@ -6,16 +6,19 @@
 #include "report/engine/rm_engine_state.h"
 
 #include "base/client_dataset.h"
+#include "base/file_io.h"
 #include "base/gbk_text.h"
 
-#include <QFile>
+#include <QUtf8StringView>
 #include <QWidget>
 
+#include <limits>
+#include <optional>
 #include <stdexcept>
 
 namespace pq {
 
-QList<QStringList> RMParseCsv(const QString& input)
+QList<QStringList> RMParseCsv(const QString& input, QList<int>* rowLines)
 {
     QString text = input;
     if (text.startsWith(QChar(0xFEFF)))
@@ -25,6 +28,9 @@ QList<QStringList> RMParseCsv(const QString& input)
     QString field;
     bool quoted = false;
     bool fieldStarted = false;
+    int line = 1;
+    int rowLine = 1;
+    int quoteLine = 0;
     auto endField = [&] {
         row << field;
         field.clear();
@@ -32,9 +38,13 @@ QList<QStringList> RMParseCsv(const QString& input)
     };
     auto endRow = [&] {
         endField();
-        if (!(row.size() == 1 && row.first().isEmpty()))
+        if (!(row.size() == 1 && row.first().isEmpty())) {
             rows << row;
+            if (rowLines)
+                *rowLines << rowLine;
+        }
         row.clear();
+        rowLine = line + 1;
     };
     for (int i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
@@ -47,6 +57,8 @@ QList<QStringList> RMParseCsv(const QString& input)
                     quoted = false;
                 }
             } else {
+                if (c == QLatin1Char('\n'))
+                    ++line;
                 field += c;
             }
             continue;
@@ -54,20 +66,95 @@ QList<QStringList> RMParseCsv(const QString& input)
         if (c == QLatin1Char('"') && !fieldStarted) {
             quoted = true;
             fieldStarted = true;
+            quoteLine = line;
         } else if (c == QLatin1Char(',')) {
             endField();
         } else if (c == QLatin1Char('\r')) {
             // A CR LF pair ends the row at the LF.
         } else if (c == QLatin1Char('\n')) {
             endRow();
+            ++line;
         } else {
             field += c;
             fieldStarted = true;
         }
     }
+    // Taking the rest of the file into one field would hide every record after it.
+    if (quoted)
+        throw std::runtime_error(
+            QStringLiteral("line %1: the quoted field that opens there has no closing quote").arg(quoteLine).toStdString());
     if (fieldStarted || !field.isEmpty() || !row.isEmpty())
         endRow();
     return rows;
+}
+
+namespace {
+
+// Lines (from 1) that are not valid UTF-8; a line break never falls inside a character.
+QList<int> BadUtf8Lines(const QByteArray& bytes)
+{
+    QList<int> bad;
+    int line = 1;
+    for (qsizetype from = 0; from <= bytes.size(); ++line) {
+        qsizetype end = bytes.indexOf('\n', from);
+        if (end < 0)
+            end = bytes.size();
+        if (!QUtf8StringView(QByteArrayView(bytes).sliced(from, end - from)).isValidUtf8())
+            bad << line;
+        from = end + 1;
+    }
+    return bad;
+}
+
+} // namespace
+
+std::unique_ptr<ClientDataSet> RMReadCsv(const QByteArray& bytes, const QString& fileName, QStringList& warnings)
+{
+    QList<QStringList> rows;
+    QList<int> lines;
+    try {
+        rows = RMParseCsv(QString::fromUtf8(bytes), &lines);
+    } catch (const std::runtime_error& e) {
+        throw std::runtime_error(QStringLiteral("%1, %2").arg(fileName, QString::fromStdString(e.what())).toStdString());
+    }
+    if (rows.isEmpty())
+        throw std::runtime_error(QStringLiteral("%1 has no header row").arg(fileName).toStdString());
+    const QStringList& header = rows.first();
+    const QList<int> badLines = BadUtf8Lines(bytes);
+    qsizetype nextBad = 0; // both lists ascend: one walk over the bad lines
+    auto where = [&](int r) { return QStringLiteral("%1, row %2 (line %3)").arg(fileName).arg(r + 1).arg(lines[r]); };
+    // Field sizes are the longest value's GBK bytes, so nothing is cut.
+    QList<TextFieldDef> defs;
+    for (const QString& f : header)
+        defs << TextFieldDef{f.trimmed(), 1};
+    for (int r = 0; r < rows.size(); ++r) {
+        const int lastLine = r + 1 < rows.size() ? lines[r + 1] - 1 : std::numeric_limits<int>::max();
+        while (nextBad < badLines.size() && badLines[nextBad] < lines[r])
+            ++nextBad;
+        if (nextBad < badLines.size() && badLines[nextBad] <= lastLine)
+            warnings << QStringLiteral("%1: not valid UTF-8 (such bytes read as U+FFFD)").arg(where(r));
+        if (r == 0)
+            continue;
+        if (rows[r].size() > header.size())
+            throw std::runtime_error(QStringLiteral("%1: %2 fields, the header has %3")
+                                         .arg(where(r))
+                                         .arg(rows[r].size())
+                                         .arg(header.size())
+                                         .toStdString());
+        if (rows[r].size() < header.size())
+            warnings << QStringLiteral("%1: %2 fields, the header has %3; the missing ones are empty")
+                            .arg(where(r))
+                            .arg(rows[r].size())
+                            .arg(header.size());
+        for (int k = 0; k < rows[r].size(); ++k)
+            defs[k].size = std::max(defs[k].size, GbkLength(rows[r][k]));
+    }
+    auto data = std::make_unique<ClientDataSet>();
+    data->CreateTextFields(defs);
+    for (int r = 1; r < rows.size(); ++r)
+        data->AppendRecord(rows[r]);
+    data->First();
+    return data;
 }
 
 TRMReportData::TRMReportData() = default;
@@ -79,39 +166,16 @@ TRMReportData::~TRMReportData()
 
 void TRMReportData::AddCsv(const QString& name, const QString& fileName)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw std::runtime_error(QStringLiteral("cannot read %1: %2").arg(fileName, file.errorString()).toStdString());
-    const QList<QStringList> rows = RMParseCsv(QString::fromUtf8(file.readAll()));
-    if (rows.isEmpty())
-        throw std::runtime_error(QStringLiteral("%1 has no header row").arg(fileName).toStdString());
-    const QStringList& header = rows.first();
-    // Field sizes are the longest value's GBK bytes, so nothing is cut.
-    QList<TextFieldDef> defs;
-    for (const QString& f : header)
-        defs << TextFieldDef{f.trimmed(), 1};
-    for (int r = 1; r < rows.size(); ++r) {
-        if (rows[r].size() > header.size())
-            throw std::runtime_error(QStringLiteral("%1, row %2: %3 fields, the header has %4")
-                                         .arg(fileName)
-                                         .arg(r + 1)
-                                         .arg(rows[r].size())
-                                         .arg(header.size())
-                                         .toStdString());
-        for (int k = 0; k < rows[r].size(); ++k)
-            defs[k].size = std::max(defs[k].size, GbkLength(rows[r][k]));
-    }
-    auto data = std::make_unique<ClientDataSet>();
-    data->CreateTextFields(defs);
-    for (int r = 1; r < rows.size(); ++r)
-        data->AppendRecord(rows[r]);
-    data->First();
-    Bind(name, std::move(data));
+    QString error;
+    const std::optional<QByteArray> bytes = ReadFileWhole(fileName, &error);
+    if (!bytes)
+        throw std::runtime_error(QStringLiteral("cannot read %1: %2").arg(fileName, error).toStdString());
+    Bind(name, RMReadCsv(*bytes, fileName, m_warnings));
 }
 
 void TRMReportData::AddQuery(const QString& name, const QString& serverSpec, const QString& statement)
 {
-    AppServerRef server = CreateAppServer(serverSpec, false);
+    AppServerRef server = OpenAppServerAsFound(serverSpec);
     Variant packet;
     if (!QueryData(server.get(), statement, packet)) {
         QStringList errors;

@@ -55,7 +55,7 @@ ClusterLock::ClusterLock(Mode mode)
     if (root.isEmpty())
         return;
     const QByteArray path = (root + QLatin1String("/tests.lock")).toLocal8Bit();
-    m_fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    m_fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (m_fd < 0)
         throw std::runtime_error("cannot open the cluster's lock file " + path.toStdString());
     // Waits for the other tests: no timing involved, only the order of the lock.

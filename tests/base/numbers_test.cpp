@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 using namespace pq;
 
 TEST(Rounding, RoundSendsHalvesToTheEvenNeighbour)
@@ -21,6 +23,22 @@ TEST(Rounding, DivTruncatesTowardZeroAndSurvivesZero)
     EXPECT_EQ(Div(7, -2), -3);
     EXPECT_EQ(Div(-7, -2), 3);
     EXPECT_EQ(Div(5, 0), 0);
+    EXPECT_EQ(Div(std::numeric_limits<std::int64_t>::min(), -1), std::numeric_limits<std::int64_t>::max());
+}
+
+TEST(Rounding, BeyondThe64BitRangeRoundStandsAtItsEnds)
+{
+    constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+    constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
+    struct Case { double in; std::int64_t out; bool inside; };
+    const Case cases[] = {{1e21, kMax, false}, {-1e21, kMin, false}, {9223372036854775808.0, kMax, false},
+        {-9223372036854775808.0, kMin, true}, {9223372036854774784.0, 9223372036854774784, true},
+        {1e300, kMax, false}, {std::numeric_limits<double>::infinity(), 0, false},
+        {std::numeric_limits<double>::quiet_NaN(), 0, false}, {2.5, 2, true}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(Round(c.in), c.out) << c.in;
+        EXPECT_EQ(RoundsInto64Bits(c.in), c.inside) << c.in;
+    }
 }
 
 TEST(Units, MillimetresUseTheSinglePrecisionFactor)

@@ -8,7 +8,11 @@
 #include <QCoreApplication>
 #include <QFrame>
 #include <QPointer>
+#include <QProcess>
 #include <QPushButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
 
@@ -160,4 +164,34 @@ TEST(DemoHost, ClosingShowsTheNoticeAndReopeningBringsTheWindowBack)
     QTest::mouseClick(reopen, Qt::LeftButton);
     EXPECT_NE(host.Host()->PluginWindow(), nullptr);
     EXPECT_FALSE(overlay->isVisible());
+}
+
+// An unattended run whose start-up shows an error box (here the payment-type table lacks its
+// columns, so the first query fails) still ends when --quit-after says.
+TEST(DemoHost, QuitAfterEndsARunEvenBehindAStartUpErrorBox)
+{
+    QTemporaryDir dir;
+    const QString db = dir.filePath(QStringLiteral("broken.sqlite"));
+    {
+        QSqlDatabase c = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("broken"));
+        c.setDatabaseName(db);
+        ASSERT_TRUE(c.open());
+        QSqlQuery q(c);
+        ASSERT_TRUE(q.exec(QStringLiteral("create table tbZffs (nothing_here text)")));
+        c.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("broken"));
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(PQ_DEMO_HOST_PATH),
+        {QStringLiteral("--db"), db, QStringLiteral("--plugin"), QStringLiteral(PQ_PLUGIN_PATH), QStringLiteral("--quit-after"),
+            QStringLiteral("300")});
+    // Generous: only a run that never ends fails here.
+    const bool ended = p.waitForFinished(90000);
+    if (!ended)
+        p.kill();
+    EXPECT_TRUE(ended) << p.readAllStandardError().toStdString();
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
 }

@@ -277,8 +277,10 @@ TEST_F(WindowTest, RendersReadableChineseToAPicture)
     Open({}, true);
     const QImage image = top.grab().toImage();
     ASSERT_FALSE(image.isNull());
-    const QString file = QDir::temp().filePath("pq-payment-type-window.png");
-    EXPECT_TRUE(image.save(file));
+    // A picture for people to look at, only where PQ_SHOT_DIR says.
+    if (qEnvironmentVariableIsSet("PQ_SHOT_DIR")) {
+        EXPECT_TRUE(image.save(qEnvironmentVariable("PQ_SHOT_DIR") + QStringLiteral("/pq-payment-type-window.png")));
+    }
     // The faces the window asks for resolve to a font that has every character it shows.
     for (const QFont& f : {window->btnAdd->font(), Grid()->font(), window->font()}) {
         const QRawFont raw = QRawFont::fromFont(f);
@@ -372,7 +374,7 @@ TEST_F(WindowTest, TheCurrentCellIsFramedInEveryColumn)
             marked += image.pixelColor(x, cell.top()) == frame;
         EXPECT_GT(marked, cell.width() / 4) << "column " << col;
     }
-    if (const QString dir = qEnvironmentVariable("PQ_WINDOW_PNG"); !dir.isEmpty())
+    if (const QString dir = qEnvironmentVariable("PQ_SHOT_DIR"); !dir.isEmpty())
         top.grab().save(QDir(dir).filePath("pq-window-readonly-cell.png"));
 }
 

@@ -8,7 +8,7 @@
 namespace pq::test {
 
 RecordingAppServer::RecordingAppServer(bool demoData)
-    : m_inner(SqliteAppServer::Open(QStringLiteral(":memory:"), demoData))
+    : m_inner(SqliteAppServer::Open(QStringLiteral(":memory:"), demoData ? ServerSetup::TablesAndDemoData : ServerSetup::Tables))
 {
 }
 

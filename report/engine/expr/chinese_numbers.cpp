@@ -2,8 +2,10 @@
 
 #include "base/gbk_text.h"
 #include "base/rounding.h"
+#include "base/variant.h"
 
 #include <cmath>
+#include <limits>
 
 namespace pq {
 
@@ -156,6 +158,8 @@ QString CNumber(double value)
     if (!std::isfinite(value))
         return QString();
     const bool negative = value < 0;
+    if (!RoundsInto64Bits(std::fabs(value) * 100.0))
+        throw VariantError("Variant overflow");
     const std::int64_t cents = Round(std::fabs(value) * 100.0);
     const std::uint64_t whole = static_cast<std::uint64_t>(cents / 100);
     const int frac = static_cast<int>(cents % 100);
@@ -228,7 +232,8 @@ QString GbkCopy(const QString& text, std::int64_t from, std::int64_t count)
     if (from < 1)
         from = 1;
     const std::int64_t first = from - 1;
-    const std::int64_t end = first + count; // exclusive byte offset
+    // exclusive byte offset; a count past the 64-bit range means "to the end"
+    const std::int64_t end = count > std::numeric_limits<std::int64_t>::max() - first ? std::numeric_limits<std::int64_t>::max() : first + count;
     QString out;
     std::int64_t offset = 0;
     for (int i = 0; i < text.size(); ++i) {

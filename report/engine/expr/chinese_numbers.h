@@ -14,7 +14,8 @@ QString CurrToBigNum(double amount);
 QString CurrToBigNumScaled(std::int64_t currencyScaled);
 
 // Lower-case numerals with units 十百千万亿, "点" before the decimals (at most two, trailing
-// zeros dropped), "负" before a negative number; a leading 一十 reads 十.
+// zeros dropped), "负" before a negative number; a leading 一十 reads 十. A number whose
+// hundredths leave the 64-bit range raises VariantError.
 QString CNumber(double value);
 
 // Each digit of the trimmed text replaced by its capital digit; other characters kept.

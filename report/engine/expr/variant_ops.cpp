@@ -195,8 +195,12 @@ Variant VarMod(const Variant& a, const Variant& b)
     RequireValue(b);
     if (a.isNull() || b.isNull())
         return Variant::Null();
-    const std::int64_t x = Round(VarToNumber(a));
-    const std::int64_t y = Round(VarToNumber(b));
+    const double xd = VarToNumber(a), yd = VarToNumber(b);
+    // A remainder of a number the 64-bit range cannot hold would be a made-up answer.
+    if (!RoundsInto64Bits(xd) || !RoundsInto64Bits(yd))
+        throw VariantError("Variant overflow");
+    const std::int64_t x = Round(xd);
+    const std::int64_t y = Round(yd);
     if (y == 0)
         return Variant::FromInt(0);
     if (y == -1)

@@ -11,12 +11,12 @@
 #include "report/engine/rm_engine_state.h"
 #include "report/engine/rm_report.h"
 
+#include "base/file_io.h"
 #include "base/message_box.h"
 #include "base/rounding.h"
 #include "base/units.h"
 #include "report/preview/printer/printer.h"
 
-#include <QFile>
 #include <QPaintDevice>
 #include <QPainter>
 
@@ -531,10 +531,9 @@ QByteArray TRMEMFPages::SaveToStream() const
 
 bool TRMEMFPages::SaveToFile(const QString& fileName, QWidget* owner) const
 {
-    const QByteArray data = SaveToStream();
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(data) != data.size()) {
-        ShowErrorBox(owner, file.errorString());
+    QString error;
+    if (!WriteFileWhole(fileName, SaveToStream(), &error)) {
+        ShowErrorBox(owner, QStringLiteral("%1: %2").arg(fileName, error));
         return false;
     }
     return true;
@@ -666,16 +665,17 @@ TRMLoadResult TRMEMFPages::LoadFromStream(const QByteArray& data, bool showMessa
 
 TRMLoadResult TRMEMFPages::LoadFromFile(const QString& fileName, bool showMessages, QWidget* owner)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
+    QString error;
+    const std::optional<QByteArray> data = ReadFileWhole(fileName, &error);
+    if (!data) {
         TRMLoadResult result;
         result.Status = TRMLoadStatus::Damaged;
-        result.ErrorText = file.errorString();
+        result.ErrorText = error;
         if (showMessages)
             RMShowFileError(res::kUnsupportedFormat, owner);
         return result;
     }
-    return LoadFromStream(file.readAll(), showMessages, owner);
+    return LoadFromStream(*data, showMessages, owner);
 }
 
 } // namespace pq

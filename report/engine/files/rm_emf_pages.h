@@ -119,6 +119,8 @@ public:
 
     // The prepared-report file. Loading parses into scratch pages and replaces the store's
     // content only when the whole file was read; a file that fails keeps what the store had.
+    // Saving shows an error box when the file cannot be written whole and leaves a file that
+    // was there as it was.
     QByteArray SaveToStream() const;
     bool SaveToFile(const QString& fileName, QWidget* owner = nullptr) const;
     TRMLoadResult LoadFromStream(const QByteArray& data, bool showMessages = true, QWidget* owner = nullptr);

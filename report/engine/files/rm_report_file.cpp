@@ -8,11 +8,12 @@
 #include "report/engine/expr/variables.h"
 #include "report/engine/rm_report.h"
 
+#include "base/file_io.h"
 #include "base/message_box.h"
 #include "report/preview/printer/paper_tables.h"
 #include "report/preview/printer/printer.h"
 
-#include <QFile>
+#include <optional>
 
 namespace pq {
 
@@ -569,9 +570,9 @@ bool RMSaveReportToFile(TRMReport& report, const QString& fileName, QWidget* own
         ShowErrorBox(owner, QString::fromUtf8(e.what()));
         return false;
     }
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(data) != data.size()) {
-        ShowErrorBox(owner, file.errorString());
+    QString error;
+    if (!WriteFileWhole(fileName, data, &error)) {
+        ShowErrorBox(owner, QStringLiteral("%1: %2").arg(fileName, error));
         return false;
     }
     report.FileName = fileName;
@@ -600,16 +601,17 @@ TRMLoadResult RMLoadReport(TRMReport& report, const QByteArray& data, bool showM
 TRMLoadResult RMLoadReportFromFile(TRMReport& report, const QString& fileName, bool showMessages,
     QWidget* owner)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
+    QString error;
+    const std::optional<QByteArray> data = ReadFileWhole(fileName, &error);
+    if (!data) {
         TRMLoadResult result;
         result.Status = TRMLoadStatus::Damaged;
-        result.ErrorText = file.errorString();
+        result.ErrorText = error;
         if (showMessages)
             ShowLoadMessages(result, owner);
         return result;
     }
-    const TRMLoadResult result = RMLoadReport(report, file.readAll(), showMessages, owner);
+    const TRMLoadResult result = RMLoadReport(report, *data, showMessages, owner);
     if (result.Status == TRMLoadStatus::Loaded)
         report.FileName = fileName;
     return result;

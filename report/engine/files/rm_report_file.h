@@ -39,7 +39,8 @@ struct TRMLoadResult {
 // Writes the report at the current version. Throws TRMStreamError for a report whose views
 // the format cannot address (more than 256 pages).
 QByteArray RMSaveReport(TRMReport& report);
-// False (and an error box) when the file cannot be written.
+// False (and an error box) when the file cannot be written; a file that was there stays
+// as it was.
 bool RMSaveReportToFile(TRMReport& report, const QString& fileName, QWidget* owner = nullptr);
 
 // Reads a report file's bytes into report. With showMessages, a failure shows its message

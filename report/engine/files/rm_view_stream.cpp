@@ -145,10 +145,9 @@ void LoadMemo(TRMReader& r, TRMMemoView& m, const TRMStreamVersion& v, int memoV
         m.RotationType = rt90;
     }
     if (!m.PreparedMode) {
-        if (v.Version < 32)
-            m.Format += 3;
-        else if (v.Version == 32)
-            m.Format += 2;
+        // The stored word is any 32 bits; the shift wraps as the 32-bit word it is.
+        const std::uint32_t shift = v.Version < 32 ? 3u : v.Version == 32 ? 2u : 0u;
+        m.Format = static_cast<std::int32_t>(static_cast<std::uint32_t>(m.Format) + shift);
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include "base/gbk_text.h"
 
+#include <algorithm>
+
 namespace pq {
 
 const QString& RMNoLineStartChars()
@@ -48,6 +50,44 @@ QStringList RMWrapTokens(const QString& p)
 
 namespace {
 
+QString Joined(const QString& head, QStringView tail)
+{
+    QString out;
+    out.reserve(head.size() + tail.size());
+    out.append(head);
+    out.append(tail);
+    return out;
+}
+
+// Tokens up to this length are measured whole; longer ones by their prefixes.
+constexpr qsizetype kShortToken = 64;
+
+// The length of the longest prefix of rest that still fits after cur (0 when none does),
+// never ending inside a surrogate pair. Prefixes are tried at doubling lengths and then
+// halved between the last that fit and the first that did not, so the text measured is a
+// few times the answer, not the rest of a word that may be megabytes long.
+qsizetype FittingPrefix(const QString& cur, QStringView rest, const std::function<bool(const QString&)>& fits)
+{
+    const auto boundary = [&](qsizetype n) {
+        return n > 0 && n < rest.size() && rest[n - 1].isHighSurrogate() && rest[n].isLowSurrogate() ? n + 1 : n;
+    };
+    const auto fitsWith = [&](qsizetype n) { return fits(Joined(cur, rest.left(n))); };
+    qsizetype good = 0;
+    qsizetype bad = boundary(1);
+    while (fitsWith(bad)) {
+        good = bad;
+        if (good == rest.size())
+            return good;
+        bad = boundary(std::min(rest.size(), good * 2));
+    }
+    while (true) {
+        const qsizetype mid = boundary(good + (bad - good) / 2);
+        if (mid <= good || mid >= bad)
+            return good;
+        (fitsWith(mid) ? good : bad) = mid;
+    }
+}
+
 void WrapParagraph(const QString& paragraph, const TRMWrapOptions& o, QStringList& out)
 {
     if (paragraph.isEmpty()) {
@@ -56,10 +96,10 @@ void WrapParagraph(const QString& paragraph, const TRMWrapOptions& o, QStringLis
         return;
     }
     const QStringList tokens = RMWrapTokens(paragraph);
-    auto fits = [&](const QString& s) { return o.Width(s) <= o.MaxWidth; };
+    const std::function<bool(const QString&)> fits = [&](const QString& s) { return o.Width(s) <= o.MaxWidth; };
     QString cur;
     for (int i = 0; i < tokens.size(); ++i) {
-        QString tok = tokens[i];
+        const QString& tok = tokens[i];
         if (o.WordBreak && !cur.isEmpty() && i + 1 < tokens.size()) {
             const QString& next = tokens[i + 1];
             if (next.size() == 1 && RMNoLineStartChars().contains(next[0]) && !fits(cur + tok + next)) {
@@ -67,9 +107,13 @@ void WrapParagraph(const QString& paragraph, const TRMWrapOptions& o, QStringLis
                 cur.clear();
             }
         }
-        while (!tok.isEmpty()) {
-            if (fits(cur + tok)) {
-                cur += tok;
+        // What is left of the token; cut off the front line by line, never copied whole.
+        QStringView rest(tok);
+        while (!rest.isEmpty()) {
+            const qsizetype fit = rest.size() <= kShortToken ? (fits(Joined(cur, rest)) ? rest.size() : 0)
+                                                              : FittingPrefix(cur, rest, fits);
+            if (fit == rest.size()) {
+                cur += rest;
                 break;
             }
             if (!cur.isEmpty()) {
@@ -78,15 +122,11 @@ void WrapParagraph(const QString& paragraph, const TRMWrapOptions& o, QStringLis
                 continue;
             }
             // The token alone is too wide: as many of its characters as fit, at least one.
-            int k = 0;
-            while (k < tok.size()) {
-                const int step = tok[k].isHighSurrogate() && k + 1 < tok.size() ? 2 : 1;
-                if (k > 0 && !fits(tok.left(k + step)))
-                    break;
-                k += step;
-            }
-            out << tok.left(k);
-            tok = tok.mid(k);
+            qsizetype take = rest.size() <= kShortToken ? FittingPrefix(cur, rest, fits) : fit;
+            if (take == 0)
+                take = rest.size() > 1 && rest[0].isHighSurrogate() && rest[1].isLowSurrogate() ? 2 : 1;
+            out << rest.left(take).toString();
+            rest = rest.mid(take);
         }
     }
     if (!cur.isEmpty())

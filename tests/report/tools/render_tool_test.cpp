@@ -9,11 +9,16 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace pqtest {
 namespace {
@@ -23,11 +28,21 @@ struct RenderRun {
     QString err;
 };
 
-RenderRun Render(const QStringList& args)
+// fileSizeLimit > 0 lets the program write files of at most that many bytes, as a full disk
+// would: a longer write fails (EFBIG) instead of killing the program.
+RenderRun Render(const QStringList& args, rlim_t fileSizeLimit = 0)
 {
     QProcess p;
     p.setProgram(QStringLiteral(PQ_RENDER_PATH));
     p.setArguments(args);
+    if (fileSizeLimit > 0)
+        p.setChildProcessModifier([fileSizeLimit] {
+            ::signal(SIGXFSZ, SIG_IGN);
+            rlimit limit {};
+            ::getrlimit(RLIMIT_FSIZE, &limit);
+            limit.rlim_cur = fileSizeLimit;
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        });
     p.start();
     p.waitForFinished(120000);
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
@@ -83,6 +98,129 @@ TEST(RenderTool, BadInputAndUsage)
     const QString rmp = dir.filePath(QStringLiteral("s.rmp"));
     ASSERT_EQ(Render({QStringLiteral("--write-sample"), rmp}).code, 0);
     EXPECT_EQ(Render({rmp, QStringLiteral("--png"), dir.filePath(QStringLiteral("no/such/dir/p.png"))}).code, 3);
+}
+
+QByteArray Contents(const QString& file)
+{
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
+}
+
+// A write that fails (a full disk, a device that takes nothing) is exit code 3 with the
+// reason, keeps the file that was there, and leaves nothing else behind.
+TEST(RenderTool, AWriteThatFailsKeepsTheOldFileAndSaysSo)
+{
+    QTemporaryDir dir;
+    const QString rmp = dir.filePath(QStringLiteral("s.rmp"));
+    ASSERT_EQ(Render({QStringLiteral("--write-sample"), rmp}).code, 0);
+    const QString old = dir.filePath(QStringLiteral("old"));
+    const QByteArray oldBytes = "the good file from yesterday";
+    struct Case {
+        const char* name;
+        QStringList args;
+        QString target;
+        rlim_t limit;
+    };
+    const Case cases[] = {
+        {"sample to a full disk", {QStringLiteral("--write-sample"), old}, old, 200},
+        {"PDF to a full disk", {rmp, QStringLiteral("--pdf"), old}, old, 2000},
+        {"PNG to a full disk", {rmp, QStringLiteral("--png"), old, QStringLiteral("--dpi"), QStringLiteral("20")}, old, 200},
+        {"sample to /dev/full", {QStringLiteral("--write-sample"), QStringLiteral("/dev/full")}, QString(), 0},
+        {"PDF to /dev/full", {rmp, QStringLiteral("--pdf"), QStringLiteral("/dev/full")}, QString(), 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (!c.target.isEmpty()) {
+            QFile f(c.target);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(oldBytes);
+        }
+        const RenderRun r = Render(c.args, c.limit);
+        EXPECT_EQ(r.code, 3) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(QLatin1String("cannot write"))) << r.err.toStdString();
+        if (!c.target.isEmpty()) {
+            EXPECT_EQ(Contents(c.target), oldBytes);
+        }
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+            QStringList({QStringLiteral("old"), QStringLiteral("s.rmp")}));
+    }
+}
+
+// Inputs that cannot be a report: refused with the reason before anything is read.
+TEST(RenderTool, RefusesInputsThatAreNoRegularFileOrTooLarge)
+{
+    QTemporaryDir dir;
+    const QString big = dir.filePath(QStringLiteral("big.rmp"));
+    {
+        QFile f(big);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(f.resize((qint64(1) << 30) + 1)); // sparse: no disk space taken
+    }
+    const QString fifo = dir.filePath(QStringLiteral("pipe.rmp"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const struct { QString input; const char* says; } cases[] = {
+        {QStringLiteral("/dev/zero"), "not a regular file"},
+        {fifo, "not a regular file"},
+        {dir.path(), "is a directory"},
+        {big, "larger than 1024 MiB"},
+    };
+    for (const auto& c : cases) {
+        const RenderRun r = Render({c.input, QStringLiteral("--pdf"), dir.filePath(QStringLiteral("o.pdf"))});
+        EXPECT_EQ(r.code, 2) << c.input.toStdString();
+        EXPECT_TRUE(r.err.contains(QLatin1String(c.says))) << r.err.toStdString();
+        EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("o.pdf"))));
+    }
+}
+
+// A report file of one empty A4 page in dir.
+QString WriteEmptyReport(const QTemporaryDir& dir)
+{
+    const QString rpf = dir.filePath(QStringLiteral("r.rpf"));
+    const pq::TRMEngineStartup engine(pq::TRMEngineOptions::Headless());
+    pq::TRMReport report;
+    report.Pages.Add(9, 2100, 2970, pq::poPortrait, -1);
+    QFile f(rpf);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(pq::RMSaveReport(report));
+    return rpf;
+}
+
+// The renderer reads databases and never makes one: a database file that is not there is an
+// error, and no folder or file appears in its place.
+TEST(RenderTool, AMissingSqliteDatabaseIsAnErrorAndStaysMissing)
+{
+    QTemporaryDir dir;
+    const QString rpf = WriteEmptyReport(dir);
+    const QString db = dir.filePath(QStringLiteral("typo/path.sqlite"));
+    const RenderRun r = Render({rpf, QStringLiteral("--sql"), QStringLiteral("cdsprint=select 1"), QStringLiteral("--server"),
+        QStringLiteral("sqlite:") + db, QStringLiteral("--pdf"), dir.filePath(QStringLiteral("o.pdf"))});
+    EXPECT_EQ(r.code, 2) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QLatin1String("No database file"))) << r.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("typo"))));
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("o.pdf"))));
+}
+
+// CSV faults reach the user of the command line: a quote that never closes stops the run
+// naming its line; a short row is read and named on standard error.
+TEST(RenderTool, CsvFaultsAreNamedOnStandardError)
+{
+    QTemporaryDir dir;
+    const QString rpf = WriteEmptyReport(dir);
+    const struct { QByteArray csv; int code; const char* says; } cases[] = {
+        {"code,name\n0001,\"cash\n0002,card\n", 2, "line 2: the quoted field that opens there has no closing quote"},
+        {"code,name\n0001\n0002,card\n", 0, "d.csv, row 2 (line 2): 1 fields, the header has 2"},
+    };
+    for (const auto& c : cases) {
+        const QString csv = dir.filePath(QStringLiteral("d.csv"));
+        QFile f(csv);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(c.csv);
+        f.close();
+        const RenderRun r = Render({rpf, QStringLiteral("--data"), QStringLiteral("cdsprint=") + csv, QStringLiteral("--png"),
+            dir.filePath(QStringLiteral("p-%d.png"))});
+        EXPECT_EQ(r.code, c.code) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(QLatin1String(c.says))) << r.err.toStdString();
+    }
 }
 
 // A view class only this test knows.

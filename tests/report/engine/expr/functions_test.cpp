@@ -6,6 +6,9 @@
 #include "report/engine/expr/report_evaluator.h"
 #include "report/engine/expr/variant_ops.h"
 
+#include <QDir>
+#include <QFile>
+
 #include <gtest/gtest.h>
 
 namespace pq {
@@ -122,6 +125,47 @@ TEST_F(FunctionsTest, ConversionFailureInsideAnExpressionIsAnError)
     EXPECT_THROW(evaluator.Calc(QStringLiteral("STRTOINT('x')")), VariantError);
     EXPECT_THROW(evaluator.Calc(QStringLiteral("STRTODATE('soon')")), VariantError);
     EXPECT_THROW(evaluator.Calc(QStringLiteral("COPY('a', 1")), ExprError);
+}
+
+// Numbers past the 64-bit range: a substring takes the rest, a remainder or a reading the
+// range cannot hold is an error rather than a made-up value.
+TEST_F(FunctionsTest, NumbersBeyondThe64BitRange)
+{
+    const struct { const char* expression; const char* expected; } rows[] = {
+        {"COPY('abcdef', 2, 1000000000000000000000)", "bcdef"},
+        {"COPY('abcdef', 1000000000000000000000, 2)", ""},
+        {"COPY('abcdef', -1000000000000000000000, 2)", "ab"},
+        {"COPY('abcdef', 2, -1000000000000000000000)", ""},
+        {"DIV(-1000000000000000000000, -1)", "9223372036854775807"},
+        {"1000000000000000000 mod 7", "1"},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(Eval(QString::fromUtf8(r.expression)), QString::fromUtf8(r.expected)) << r.expression;
+    for (const char* bad : {"100000000000000000000 mod 7", "7 mod -100000000000000000000", "CNUMBER(1000000000000000000000)", "CNUMBER(-1000000000000000000000.5)"})
+        EXPECT_THROW(evaluator.Calc(QString::fromUtf8(bad)), VariantError) << bad;
+}
+
+// Texts the fuzzer once found troublesome, as expressions and as texts with brackets: each
+// gives a value or an error, never undefined behaviour (the sanitizer build watches).
+TEST_F(FunctionsTest, FuzzRegressionInputs)
+{
+    const QDir dir(QStringLiteral(PQ_EXPR_TEST_DATA));
+    const QStringList names = dir.entryList(QDir::Files);
+    EXPECT_FALSE(names.isEmpty());
+    for (const QString& name : names) {
+        SCOPED_TRACE(name.toStdString());
+        QFile f(dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(f.readAll());
+        try {
+            evaluator.Calc(text);
+        } catch (const std::exception&) {
+        }
+        try {
+            evaluator.ExpandText(text);
+        } catch (const std::exception&) {
+        }
+    }
 }
 
 TEST_F(FunctionsTest, ProceduresReachTheReport)

@@ -14,6 +14,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
+
+#include <csignal>
+#include <functional>
+
+#include <sys/resource.h>
 
 namespace pqtest {
 namespace {
@@ -560,6 +566,75 @@ TEST_F(FilesTest, TruncatedAndCorruptedFilesNeverHalfLoad)
                 for (int p = 0; p < pages.Count(); ++p)
                     pages.BuildPage(p);
         }
+    }
+}
+
+// While alive, files of this process may grow to at most `bytes`, as on a full disk: a
+// longer write fails (EFBIG) instead of ending the process.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        m_oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_old);
+        ::signal(SIGXFSZ, m_oldHandler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit m_old {};
+    void (*m_oldHandler)(int) = nullptr;
+};
+
+// Saving a report or prepared report that cannot be written whole shows the error box (with
+// the file's name) and leaves the file that was there as it was, with nothing beside it.
+TEST_F(FilesTest, ASaveThatFailsShowsTheErrorAndKeepsTheOldFile)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("kept"));
+    const QByteArray old = "yesterday's good file";
+    TRMReport report;
+    ASSERT_TRUE(RMLoadReport(report, RMSampleReportFile(), false).Ok());
+    TRMReport prepared;
+    ASSERT_TRUE(RMPreparedPages(prepared).LoadFromStream(RMSamplePreparedFile(), false).Ok());
+    const struct { const char* name; std::function<bool(const QString&)> save; } savers[] = {
+        {"report file", [&](const QString& f) { return RMSaveReportToFile(report, f); }},
+        {"prepared report", [&](const QString& f) { return RMPreparedPages(prepared).SaveToFile(f); }},
+    };
+    for (const auto& saver : savers) {
+        SCOPED_TRACE(saver.name);
+        {
+            QFile f(file);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(old);
+        }
+        MessageBoxRecorder boxes;
+        bool saved = true;
+        {
+            const FileSizeLimit fullDisk(64);
+            saved = saver.save(file);
+        }
+        EXPECT_FALSE(saved);
+        ASSERT_EQ(boxes.shown.size(), 1);
+        EXPECT_TRUE(boxes.shown[0].text.contains(file)) << boxes.shown[0].text.toStdString();
+        EXPECT_EQ(boxes.shown[0].icon, MsgIcon::Error);
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), old);
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("kept")});
+
+        // A device that takes nothing: the error is seen, not only a short write.
+        MessageBoxRecorder more;
+        EXPECT_FALSE(saver.save(QStringLiteral("/dev/full")));
+        EXPECT_EQ(more.shown.size(), 1);
     }
 }
 

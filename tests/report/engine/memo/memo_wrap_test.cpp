@@ -94,6 +94,56 @@ TEST(MemoWrap, Lines)
     }
 }
 
+// Unbroken words longer than a line, after text and alone, with four-byte characters: every
+// character kept, every line as full as it can be, no pair split.
+TEST(MemoWrap, LongWordsCutAsCharacterByCharacter)
+{
+    const QString pair = QString::fromUtf8("𠀀");
+    // full: every break falls inside one word, so each line holds all that fits of it.
+    const struct { QString word; bool full; } words[] = {{QString(100, QLatin1Char('x')), true},
+        {QString(1000, QLatin1Char('y')), true}, {QStringLiteral("lead ") + QString(300, QLatin1Char('z')), true},
+        {pair.repeated(150), true},
+        {QString(77, QLatin1Char('a')) + pair + QString(90, QLatin1Char('b')) + QString::fromUtf8("中") + pair, false}};
+    for (const auto& [word, full] : words) {
+        for (int width : {5, 6, 30, 37, 600}) {
+            TRMWrapOptions o;
+            o.MaxWidth = width;
+            o.Width = FixedWidth;
+            const QStringList lines = RMWrapLine(word, o);
+            EXPECT_EQ(lines.join(QString()), word) << width;
+            for (int i = 0; i < lines.size(); ++i) {
+                // A line is too wide only when it is a single character.
+                EXPECT_TRUE(FixedWidth(lines[i]) <= width || lines[i].size() == 1 || (lines[i].size() == 2 && lines[i][0].isHighSurrogate()))
+                    << width << " line " << i;
+                if (full && i + 1 < lines.size() && !lines[i].endsWith(QLatin1Char(' '))) {
+                    // Nothing more of the word would have fit on the line.
+                    const qsizetype n = lines[i + 1][0].isHighSurrogate() ? 2 : 1;
+                    EXPECT_GT(FixedWidth(lines[i] + lines[i + 1].left(n)), width) << width << " line " << i;
+                }
+            }
+        }
+    }
+}
+
+// An unbroken word of any length wraps by measuring little more than its own length: the
+// cost of the width function, summed over its calls, grows linearly with the word.
+TEST(MemoWrap, ALongWordIsMeasuredInLinearTotal)
+{
+    for (const qsizetype length : {20000, 80000}) {
+        qint64 measured = 0;
+        TRMWrapOptions o;
+        o.MaxWidth = 600;
+        o.Width = [&measured](const QString& s) {
+            measured += s.size();
+            return FixedWidth(s);
+        };
+        const QString word(length, QLatin1Char('w'));
+        const QStringList lines = RMWrapLine(word, o);
+        EXPECT_EQ(lines.size(), length / 100);
+        EXPECT_LT(measured, 40 * length) << length;
+    }
+}
+
 TEST(MemoWrap, ZeroWidthStillTerminates)
 {
     TRMWrapOptions o;

@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QTemporaryDir>
 #include <QLabel>
 #include <QMap>
 #include <QPushButton>
@@ -849,7 +850,9 @@ TEST(Prepare, PaymentTypeListRoundTripsThroughThePreparedFile)
     r.Band(btPageFooter, 200, 24);
     TRMMemoView* pageNo = r.Memo(200, 24, QStringLiteral("第[Page#]页 共[TotalPages#]页"), 57, 320);
     r.report.DoublePass = true;
-    const QString design = QDir::temp().filePath(QStringLiteral("pq_prepare_list.rpf"));
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString design = dir.filePath(QStringLiteral("list.rpf"));
     ASSERT_TRUE(RMSaveReportToFile(r.report, design));
     ASSERT_TRUE(r.Prepare()) << r.error.toStdString();
     const int pages = r.PageCount();
@@ -861,7 +864,7 @@ TEST(Prepare, PaymentTypeListRoundTripsThroughThePreparedFile)
         records += r.Texts(p, c1->Name).size();
     EXPECT_EQ(records, 60);
 
-    const QString file = QDir::temp().filePath(QStringLiteral("pq_prepare_list.rmp"));
+    const QString file = dir.filePath(QStringLiteral("list.rmp"));
     ASSERT_TRUE(RMPreparedPages(r.report).SaveToFile(file));
     TRMReport other;
     ASSERT_TRUE(RMPreparedPages(other).LoadFromFile(file, false).Ok());

@@ -7,13 +7,20 @@
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QPainter>
 #include <QThread>
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 namespace pq {
 namespace {
+
+// The owner, group and other bits (QFile's user bits repeat the owner's).
+constexpr QFile::Permissions kAllPermissions = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
+    | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
 
 class CupsPrint : public ::testing::Test {
 protected:
@@ -109,6 +116,13 @@ TEST_F(CupsPrint, TwoPageJobIsSpooledAsPdf)
     const QString found = WaitForJob(token);
     ASSERT_FALSE(found.isEmpty()) << "no spooled PDF for job " << token.toStdString() << " in "
                                   << spool.toStdString();
+    // Printed reports are the printing user's alone: nobody else may read or replace them.
+    const QFileInfo folder(spool), file(found);
+    EXPECT_EQ(folder.ownerId(), ::getuid());
+    EXPECT_EQ(folder.permissions() & kAllPermissions, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner)
+        << std::oct << static_cast<int>(folder.permissions());
+    EXPECT_EQ(file.ownerId(), ::getuid());
+    EXPECT_EQ(file.permissions() & kAllPermissions, QFile::ReadOwner | QFile::WriteOwner) << std::oct << static_cast<int>(file.permissions());
     const test::PdfInfo info = test::ReadPdfInfo(found);
     EXPECT_EQ(info.pages, 2);
     ASSERT_EQ(info.sizes.size(), 2);

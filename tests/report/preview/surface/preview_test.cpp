@@ -264,7 +264,7 @@ TEST_F(PreviewTest, PaintsPagesOnGrey)
     preview.OpenReport(&r);
     preview.ZoomWholePage();
     const QImage image = preview.grab().toImage();
-    if (const QString out = qEnvironmentVariable("PQ_PREVIEW_PNG"); !out.isEmpty())
+    if (const QString out = qEnvironmentVariable("PQ_SHOT_DIR"); !out.isEmpty())
         image.save(QDir(out).filePath("pq-preview-whole-page.png"));
     const QRect page = preview.PageRects()[0].translated(preview.Offset());
     EXPECT_EQ(image.pixelColor(5, 5), QColor(128, 128, 128)) << "the background";

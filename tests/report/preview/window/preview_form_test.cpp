@@ -229,7 +229,7 @@ TEST_F(PreviewFormTest, PlacementIsRestoredFromTheSettings)
     EXPECT_EQ(f.geometry().size(), QSize(640, 480));
     EXPECT_EQ(f.toolBarArea(f.ToolBar()), Qt::BottomToolBarArea);
     EXPECT_TRUE(f.ToolBar()->isVisible());
-    if (const QString out = qEnvironmentVariable("PQ_PREVIEW_PNG"); !out.isEmpty())
+    if (const QString out = qEnvironmentVariable("PQ_SHOT_DIR"); !out.isEmpty())
         f.grab().save(QDir(out).filePath("pq-preview-toolbar-bottom.png"));
     // Moved to the top again, the next window opens so.
     f.addToolBar(Qt::TopToolBarArea, f.ToolBar());
@@ -243,7 +243,7 @@ TEST_F(PreviewFormTest, ExportsPdfWithItsPagesAndChineseText)
 {
     TRMPreviewForm& f = Show(Report(0, true));
     const int pages = f.Preview()->PageCount();
-    if (const QString out = qEnvironmentVariable("PQ_PREVIEW_PNG"); !out.isEmpty()) {
+    if (const QString out = qEnvironmentVariable("PQ_SHOT_DIR"); !out.isEmpty()) {
         f.Preview()->ZoomPercent(100);
         f.grab().save(QDir(out).filePath("pq-preview-100.png"));
     }
