@@ -27,6 +27,7 @@ constexpr int kMaxFonts = 4096;
 constexpr int kMaxColours = 4096;
 constexpr int kMaxSkip = 16;           // fallback characters after "\u"
 constexpr int kMaxHalfPoints = 3276;   // 1638 points, the largest size rich-edit allows
+constexpr int kMinHalfPoints = 2;      // 1 point: Qt rounds smaller fonts to none at all
 constexpr int kMaxTwips = 31680;       // 22 inches of indent or spacing
 
 constexpr int kDefaultHalfPoints = 24; // RTF's size when none is given: 12 points
@@ -537,13 +538,16 @@ bool Reader::TextWord(std::string_view w, bool hasParam, int param)
     }
     if (w == "f") { ch.font = param; return true; }
     if (w == "af") { ch.af = param; return true; }
-    if (w == "afs") { ch.afs = hasParam && param > 0 ? std::min(param, kMaxHalfPoints) : 0; return true; }
+    if (w == "afs") {
+        ch.afs = hasParam && param > 0 ? std::clamp(param, kMinHalfPoints, kMaxHalfPoints) : 0;
+        return true;
+    }
     if (w == "ab") { ch.ab = on ? 1 : 0; return true; }
     if (w == "ai") { ch.ai = on ? 1 : 0; return true; }
     if (w == "dbch") { ch.dbch = true; return true; }
     if (w == "loch" || w == "hich") { ch.dbch = false; return true; }
     if (w == "fs") {
-        ch.halfPoints = hasParam && param > 0 ? std::min(param, kMaxHalfPoints) : kDefaultHalfPoints;
+        ch.halfPoints = hasParam && param > 0 ? std::clamp(param, kMinHalfPoints, kMaxHalfPoints) : kDefaultHalfPoints;
         return true;
     }
     if (w == "b") { ch.bold = on; return true; }
@@ -676,11 +680,32 @@ void Reader::Append(const QString& text)
     m_text += text;
 }
 
+// Text as a document may hold it: no control characters (they would split paragraphs or
+// vanish on writing), no lone surrogates, none of the marks QTextDocument keeps for frames
+// and objects.
+QString CleanText(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            out += c;
+            out += text[++i];
+        } else if (c.isSurrogate() || c.unicode() == 0xFDD0 || c.unicode() == 0xFDD1 || c.unicode() == 0xFFFC) {
+            out += QChar(QChar::ReplacementCharacter);
+        } else if (c.unicode() >= 0x20 || c == QLatin1Char('\t')) {
+            out += c;
+        }
+    }
+    return out;
+}
+
 void Reader::FlushText()
 {
     if (m_text.isEmpty())
         return;
-    m_cursor.insertText(m_text, CharFormat(m_textState));
+    m_cursor.insertText(CleanText(m_text), CharFormat(m_textState));
     m_text.clear();
 }
 

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QTextDocument>
 
 #include <random>
@@ -286,6 +287,19 @@ TEST(RtfReader, RandomBytesInsideADocumentNeverFault)
         QTextDocument doc;
         RMReadRtf(rtf, doc);
         EXPECT_LE(doc.characterCount(), rtf.size() + 1) << round;
+    }
+}
+
+TEST(RtfReader, KeptFuzzInputsReadWithoutFault)
+{
+    const QDir dir(QStringLiteral(PQ_RICH_TEST_DATA "/fuzz"));
+    for (const QString& name : dir.entryList(QDir::Files)) {
+        QFile f(dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << name.toStdString();
+        const QByteArray bytes = f.readAll();
+        QTextDocument doc;
+        RMReadRtf(bytes, doc);
+        EXPECT_LE(doc.characterCount(), bytes.size() + 1) << name.toStdString();
     }
 }
 
