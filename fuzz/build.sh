@@ -4,6 +4,7 @@
 # Then, for example:
 #   BUILD_DIR/fuzz_report_file   -max_total_time=600 BUILD_DIR/corpus/report
 #   BUILD_DIR/fuzz_prepared_file -max_total_time=600 BUILD_DIR/corpus/prepared
+#   BUILD_DIR/fuzz_rtf_reader    -max_total_time=600 BUILD_DIR/corpus/rtf
 # Needs clang and its sanitizer runtime (Debian: clang-14 libclang-rt-14-dev).
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
@@ -20,4 +21,10 @@ for kind in report prepared; do
     cp "$here/../tests/report/engine/files/data/$kind"/* "$out/corpus/$kind/" 2>/dev/null || true
   fi
 done
+# The rich-text fixtures (word-processor RTF) and regression inputs seed the RTF reader.
+mkdir -p "$out/corpus/rtf"
+cp "$here/../tests/report/engine/rich/data"/*.rtf "$out/corpus/rtf/" 2>/dev/null || true
+if [ -d "$here/../tests/report/engine/rich/data/fuzz" ]; then
+  cp "$here/../tests/report/engine/rich/data/fuzz"/* "$out/corpus/rtf/" 2>/dev/null || true
+fi
 echo "fuzz targets in $out"
