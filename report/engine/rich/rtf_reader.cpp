@@ -27,7 +27,7 @@ constexpr int kMaxFonts = 4096;
 constexpr int kMaxColours = 4096;
 constexpr int kMaxSkip = 16;           // fallback characters after "\u"
 constexpr int kMaxHalfPoints = 3276;   // 1638 points, the largest size rich-edit allows
-constexpr int kMinHalfPoints = 2;      // 1 point: Qt rounds smaller fonts to none at all
+constexpr int kMinHalfPoints = 4;      // 2 points: Qt draws super- and subscript at 2/3 in whole points
 constexpr int kMaxTwips = 31680;       // 22 inches of indent or spacing
 
 constexpr int kDefaultHalfPoints = 24; // RTF's size when none is given: 12 points

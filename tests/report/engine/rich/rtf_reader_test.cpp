@@ -260,6 +260,12 @@ TEST(RtfReader, HugeParametersAreClamped)
     EXPECT_EQ(c.charFormat().fontPointSize(), 1638);
     EXPECT_EQ(doc.begin().blockFormat().leftMargin(), -31680 / 15.0);
 
+    // Two points at least: Qt shows super- and subscript smaller, in whole points.
+    ASSERT_TRUE(RMReadRtf("{\\rtf1\\fs1\\super a}", doc).Ok);
+    c = QTextCursor(&doc);
+    c.movePosition(QTextCursor::End);
+    EXPECT_EQ(c.charFormat().fontPointSize(), 2);
+
     // At most 16 fallback characters are skipped.
     ASSERT_TRUE(RMReadRtf("{\\rtf1\\uc99999999 \\u20013" + QByteArray(20, '?') + "}", doc).Ok);
     EXPECT_EQ(Shown(doc), QStringLiteral("中????"));
