@@ -8,7 +8,9 @@
 #include <QTextDocument>
 #include <QTextFragment>
 
+#include <cctype>
 #include <ostream>
+#include <string>
 #include <vector>
 
 namespace pq::test {
@@ -74,6 +76,16 @@ inline std::vector<Paragraph> Describe(const QTextDocument& doc)
         out.push_back(p);
     }
     return out;
+}
+
+// A case's name as GoogleTest wants it: letters and digits, the rest "_".
+template <typename Info>
+std::string CaseName(const Info& info)
+{
+    std::string n;
+    for (const char* c = info.param.name; *c; ++c)
+        n += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
+    return n;
 }
 
 inline QByteArray Fixture(const char* name)

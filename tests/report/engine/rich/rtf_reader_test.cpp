@@ -104,12 +104,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, RtfReaderText, ::testing::Values(
     TextCase{"unknown words are ignored, their text kept", "{\\rtf1 \\foo12 a\\bar b}", "ab"},
     TextCase{"binary data is skipped", "{\\rtf1 a{\\*\\blob\\bin4 }{}\\}b}", "ab"},
     TextCase{"field results stay, instructions go", "{\\rtf1 {\\field{\\*\\fldinst PAGE}{\\fldrslt 7}}}", "7"}),
-    [](const ::testing::TestParamInfo<TextCase>& info) {
-        std::string n;
-        for (const char* c = info.param.name; *c; ++c)
-            n += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
-        return n;
-    });
+    CaseName<::testing::TestParamInfo<TextCase>>);
 
 TEST(RtfReader, CharacterFormatsAndColoursApplyAndEnd)
 {
@@ -242,12 +237,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, RtfReaderDamage, ::testing::Values(
     BadCase{"an extra closing brace", "{\\rtf1 a}}b", "a"},
     BadCase{"a closing brace first", "}{\\rtf1 a}", ""},
     BadCase{"nesting too deep", "{\\rtf1 a" + QByteArray(10000, '{') + "b", "a"}),
-    [](const ::testing::TestParamInfo<BadCase>& info) {
-        std::string n;
-        for (const char* c = info.param.name; *c; ++c)
-            n += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
-        return n;
-    });
+    CaseName<::testing::TestParamInfo<BadCase>>);
 
 TEST(RtfReader, HugeParametersAreClamped)
 {
