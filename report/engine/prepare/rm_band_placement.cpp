@@ -342,6 +342,11 @@ int TRMPrepareEngine::SplitBand(TRMBand* band, int top)
         for (Piece& p : pieces) {
             if (p.done)
                 continue;
+            // The piece waits for the next page, at its top.
+            auto defer = [&] {
+                p.relTop = consumed + avail;
+                pending = true;
+            };
             const int t = p.relTop - consumed;
             if (t >= avail) {
                 pending = true;
@@ -368,8 +373,7 @@ int TRMPrepareEngine::SplitBand(TRMBand* band, int top)
                 const int oneLine = memo->MinHeight() + memo->Gapy + 2;
                 // A fresh page always takes at least one line, so the memo always advances.
                 if (room < oneLine && !(fresh && t <= 0)) {
-                    p.relTop = consumed + avail;
-                    pending = true;
+                    defer();
                     continue;
                 }
                 room = std::max(room, oneLine);
@@ -390,8 +394,7 @@ int TRMPrepareEngine::SplitBand(TRMBand* band, int top)
                     // Everything printed (or nothing could be: stop rather than loop).
                     p.done = true;
                 } else {
-                    p.relTop = consumed + avail;
-                    pending = true;
+                    defer();
                 }
                 continue;
             }
@@ -401,8 +404,7 @@ int TRMPrepareEngine::SplitBand(TRMBand* band, int top)
                 const int oneLine = rich->NextLineHeight() + frame;
                 int room = avail - t;
                 if (room < oneLine && !(fresh && t <= 0)) {
-                    p.relTop = consumed + avail;
-                    pending = true;
+                    defer();
                     continue;
                 }
                 room = std::max(room, oneLine);
@@ -418,8 +420,7 @@ int TRMPrepareEngine::SplitBand(TRMBand* band, int top)
                     // Everything printed (or nothing could be: stop rather than loop).
                     p.done = true;
                 } else {
-                    p.relTop = consumed + avail;
-                    pending = true;
+                    defer();
                 }
                 continue;
             }
@@ -430,8 +431,7 @@ int TRMPrepareEngine::SplitBand(TRMBand* band, int top)
                 bottom = std::max(bottom, std::min(page.CurBottomY, sliceTop + t + p.height));
                 continue;
             }
-            p.relTop = consumed + avail;
-            pending = true;
+            defer();
         }
         if (!pending)
             break;
