@@ -4,6 +4,7 @@
 # Then, for example:
 #   BUILD_DIR/fuzz_report_file   -max_total_time=600 BUILD_DIR/corpus/report
 #   BUILD_DIR/fuzz_expression    -max_total_time=600 BUILD_DIR/corpus/expression
+#   BUILD_DIR/fuzz_rtf_reader    -max_total_time=600 BUILD_DIR/corpus/rtf
 # Needs clang and its sanitizer runtime (Debian: clang-14 libclang-rt-14-dev).
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
@@ -27,4 +28,10 @@ for kind in expression display_format csv result_packet pg_connection_string gbk
   cp "$here/seeds/$kind"/* "$out/corpus/$kind/"
 done
 cp "$here/../tests/report/engine/expr/data"/* "$out/corpus/expression/" 2>/dev/null || true
+# The rich-text fixtures (word-processor RTF) and regression inputs seed the RTF reader.
+mkdir -p "$out/corpus/rtf"
+cp "$here/../tests/report/engine/rich/data"/*.rtf "$out/corpus/rtf/" 2>/dev/null || true
+if [ -d "$here/../tests/report/engine/rich/data/fuzz" ]; then
+  cp "$here/../tests/report/engine/rich/data/fuzz"/* "$out/corpus/rtf/" 2>/dev/null || true
+fi
 echo "fuzz targets in $out"

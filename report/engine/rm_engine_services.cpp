@@ -1,5 +1,7 @@
 #include "report/engine/rm_engine_services.h"
 
+#include <QTextDocument>
+
 namespace pq {
 
 TRMEngineNotStarted::TRMEngineNotStarted()
@@ -11,6 +13,13 @@ TRMEngineNotStarted::TRMEngineNotStarted()
 std::unique_ptr<TRMProgress> TRMEngineServices::CreateProgress(TRMReport& report) const
 {
     return m_progress ? m_progress(report) : nullptr;
+}
+
+QTextDocument& TRMEngineServices::RichScratch() const
+{
+    if (!m_richScratch)
+        m_richScratch = std::make_shared<QTextDocument>();
+    return *m_richScratch;
 }
 
 std::optional<TRMEngineServices>& TRMEngineServices::Slot()

@@ -5,8 +5,11 @@
 
 #include "report/engine/rm_progress.h"
 
+#include <memory>
 #include <optional>
 #include <stdexcept>
+
+class QTextDocument;
 
 namespace pq {
 
@@ -33,6 +36,9 @@ public:
     std::unique_ptr<TRMProgress> CreateProgress(TRMReport& report) const;
     // Pages take their size from their paper alone, without asking a printer.
     bool PagesFromPaper() const { return m_pagesFromPaper; }
+    // The hidden document every rich-text view expands and measures its text in: made on
+    // first use, freed when the engine stops.
+    QTextDocument& RichScratch() const;
 
 private:
     friend class TRMEngineStartup;
@@ -42,6 +48,7 @@ private:
     const TRMTextMeasurer* m_measurer = nullptr;
     TRMProgressFactory m_progress;
     bool m_pagesFromPaper = false;
+    mutable std::shared_ptr<QTextDocument> m_richScratch;
 };
 
 inline const TRMEngineServices& RMEngineServices()

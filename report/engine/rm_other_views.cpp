@@ -38,19 +38,6 @@ void TRMLineView::Draw(QPainter* painter)
     EndDraw();
 }
 
-// ---- rich ----
-
-TRMRichView::TRMRichView()
-{
-    BaseName = QStringLiteral("Rich");
-    Typ = gtAddIn;
-}
-
-void TRMRichView::Draw(QPainter* painter)
-{
-    DrawBox(painter);
-}
-
 // ---- picture ----
 
 TRMPictureView::TRMPictureView()

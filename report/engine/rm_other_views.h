@@ -1,7 +1,8 @@
-// The views that are neither memos nor bands: line, rich text, picture, shape, check box,
-// region and the dialog-page controls.
+// The views that are neither memos nor bands: line, picture, shape, check box, region and
+// the dialog-page controls; rich text has its own header, included here.
 #pragma once
 
+#include "report/engine/rm_rich_view.h"
 #include "report/engine/rm_view.h"
 
 #include <QImage>
@@ -10,7 +11,7 @@ class QWidget;
 
 namespace pq {
 
-// ---- line and rich text ----
+// ---- line ----
 
 class TRMLineView : public TRMStretcheable {
 public:
@@ -20,22 +21,6 @@ public:
     QString ClassName() const override { return QStringLiteral("TRMLineView"); }
     void Draw(QPainter* canvas) override;
     // A line is as tall as it was designed: it has no content to follow.
-    int CalcHeight() override { return Height; }
-    int MinHeight() override { return 0; }
-    int RemainHeight() override { return 0; }
-    int LostHeight() override { return 0; }
-};
-
-// Rich text keeps its RTF in Memo; layout and drawing belong to the rich-text unit, which
-// registers it as an add-in.
-class TRMRichView : public TRMStretcheable {
-public:
-    TRMRichView();
-
-    std::unique_ptr<TRMView> Create() const override { return std::make_unique<TRMRichView>(); }
-    QString ClassName() const override { return QStringLiteral("TRMRichView"); }
-    QString GetDescription() const override { return QStringLiteral("[Rich]"); }
-    void Draw(QPainter* canvas) override;
     int CalcHeight() override { return Height; }
     int MinHeight() override { return 0; }
     int RemainHeight() override { return 0; }

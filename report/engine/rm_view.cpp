@@ -1,6 +1,8 @@
 #include "report/engine/rm_view.h"
 
+#include "report/engine/rm_band.h"
 #include "report/engine/rm_engine_state.h"
+#include "report/engine/rm_page.h"
 #include "report/engine/rm_report.h"
 #include "report/engine/canvas/rm_canvas.h"
 
@@ -628,6 +630,44 @@ void RMAlignView(TRMView& v, const std::vector<TRMView*>& row, const TRMAlignAre
     default:
         break;
     }
+}
+
+void RMAlignForPrint(TRMView& v, TRMAlignPhase phase)
+{
+    if (v.BandAlign == baNone)
+        return;
+    TRMBand* band = v.ParentBand;
+    TRMPage* page = band ? band->Parent : RMCurrent().CurPage;
+    if (!page)
+        return;
+    if (!band && page->IndexOf(&v) < 0)
+        return;
+    TRMAlignArea area;
+    area.LeftLimit = page->LeftLimit();
+    area.RightLimit = page->RightLimit();
+    area.TopLimit = page->TopLimit();
+    area.BottomLimit = page->BottomLimit();
+    std::vector<TRMView*> row;
+    if (band) {
+        area.HasBand = true;
+        area.BandTop = band->CurTop;
+        area.BandHeight = band->CalculatedHeight;
+        area.CrossBand = band->Typ >= btCrossHeader && band->Typ <= btCrossFooter;
+        area.BandLeft = band->Left;
+        area.BandWidth = band->Width;
+        row = band->Objects;
+    } else {
+        for (const auto& o : page->Objects)
+            row.push_back(o.get());
+    }
+    RMAlignView(v, row, area, phase);
+}
+
+int RMFrameAllowance(const TRMFrameLine& f)
+{
+    if (!f.Visible)
+        return 0;
+    return static_cast<int>(Round(f.Width / 2.0)) + (f.IsDouble() ? static_cast<int>(Round(2.0 * f.Width)) : 0);
 }
 
 void RMAlignViews(const std::vector<TRMView*>& views, const TRMAlignArea& area, TRMAlignPhase phase)

@@ -212,5 +212,12 @@ void RMAlignView(TRMView& view, const std::vector<TRMView*>& row, const TRMAlign
 // Aligns all views with BandAlign set: left-aligned ones from left to right, right-aligned
 // ones from right to left, then the rest; each against the views of its own row.
 void RMAlignViews(const std::vector<TRMView*>& views, const TRMAlignArea& area, TRMAlignPhase phase);
+// Aligns one view against its band (while printing) or, outside bands, the current page
+// that holds it; nothing for baNone.
+void RMAlignForPrint(TRMView& view, TRMAlignPhase phase);
+
+// What a visible frame side takes from a view's text area: half its width, and for a double
+// line the second line with its gap.
+int RMFrameAllowance(const TRMFrameLine& frame);
 
 } // namespace pq

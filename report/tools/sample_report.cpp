@@ -33,6 +33,21 @@ TRMMemoView* AddMemo(TRMReport& report, TRMPage& page, QRect r, const QStringLis
     return m;
 }
 
+// A caption in several formats: a bold centred title in 黑体 (GBK bytes, as rich-edit
+// controls write), then a right-aligned line with the page number in bold red between
+// italic Latin words, then an underlined line in 宋体.
+QByteArray SampleCaption(const QByteArray& page, const QByteArray& pages)
+{
+    return "{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl{\\f0\\fnil\\fcharset134 \\'ba\\'da\\'cc\\'e5;}"
+           "{\\f1\\fnil\\fcharset134 \\'cb\\'ce\\'cc\\'e5;}{\\f2\\fswiss\\fcharset0 Arial;}}\r\n"
+           "{\\colortbl ;\\red0\\green0\\blue0;\\red192\\green0\\blue0;\\red0\\green64\\blue160;}\r\n"
+           "\\viewkind4\\uc1\\pard\\qc\\cf3\\f0\\fs32\\b \\'d6\\'a7\\'b8\\'b6\\'b7\\'bd\\'ca\\'bd\\'b5\\'b5\\'b0\\'b8\\b0\\cf1\r\n"
+           "\\par \\pard\\qr\\f2\\fs20\\i Page \\i0\\cf2\\b "
+        + page + "\\b0\\cf1\\i  of \\i0 " + pages + "\r\n"
+           "\\par \\pard\\f1\\fs18\\ul \\'b2\\'d9\\'d7\\'f7\\'d4\\'b1\\ulnone : [Oper]\r\n"
+           "\\par }";
+}
+
 } // namespace
 
 void RMBuildSampleReport(TRMReport& report)
@@ -83,6 +98,9 @@ void RMBuildSampleReport(TRMReport& report)
     diag->SetBounds(460, 200, 120, 50);
     diag->Memo = QStringList{QStringLiteral("项目;;金额")};
     Frame(*diag);
+    auto* rich = static_cast<TRMRichView*>(report.CreateObject(page, gtAddIn, QStringLiteral("TRMRichView")));
+    rich->SetBounds(57, 250, 680, 80);
+    rich->SetRtf(SampleCaption("[Page#]", "[TotalPages#]"));
     auto* calc = static_cast<TRMCalcMemoView*>(report.CreateObject(page, gtCalcMemo));
     calc->SetBounds(600, 200, 137, 30);
     calc->DataBand = data->Name;
@@ -161,6 +179,14 @@ void RMBuildSamplePreparedPages(TRMReport& report)
         money.SetBounds(200, 290, 240, 30);
         money.Memo1 = QStringList{QStringLiteral("1234.5")};
         pages.AppendView(index, money);
+
+        // The caption as preparation prints it: brackets expanded in their formats.
+        TRMRichView rich;
+        rich.Name = QStringLiteral("Rich1");
+        rich.SetBounds(57, 350, 680, 80);
+        rich.SetRtf(SampleCaption(QByteArray::number(pageNo + 1), "2").replace("[Oper]", "\\'b9\\'dc\\'c0\\'ed\\'d4\\'b1"));
+        rich.Memo1 = rich.Memo;
+        pages.AppendView(index, rich);
 
         TRMMemoView footer;
         footer.Name = QStringLiteral("Memo5");

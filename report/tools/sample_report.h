@@ -1,6 +1,7 @@
 // A small report and its prepared pages built in memory, for trying the renderer and for
 // seeding the fuzz targets: memos with frames, fills, alignments and Chinese text, a line,
-// a shape, a check box, a money view and a diagonal header cell.
+// a shape, a check box, a money view, a diagonal header cell and a rich-text caption in
+// several formats whose brackets carry the page numbers.
 #pragma once
 
 #include <QByteArray>

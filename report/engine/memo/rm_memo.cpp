@@ -133,38 +133,6 @@ int MeasureWidth(const TRMMemoView& m, const QString& text, bool tags)
     return static_cast<int>(std::ceil(w - 1e-6)) + m.CharSpacing * chars;
 }
 
-// Band alignment against the band (while printing) or the current page.
-void AlignForPrint(TRMView& v, TRMAlignPhase phase)
-{
-    if (v.BandAlign == baNone)
-        return;
-    TRMBand* band = v.ParentBand;
-    TRMPage* page = band ? band->Parent : RMCurrent().CurPage;
-    if (!page)
-        return;
-    if (!band && page->IndexOf(&v) < 0)
-        return;
-    TRMAlignArea area;
-    area.LeftLimit = page->LeftLimit();
-    area.RightLimit = page->RightLimit();
-    area.TopLimit = page->TopLimit();
-    area.BottomLimit = page->BottomLimit();
-    std::vector<TRMView*> row;
-    if (band) {
-        area.HasBand = true;
-        area.BandTop = band->CurTop;
-        area.BandHeight = band->CalculatedHeight;
-        area.CrossBand = band->Typ >= btCrossHeader && band->Typ <= btCrossFooter;
-        area.BandLeft = band->Left;
-        area.BandWidth = band->Width;
-        row = band->Objects;
-    } else {
-        for (const auto& o : page->Objects)
-            row.push_back(o.get());
-    }
-    RMAlignView(v, row, area, phase);
-}
-
 // Memo1 from Memo through the report's OnBeforePrint event and the expander: the event may
 // set the text itself, and then it is not expanded.
 void BuildPrintedText(TRMMemoView& m, bool useEvent, TRMMemoServices& sv)
@@ -657,7 +625,7 @@ void RMDrawMemo(TRMMemoView& m, QPainter* painter)
         }
     }
     // 2.
-    AlignForPrint(m, TRMAlignPhase::Draw);
+    RMAlignForPrint(m, TRMAlignPhase::Draw);
     m.WholeLines = false;
     // 3.
     m.Memo1 = m.Memo;
@@ -721,13 +689,6 @@ bool RMApplyHighlight(TRMMemoView& m, TRMMemoServices& sv)
 
 namespace {
 
-int FrameAllowance(const TRMFrameLine& f)
-{
-    if (!f.Visible)
-        return 0;
-    return RoundI(f.Width / 2.0) + (f.IsDouble() ? RoundI(2.0 * f.Width) : 0);
-}
-
 int EnsureLineHeight(TRMMemoView& m)
 {
     if (m.LineHeight <= 0)
@@ -742,7 +703,7 @@ int RMMemoCalcHeight(TRMMemoView& m)
     TRMMemoServices& sv = RMEngineServices().MemoServices();
     m.DrawMode = 1;
     const std::uint8_t savedAlign = m.BandAlign;
-    AlignForPrint(m, TRMAlignPhase::StreamOut);
+    RMAlignForPrint(m, TRMAlignPhase::StreamOut);
     m.BandAlign = savedAlign;
     sv.RunScript(m, m.OnBeforePrint);
     int h = 0;
@@ -757,7 +718,7 @@ int RMMemoCalcHeight(TRMMemoView& m)
             if (m.HasFlag(flMemoSuppress) && JoinText(m.Memo1) == m.LastValue)
                 h = 0;
             else
-                h = layout.TextHeight + 2 * m.Gapy + FrameAllowance(m.TopFrame) + FrameAllowance(m.BottomFrame);
+                h = layout.TextHeight + 2 * m.Gapy + RMFrameAllowance(m.TopFrame) + RMFrameAllowance(m.BottomFrame);
         }
         m.EndDraw();
         RestoreLook(m, look);
@@ -797,7 +758,7 @@ void RMMemoStreamOut(TRMMemoView& m, TRMStreamOutTarget& target, TRMMemoServices
     const QString savedTag = m.Tag;
     const std::uint8_t savedAlign = m.BandAlign;
     // 1.
-    AlignForPrint(m, TRMAlignPhase::StreamOut);
+    RMAlignForPrint(m, TRMAlignPhase::StreamOut);
     m.WholeLines = true;
     // 2.
     if (m.DrawMode == 0)

@@ -15,6 +15,7 @@
 #include "report/engine/rm_memo_views.h"
 #include "report/engine/rm_page.h"
 #include "report/engine/rm_report.h"
+#include "report/engine/rm_rich_view.h"
 
 #include "base/scope_guard.h"
 
@@ -341,17 +342,24 @@ int TRMPrepareEngine::SplitBand(TRMBand* band, int top)
         for (Piece& p : pieces) {
             if (p.done)
                 continue;
+            // The piece waits for the next page, at its top.
+            auto defer = [&] {
+                p.relTop = consumed + avail;
+                pending = true;
+            };
             const int t = p.relTop - consumed;
             if (t >= avail) {
                 pending = true;
                 continue;
             }
             auto* memo = dynamic_cast<TRMMemoView*>(p.view);
+            auto* rich = dynamic_cast<TRMRichView*>(p.view);
             const bool stretchy = memo && memo->Stretched() && !dynamic_cast<TRMCalcMemoView*>(memo);
-            if (!p.started && stretchy) {
+            const bool richStretchy = rich && rich->Stretched();
+            if (!p.started && (stretchy || richStretchy)) {
                 // Build the text once; the height it needs decides where it ends.
-                const TRMCurrentBandScope current(RMCurrent().CurBand, memo);
-                p.height = std::max(p.savedHeight, memo->CalcHeight());
+                const TRMCurrentBandScope current(RMCurrent().CurBand, p.view);
+                p.height = std::max(p.savedHeight, static_cast<TRMStretcheable*>(p.view)->CalcHeight());
             }
             if (t + p.height <= avail && !p.started) {
                 p.view->Height = p.height;
@@ -365,8 +373,7 @@ int TRMPrepareEngine::SplitBand(TRMBand* band, int top)
                 const int oneLine = memo->MinHeight() + memo->Gapy + 2;
                 // A fresh page always takes at least one line, so the memo always advances.
                 if (room < oneLine && !(fresh && t <= 0)) {
-                    p.relTop = consumed + avail;
-                    pending = true;
+                    defer();
                     continue;
                 }
                 room = std::max(room, oneLine);
@@ -387,8 +394,33 @@ int TRMPrepareEngine::SplitBand(TRMBand* band, int top)
                     // Everything printed (or nothing could be: stop rather than loop).
                     p.done = true;
                 } else {
-                    p.relTop = consumed + avail;
-                    pending = true;
+                    defer();
+                }
+                continue;
+            }
+            if (richStretchy) {
+                // Whole lines of formatted text; a fresh page takes at least one.
+                const int frame = 2 * rich->Gapy + RMFrameAllowance(rich->TopFrame) + RMFrameAllowance(rich->BottomFrame);
+                const int oneLine = rich->NextLineHeight() + frame;
+                int room = avail - t;
+                if (room < oneLine && !(fresh && t <= 0)) {
+                    defer();
+                    continue;
+                }
+                room = std::max(room, oneLine);
+                if (p.started)
+                    room = std::min(room, std::max(rich->LostHeight() + frame, oneLine));
+                const int before = rich->FittedEnd;
+                rich->Height = room;
+                rich->DrawMode = 2;
+                PrintView(*rich, band, sliceTop + t);
+                p.started = true;
+                bottom = std::max(bottom, sliceTop + t + room);
+                if (!rich->HasRest() || rich->FittedEnd == before) {
+                    // Everything printed (or nothing could be: stop rather than loop).
+                    p.done = true;
+                } else {
+                    defer();
                 }
                 continue;
             }
@@ -399,8 +431,7 @@ int TRMPrepareEngine::SplitBand(TRMBand* band, int top)
                 bottom = std::max(bottom, std::min(page.CurBottomY, sliceTop + t + p.height));
                 continue;
             }
-            p.relTop = consumed + avail;
-            pending = true;
+            defer();
         }
         if (!pending)
             break;
@@ -442,6 +473,16 @@ void TRMPrepareEngine::PrintView(TRMView& view, TRMBand* band, int top, int dx)
             return; // sub-report pages are not printed in place
         if (auto* calc = dynamic_cast<TRMCalcMemoView*>(&view)) {
             PrintCalcMemo(*calc);
+        } else if (auto* rich = dynamic_cast<TRMRichView*>(&view)) {
+            if (!m_firstPass) {
+                RMRichStreamOut(*rich, *m_writer, m_memoServices);
+            } else if (rich->DrawMode == 2) {
+                // A split view consumes its text in the first pass too, as a memo does.
+                TRMDiscardingTarget discard;
+                RMRichStreamOut(*rich, discard, m_memoServices);
+            } else {
+                RunScript(view, view.OnBeforePrint);
+            }
         } else if (m_firstPass) {
             auto* memo = dynamic_cast<TRMMemoView*>(&view);
             if (memo && memo->DrawMode == 2) {
@@ -473,6 +514,8 @@ void TRMPrepareEngine::PrintView(TRMView& view, TRMBand* band, int top, int dx)
     } catch (const std::exception& e) {
         if (auto* memo = dynamic_cast<TRMMemoView*>(&view))
             memo->DrawMode = 0;
+        if (auto* rich = dynamic_cast<TRMRichView*>(&view))
+            rich->DrawMode = 0;
         RecordError(e);
         throw TRMStopBand{};
     }

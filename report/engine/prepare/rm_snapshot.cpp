@@ -44,7 +44,7 @@ TCopyFields CopierOf(const std::type_info& type)
         {typeid(TRMShapeView), &AssignFields<TRMShapeView, TRMViewFields, TRMShapeFields>},
         {typeid(TRMCheckBoxView), &AssignFields<TRMCheckBoxView, TRMViewFields, TRMCheckBoxFields>},
         {typeid(TRMLineView), &AssignFields<TRMLineView, TRMViewFields>},
-        {typeid(TRMRichView), &AssignFields<TRMRichView, TRMViewFields>},
+        {typeid(TRMRichView), &AssignFields<TRMRichView, TRMViewFields, TRMRichFields>},
         {typeid(TRMRegionView), &AssignFields<TRMRegionView, TRMViewFields>},
     };
     const auto it = copiers.find(std::type_index(type));

@@ -1,9 +1,11 @@
 // pq-render from the outside: the sample renders to PDF and PNG, bad input gives clear
 // errors and non-zero exit codes.
 #include "report/engine/files/rm_report_file.h"
+#include "report/engine/files/rm_view_stream.h"
 #include "report/engine/rm_band_views.h"
 #include "report/engine/rm_memo_views.h"
 #include "report/engine/rm_report.h"
+#include "report/engine/rm_rich_view.h"
 #include "report/engine/rm_view_factory.h"
 #include "report/engine/startup/rm_engine_startup.h"
 
@@ -260,6 +262,74 @@ TEST(RenderTool, AReportFileWithViewsOfUnknownClassesNamesThem)
     EXPECT_EQ(r.code, 0) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains(QStringLiteral("TRMTestOnlyView"))) << r.err.toStdString();
     EXPECT_FALSE(QImage(dir.filePath(QStringLiteral("u-1.png"))).isNull());
+}
+
+// A report file whose page header is a rich caption with page numbers in brackets, prepared
+// against a CSV file: every page prints its own number, in the caption's formats, and the
+// PDF carries the caption as text.
+TEST(RenderTool, RichCaptionsWithPageNumbersPrepareAndRender)
+{
+    QTemporaryDir dir;
+    const QString rpf = dir.filePath(QStringLiteral("rich.rpf"));
+    const QString csv = dir.filePath(QStringLiteral("rows.csv"));
+    {
+        QFile f(csv);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        QByteArray rows = "code\n";
+        for (int i = 1; i <= 40; ++i)
+            rows += QByteArray::number(i) + "\n";
+        f.write(rows);
+    }
+    {
+        const pq::TRMEngineStartup engine(pq::TRMEngineOptions::Headless());
+        pq::RMRegisterStandardAddIns();
+        pq::TRMReport report;
+        report.DoublePass = true;
+        pq::TRMPage* page = report.Pages.Add(9, 2100, 2970, pq::poPortrait, -1);
+        auto* header = static_cast<pq::TRMBandView*>(report.CreateObject(page, pq::gtBand));
+        header->SetBandType(pq::btPageHeader);
+        header->SetBounds(0, 40, 700, 70);
+        auto* caption = static_cast<pq::TRMRichView*>(report.CreateObject(page, pq::gtAddIn, QStringLiteral("TRMRichView")));
+        caption->SetBounds(40, 40, 620, 66);
+        caption->SetRtf("{\\rtf1\\ansi\\ansicpg936{\\fonttbl{\\f0\\fnil\\fcharset134 \\'cb\\'ce\\'cc\\'e5;}}"
+                        "{\\colortbl ;\\red200\\green0\\blue0;}"
+                        "\\pard\\qc\\f0\\fs36\\b \\'d6\\'a7\\'b8\\'b6\\'b7\\'bd\\'ca\\'bd\\b0\\par"
+                        "\\pard\\qr\\fs20 Page \\b\\cf1 [Page#]\\b0\\cf0  of [TotalPages#]\\par}");
+        auto* data = static_cast<pq::TRMBandView*>(report.CreateObject(page, pq::gtBand));
+        data->SetBandType(pq::btMasterData);
+        data->SetBounds(0, 140, 700, 40);
+        data->SetDataSource(QStringLiteral("rows"));
+        auto* cell = static_cast<pq::TRMMemoView*>(report.CreateObject(page, pq::gtMemo));
+        cell->SetBounds(40, 140, 200, 40);
+        cell->Memo = {QStringLiteral("[RMDialogForm.rows.\"code\"]")};
+        QFile f(rpf);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(pq::RMSaveReport(report));
+    }
+    const QString pdf = dir.filePath(QStringLiteral("rich.pdf"));
+    const RenderRun r = Render({rpf, QStringLiteral("--data"), QStringLiteral("rows=") + csv, QStringLiteral("--pdf"), pdf,
+        QStringLiteral("--png"), dir.filePath(QStringLiteral("r-%d.png"))});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    ASSERT_TRUE(QFile::exists(dir.filePath(QStringLiteral("r-2.png"))));
+    // Each page's caption: its text in the PDF, and its bold red number on the page.
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    if (!text.waitForFinished(60000) || text.exitStatus() != QProcess::NormalExit)
+        GTEST_SKIP() << "pdftotext (poppler-utils, in the setup script) is not available";
+    const QStringList pages = QString::fromUtf8(text.readAllStandardOutput()).split(QLatin1Char('\f'), Qt::SkipEmptyParts);
+    ASSERT_GE(pages.size(), 2);
+    for (int i = 0; i < pages.size(); ++i) {
+        EXPECT_TRUE(pages[i].contains(QStringLiteral("支付方式"))) << i;
+        EXPECT_TRUE(pages[i].contains(QStringLiteral("Page %1 of %2").arg(i + 1).arg(pages.size()))) << pages[i].toStdString();
+    }
+    const QImage first(dir.filePath(QStringLiteral("r-1.png")));
+    int red = 0;
+    for (int y = 0; y < 250; ++y)
+        for (int x = 0; x < first.width(); ++x) {
+            const QColor c = first.pixelColor(x, y);
+            red += c.red() > 150 && c.green() < 80 && c.blue() < 80 ? 1 : 0;
+        }
+    EXPECT_GT(red, 10) << "the page number keeps its colour";
 }
 
 } // namespace

@@ -221,8 +221,12 @@ const std::vector<ViewCase>& ViewCases()
         {"region", gtRegion, "", [](TRMView& v) { FillCommon(v, QStringLiteral("Region1")); }},
         {"rich", gtAddIn, "TRMRichView", [](TRMView& v) {
              FillCommon(v, QStringLiteral("Rich1"));
-             v.Memo = QStringList{QStringLiteral("{\\rtf1 \\b [Title]\\b0}")};
-             v.Memo1 = QStringList{QStringLiteral("{\\rtf1 \\b 报表\\b0}")};
+             // A caption as the rich-edit control writes it (GBK bytes in \'hh pairs, several
+             // lines) and its printed copy with the value of its bracket.
+             v.Memo = QStringList{
+                 QStringLiteral("{\\rtf1\\ansi\\ansicpg936{\\fonttbl{\\f0\\fnil\\fcharset134 \\'cb\\'ce\\'cc\\'e5;}}"),
+                 QStringLiteral("\\pard\\qc\\f0\\fs44\\b [Title]\\b0"), QStringLiteral("\\par }")};
+             v.Memo1 = QStringList{QStringLiteral("{\\rtf1 \\b 报表\\b0"), QStringLiteral("\\par }")};
          }},
         {"shape", gtAddIn, "TRMShapeView", [](TRMView& v) {
              auto& s = static_cast<TRMShapeView&>(v);
