@@ -61,8 +61,16 @@ bool Variant::isNumeric() const
     }
 }
 
+bool IsDateTimeInRange(double days)
+{
+    return std::isfinite(days) && std::fabs(days) <= 3e6;
+}
+
 QString DateTimeText(double days)
 {
+    // Converting the day count of NaN or a huge number to an integer is undefined.
+    if (!IsDateTimeInRange(days))
+        throw VariantError("Invalid date-time value");
     const double whole = std::floor(days);
     const QDate date = kEpoch.addDays(static_cast<qint64>(whole));
     const qint64 ms = std::llround((days - whole) * 86400000.0);

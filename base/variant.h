@@ -86,8 +86,12 @@ private:
     Storage m_value;
 };
 
+// Whether days (since 1899-12-30) name a date a date-time may hold: finite and within
+// about 8,000 years of the epoch either way.
+bool IsDateTimeInRange(double days);
+
 // Text of a date-time held as days since 1899-12-30, "yyyy-MM-dd hh:mm:ss" (the time part
-// is left out when it is midnight).
+// is left out when it is midnight). A value outside IsDateTimeInRange raises VariantError.
 QString DateTimeText(double days);
 
 } // namespace pq

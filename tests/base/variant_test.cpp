@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 using namespace pq;
 
 TEST(Variant, ConvertsScalarsToText)
@@ -16,6 +18,16 @@ TEST(Variant, ConvertsScalarsToText)
     EXPECT_EQ(Variant::FromBool(true).toText(), "True");
     EXPECT_EQ(Variant::FromDateTime(2.0).toText(), "1900-01-01");
     EXPECT_EQ(Variant::FromDateTime(46000.5).toText(), "2025-12-09 12:00:00");
+}
+
+// Day counts no date can have (NaN, a result packet's garbage): an error, not a conversion of
+// the number to an integer it cannot fit.
+TEST(Variant, ADateTimeOutsideTheCalendarHasNoText)
+{
+    for (double days : {std::numeric_limits<double>::quiet_NaN(), -std::numeric_limits<double>::infinity(), -2.72896e23,
+             1e300, 3e6 + 1})
+        EXPECT_THROW(Variant::FromDateTime(days).toText(), VariantError) << days;
+    EXPECT_EQ(Variant::FromDateTime(2958465.0).toText(), "9999-12-31");
 }
 
 TEST(Variant, NullArraysAndPacketsHaveNoTextForm)

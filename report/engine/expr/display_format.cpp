@@ -468,7 +468,7 @@ void FormatDateInto(QString& out, const QString& f, const DateParts& p, const RM
 
 QString FormatDateTime(const QString& format, double dateTime, const RMFormatSettings& s)
 {
-    if (!std::isfinite(dateTime) || std::fabs(dateTime) > 3e6)
+    if (!IsDateTimeInRange(dateTime))
         throw VariantError("Invalid date-time value");
     const DateParts p = Decode(dateTime);
     QString out;

@@ -210,10 +210,14 @@ void RMRegisterFunctionLibrary(std::unique_ptr<TRMFunctionLibrary> library)
     if (!library)
         return;
     auto& libs = Libraries();
-    const std::type_info& cls = typeid(*library);
-    for (const auto& l : libs)
-        if (typeid(*l) == cls)
+    // Through plain references: typeid of a dereferenced smart pointer draws a clang warning.
+    const TRMFunctionLibrary& added = *library;
+    const std::type_info& cls = typeid(added);
+    for (const auto& l : libs) {
+        const TRMFunctionLibrary& known = *l;
+        if (typeid(known) == cls)
             return;
+    }
     libs.push_back(std::move(library));
 }
 
@@ -221,7 +225,8 @@ void RMUnregisterFunctionLibrary(const std::type_info& libraryClass)
 {
     auto& libs = Libraries();
     for (auto it = libs.begin(); it != libs.end(); ++it) {
-        if (typeid(**it) == libraryClass) {
+        const TRMFunctionLibrary& known = **it;
+        if (typeid(known) == libraryClass) {
             libs.erase(it);
             return;
         }
