@@ -7,6 +7,7 @@
 #include "report/engine/files/rm_report_file.h"
 #include "report/engine/prepare/rm_prepare.h"
 #include "report/engine/rm_report.h"
+#include "report/preview/window/rm_preview_form.h"
 #include "report/tools/headless_engine.h"
 #include "report/tools/report_data.h"
 #include "report/tools/sample_report.h"
@@ -16,10 +17,15 @@
 #include "base/file_io.h"
 
 #include <QApplication>
+#include <QBuffer>
+#include <QFileInfo>
+#include <QTimer>
 #include <QImage>
 #include <QPainter>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 
 namespace {
@@ -36,6 +42,7 @@ const char* const kUsage =
     "       pq-render FILE.rmp --png OUT-%d.png [--dpi N]\n"
     "       pq-render REPORT.rpf --data NAME=FILE.csv ... --pdf OUT.pdf\n"
     "       pq-render REPORT.rpf --sql NAME=\"select ...\" --server sqlite:DB --png OUT-%d.png\n"
+    "       pq-render FILE.rmp --preview [--screenshot SHOT.png]\n"
     "       pq-render --write-sample FILE.rmp\n"
     "\n"
     "  --pdf OUT.pdf       write every page into one PDF file\n"
@@ -44,6 +51,10 @@ const char* const kUsage =
     "                      extension\n"
     "  --dpi N             PNG resolution, 10 to 1200 (default 96: one pixel per report pixel)\n"
     "  --pdf-dpi N         PDF drawing resolution, 72 to 2400 (default 600)\n"
+    "  --preview           open the pages in the preview window (needs a display) instead\n"
+    "                      of writing them; the program ends when the window closes\n"
+    "  --screenshot F      with --preview: write a PNG of the window once it is shown, then\n"
+    "                      close it\n"
     "  --write-sample F    write a small two-page prepared report to F and exit\n"
     "  --data NAME=FILE    a report file is prepared first; NAME is the data set the report\n"
     "                      uses, FILE a CSV file with a header row (repeatable)\n"
@@ -57,6 +68,8 @@ struct Options {
     int dpi = 96;
     int pdfDpi = 600;
     QString sample;
+    bool preview = false;
+    QString screenshot;
     QList<QPair<QString, QString>> csv;   // data set name, file
     QList<QPair<QString, QString>> sql;   // data set name, query
     QString server;
@@ -119,6 +132,11 @@ std::optional<Options> Parse(const QStringList& args)
         } else if (a == QLatin1String("--server")) {
             if (!value(o.server))
                 return std::nullopt;
+        } else if (a == QLatin1String("--preview")) {
+            o.preview = true;
+        } else if (a == QLatin1String("--screenshot")) {
+            if (!value(o.screenshot))
+                return std::nullopt;
         } else if (a == QLatin1String("--write-sample")) {
             if (!value(o.sample))
                 return std::nullopt;
@@ -156,8 +174,12 @@ std::optional<Options> Parse(const QStringList& args)
         Err(QStringLiteral("--sql needs --server"));
         return std::nullopt;
     }
-    if (o.pdf.isEmpty() && o.png.isEmpty()) {
-        Err(QStringLiteral("nothing to write: give --pdf or --png"));
+    if (!o.screenshot.isEmpty() && !o.preview) {
+        Err(QStringLiteral("--screenshot goes with --preview"));
+        return std::nullopt;
+    }
+    if (o.pdf.isEmpty() && o.png.isEmpty() && !o.preview) {
+        Err(QStringLiteral("nothing to write: give --pdf or --png, or --preview"));
         return std::nullopt;
     }
     return o;
@@ -272,13 +294,48 @@ int PrepareReportFile(const Options& o, const QByteArray& data, pq::TRMReport& r
 
 } // namespace
 
+// Shows the pages in the preview window until it is closed (or, with a screenshot asked
+// for, until the picture is written).
+int Preview(pq::TRMReport& report, const Options& options)
+{
+    report.ModalPreview = false;
+    report.ReportInfo.Title = QFileInfo(options.input).fileName();
+    auto* form = new pq::TRMPreviewForm;
+    form->ShowFor(&report);
+    int rc = kExitOk;
+    if (!options.screenshot.isEmpty()) {
+        QTimer::singleShot(500, form, [form, &options, &rc] {
+            QString error;
+            QByteArray png;
+            QBuffer buffer(&png);
+            buffer.open(QIODevice::WriteOnly);
+            form->grab().save(&buffer, "PNG");
+            if (!pq::WriteFileWhole(options.screenshot, png, &error)) {
+                Err(QStringLiteral("cannot write %1: %2").arg(options.screenshot, error));
+                rc = kExitWriteFailed;
+            }
+            form->close();
+        });
+    }
+    QApplication::exec();
+    return rc;
+}
+
 int main(int argc, char** argv)
 {
-    // Headless unless told otherwise: the renderer never shows a window.
-    pq::RMUseOffscreenUnlessSet();
+    // Headless unless told otherwise or asked for the preview: only that shows a window.
+    const bool preview = std::any_of(argv + 1, argv + argc, [](const char* a) { return std::strcmp(a, "--preview") == 0; });
+    if (!preview)
+        pq::RMUseOffscreenUnlessSet();
     // Widgets: report data sets live on the engine's hidden dialog form.
     QApplication app(argc, argv);
-    const pq::TRMHeadlessEngine engine(QStringLiteral("pq-render: "));
+    // The preview is for a person: the machine's printers and the usual message boxes.
+    std::optional<pq::TRMHeadlessEngine> headless;
+    std::optional<pq::TRMEngineStartup> interactive;
+    if (preview)
+        interactive.emplace(pq::TRMEngineOptions{});
+    else
+        headless.emplace(QStringLiteral("pq-render: "));
 
     const std::optional<Options> options = Parse(QCoreApplication::arguments());
     if (!options) {
@@ -307,6 +364,8 @@ int main(int argc, char** argv)
     if (IsReportFile(bytes)) {
         if (const int rc = PrepareReportFile(*options, bytes, report, sets); rc != kExitOk)
             return rc;
+        if (options->preview)
+            return Preview(report, *options);
         if (!options->pdf.isEmpty())
             if (const int rc = WritePdf(pages, options->pdf, options->pdfDpi); rc != kExitOk)
                 return rc;
@@ -330,6 +389,8 @@ int main(int argc, char** argv)
         break;
     }
     WarnSkipped(options->input, result);
+    if (options->preview)
+        return Preview(report, *options);
     if (!options->pdf.isEmpty())
         if (const int rc = WritePdf(pages, options->pdf, options->pdfDpi); rc != kExitOk)
             return rc;

@@ -9,6 +9,7 @@
 #include "report/engine/rm_view_factory.h"
 #include "report/engine/startup/rm_engine_startup.h"
 
+#include <QColor>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -32,10 +33,15 @@ struct RenderRun {
 
 // fileSizeLimit > 0 lets the program write files of at most that many bytes, as a full disk
 // would: a longer write fails (EFBIG) instead of killing the program.
-RenderRun Render(const QStringList& args, rlim_t fileSizeLimit = 0)
+RenderRun Render(const QStringList& args, rlim_t fileSizeLimit = 0, const QString& configHome = {})
 {
     QProcess p;
     p.setProgram(QStringLiteral(PQ_RENDER_PATH));
+    if (!configHome.isEmpty()) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome); // the preview keeps its placement there
+        p.setProcessEnvironment(env);
+    }
     p.setArguments(args);
     if (fileSizeLimit > 0)
         p.setChildProcessModifier([fileSizeLimit] {
@@ -68,6 +74,35 @@ TEST(RenderTool, SampleToPdfAndPng)
         EXPECT_EQ(image.size(), QSize(397, 561)) << "A4 at 48 dpi";
     }
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("p-3.png"))));
+}
+
+// The preview window over a prepared file, as a person opens it; headless here, so the
+// window is photographed and closed.
+TEST(RenderTool, PreviewOpensThePagesInTheWindow)
+{
+    QTemporaryDir dir;
+    const QString rmp = dir.filePath(QStringLiteral("s.rmp"));
+    ASSERT_EQ(Render({QStringLiteral("--write-sample"), rmp}).code, 0);
+    const QString shot = dir.filePath(QStringLiteral("preview.png"));
+    const RenderRun r = Render({rmp, QStringLiteral("--preview"), QStringLiteral("--screenshot"), shot}, 0, dir.path());
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const QImage image(shot);
+    ASSERT_FALSE(image.isNull());
+    // The surface's grey is there around a white sheet.
+    int grey = 0;
+    int white = 0;
+    for (int y = 0; y < image.height(); y += 4)
+        for (int x = 0; x < image.width(); x += 4) {
+            grey += image.pixelColor(x, y) == QColor(128, 128, 128);
+            white += image.pixelColor(x, y) == QColor(Qt::white);
+        }
+    EXPECT_GT(grey, 100);
+    EXPECT_GT(white, 1000);
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("Orvane Soft/Pagequill.conf")))) << "placement kept";
+    if (const QString out = qEnvironmentVariable("PQ_SHOT_DIR"); !out.isEmpty())
+        image.save(QDir(out).filePath(QStringLiteral("pq-render-preview.png")));
+
+    EXPECT_EQ(Render({rmp, QStringLiteral("--screenshot"), shot}).code, 1) << "--screenshot needs --preview";
 }
 
 TEST(RenderTool, BadInputAndUsage)

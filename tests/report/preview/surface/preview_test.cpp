@@ -13,6 +13,7 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QMouseEvent>
 #include <QWheelEvent>
 
 #include <gtest/gtest.h>
@@ -32,6 +33,7 @@ protected:
         // A panel of 1000 x 700 inside the strips.
         preview.resize(1000 + 16, 700 + 18);
         preview.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&preview)); // painting needs a window on the screen
     }
 
     // A report with count A4 pages prepared (sheets only; views do not matter here).
@@ -270,6 +272,47 @@ TEST_F(PreviewTest, PaintsPagesOnGrey)
     EXPECT_EQ(image.pixelColor(5, 5), QColor(128, 128, 128)) << "the background";
     EXPECT_EQ(image.pixelColor(page.left(), page.center().y()), QColor(Qt::black)) << "the page's border";
     EXPECT_EQ(image.pixelColor(page.left() + 3, page.top() + 3), QColor(Qt::white)) << "the sheet";
+}
+
+} // namespace
+} // namespace pq
+
+namespace pq {
+namespace {
+
+// A click on a printed view reaches the report's object-click handler, which then keeps the
+// press from starting a drag; hovering reaches the mouse-over handler.
+TEST_F(PreviewTest, ClicksAndHoverFindTheViewUnderThePointer)
+{
+    TRMReport& r = Report(0);
+    RMBuildSamplePreparedPages(r);
+    QStringList clicked;
+    QStringList hovered;
+    r.OnObjectClick = [&](TRMView* v) { clicked << v->Name; };
+    r.OnMouseOverObject = [&](TRMView* v) { hovered << v->Name; };
+    preview.OpenReport(&r);
+    preview.ZoomPercent(100);
+    preview.DrawPanel()->repaint();
+    TRMPage* page = preview.Pages()->BuildPage(0);
+    ASSERT_NE(page, nullptr);
+    const TRMView* target = nullptr;
+    for (const auto& v : page->Objects)
+        if (v->Width > 20 && v->Height > 10)
+            target = v.get();
+    ASSERT_NE(target, nullptr);
+    const QString name = target->Name;
+    const QRect sheet = preview.PageRects()[0].translated(preview.Offset());
+    const QPoint at = sheet.topLeft() + target->Bounds().center() * preview.Scale();
+    // A move with no button held, delivered to the panel (QTest would move the cursor instead).
+    QMouseEvent move(QEvent::MouseMove, QPointF(at), preview.DrawPanel()->mapToGlobal(QPointF(at)), Qt::NoButton,
+        Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(preview.DrawPanel(), &move);
+    EXPECT_TRUE(hovered.contains(name)) << "hovered: " << hovered.join(",").toStdString() << " want " << name.toStdString();
+    QTest::mousePress(preview.DrawPanel(), Qt::LeftButton, Qt::NoModifier, at);
+    EXPECT_EQ(clicked.value(0), name);
+    EXPECT_FALSE(preview.DrawPanel()->Dragging()) << "a handled click starts no drag";
+    QTest::mouseRelease(preview.DrawPanel(), Qt::LeftButton, Qt::NoModifier, at);
+    preview.Disconnect();
 }
 
 } // namespace

@@ -239,6 +239,26 @@ TEST_F(PreviewFormTest, PlacementIsRestoredFromTheSettings)
     EXPECT_EQ(s.value("Form/TRMPreviewForm/Width").toInt(), 640);
 }
 
+TEST_F(PreviewFormTest, AFloatingToolBarFloatsAgain)
+{
+    {
+        QSettings s(dir.filePath("settings.ini"), QSettings::IniFormat);
+        s.setValue("ToolBar/ToolbarPreviewStand/Docked", false);
+        s.setValue("ToolBar/ToolbarPreviewStand/XPosition", 120);
+        s.setValue("ToolBar/ToolbarPreviewStand/YPosition", 90);
+    }
+    TRMPreviewForm& f = Show(Report(2));
+    EXPECT_TRUE(f.ToolBar()->isFloating());
+    EXPECT_EQ(f.ToolBar()->pos(), QPoint(120, 90));
+    EXPECT_TRUE(f.ToolBar()->isVisible());
+    if (const QString out = qEnvironmentVariable("PQ_SHOT_DIR"); !out.isEmpty())
+        f.ToolBar()->grab().save(QDir(out).filePath("pq-preview-toolbar-floating.png"));
+    f.close();
+    QSettings s(dir.filePath("settings.ini"), QSettings::IniFormat);
+    EXPECT_FALSE(s.value("ToolBar/ToolbarPreviewStand/Docked").toBool());
+    EXPECT_EQ(s.value("ToolBar/ToolbarPreviewStand/DockName").toString(), "");
+}
+
 TEST_F(PreviewFormTest, ExportsPdfWithItsPagesAndChineseText)
 {
     TRMPreviewForm& f = Show(Report(0, true));
