@@ -1,5 +1,6 @@
 #include "report/preview/window/rm_preview_form.h"
 
+#include "base/file_io.h"
 #include "base/guard.h"
 #include "base/message_box.h"
 #include "report/engine/files/rm_emf_pages.h"
@@ -20,7 +21,6 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
-#include <QSaveFile>
 #include <QScrollBar>
 #include <QSettings>
 #include <QToolBar>
@@ -431,30 +431,16 @@ bool TRMPreviewForm::ExportPdf(const QString& file, QString* error)
             *error = QStringLiteral("没有可导出的页面。");
         return false;
     }
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = QStringLiteral("无法写入文件“%1”：%2").arg(file, out.errorString());
-        return false;
-    }
     TRMPdfExportOptions options;
     options.Creator = QStringLiteral("Pagequill");
     QString reason;
-    const bool drawn = RMExportPdf(*pages, out, options, &reason);
+    const bool written = WriteFileWhole(
+        file, [&](QIODevice& device, QString& why) { return RMExportPdf(*pages, device, options, &why); }, &reason);
     // The preview draws the visible pages again from here on.
     m_preview->Refresh(false);
-    if (!drawn) {
-        out.cancelWriting();
-        if (error)
-            *error = QStringLiteral("无法写入文件“%1”：%2").arg(file, reason);
-        return false;
-    }
-    if (!out.commit()) {
-        if (error)
-            *error = QStringLiteral("无法写入文件“%1”：%2").arg(file, out.errorString());
-        return false;
-    }
-    return true;
+    if (!written && error)
+        *error = QStringLiteral("无法写入文件“%1”：%2").arg(file, reason);
+    return written;
 }
 
 void TRMPreviewForm::Exit() { close(); }
