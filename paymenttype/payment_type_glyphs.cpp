@@ -1,8 +1,9 @@
 #include "paymenttype/payment_type_glyphs.h"
 
+#include "base/drawn_icon.h"
+
 #include <QPainter>
 #include <QPainterPath>
-#include <QPixmap>
 
 namespace pq {
 
@@ -123,17 +124,7 @@ void Draw(QPainter& p, int index)
 
 QIcon PaymentTypeGlyph(int index)
 {
-    QIcon icon;
-    for (int scale : {1, 2}) {
-        QPixmap pm(16 * scale, 16 * scale);
-        pm.setDevicePixelRatio(scale);
-        pm.fill(Qt::transparent);
-        QPainter p(&pm);
-        Draw(p, index);
-        p.end();
-        icon.addPixmap(pm);
-    }
-    return icon;
+    return DrawnIcon([index](QPainter& p) { Draw(p, index); });
 }
 
 } // namespace pq

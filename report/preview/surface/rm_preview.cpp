@@ -1,5 +1,6 @@
 #include "report/preview/surface/rm_preview.h"
 
+#include "base/drawn_icon.h"
 #include "base/rounding.h"
 #include "report/engine/files/rm_emf_pages.h"
 #include "report/engine/rm_report.h"
@@ -29,21 +30,19 @@ constexpr int kLargeStep = 200;
 
 int RoundInt(double v) { return static_cast<int>(Round(v)); }
 
-QPixmap ArrowGlyph(bool up)
+QIcon ArrowGlyph(bool up)
 {
-    QPixmap pm(16, 16);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(Qt::NoPen);
-    p.setBrush(Qt::black);
-    // Two stacked arrowheads: a page up or down.
-    for (int k = 0; k < 2; ++k) {
-        const int y = up ? 3 + 5 * k : 12 - 5 * k;
-        const int d = up ? 4 : -4;
-        p.drawPolygon(QPolygon({QPoint(4, y + d), QPoint(12, y + d), QPoint(8, y)}));
-    }
-    return pm;
+    return DrawnIcon([up](QPainter& p) {
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(Qt::NoPen);
+        p.setBrush(Qt::black);
+        // Two stacked arrowheads: a page up or down.
+        for (int k = 0; k < 2; ++k) {
+            const int y = up ? 3 + 5 * k : 12 - 5 * k;
+            const int d = up ? 4 : -4;
+            p.drawPolygon(QPolygon({QPoint(4, y + d), QPoint(12, y + d), QPoint(8, y)}));
+        }
+    });
 }
 
 } // namespace

@@ -1,8 +1,9 @@
 #include "report/preview/window/rm_preview_glyphs.h"
 
+#include "base/drawn_icon.h"
+
 #include <QPainter>
 #include <QPainterPath>
-#include <QPixmap>
 
 namespace pq {
 
@@ -121,17 +122,7 @@ void Paint(QPainter& p, int index)
 
 QIcon RMPreviewGlyph(int index)
 {
-    QIcon icon;
-    for (int ratio : {1, 2}) {
-        QPixmap pm(16 * ratio, 16 * ratio);
-        pm.setDevicePixelRatio(ratio);
-        pm.fill(Qt::transparent);
-        QPainter p(&pm);
-        Paint(p, index);
-        p.end();
-        icon.addPixmap(pm);
-    }
-    return icon;
+    return DrawnIcon([index](QPainter& p) { Paint(p, index); });
 }
 
 } // namespace pq

@@ -277,9 +277,7 @@ TEST_P(SizedPaper, GoesOutAsTheFormOfItsSheet)
 {
     const FormCase& c = GetParam();
     TRMScriptedPrinterBackend fake;
-    fake.Printers = {"Laser"};
-    fake.DefaultName = "Laser";
-    fake.Devices["Laser"] = test::LaserDevice();
+    test::InstallLaser(fake);
     TRMPrinterList list(fake);
     auto p = CreateReportPrinter(list, fake);
 
@@ -334,9 +332,7 @@ TEST_P(WholePointDevice, KeepsTheSizeAskedFor)
 {
     const DriftCase& c = GetParam();
     TRMScriptedPrinterBackend fake;
-    fake.Printers = {"Laser"};
-    fake.DefaultName = "Laser";
-    fake.Devices["Laser"] = test::LaserDevice();
+    test::InstallLaser(fake);
     fake.Devices["Laser"].SheetInWholePoints = true;
     TRMPrinterList list(fake);
     auto p = CreateReportPrinter(list, fake);
@@ -360,9 +356,7 @@ INSTANTIATE_TEST_SUITE_P(Printer, WholePointDevice,
 TEST(WholePointDevice, FirstUseKeepsTheDriversPaper)
 {
     TRMScriptedPrinterBackend fake;
-    fake.Printers = {"Laser"};
-    fake.DefaultName = "Laser";
-    fake.Devices["Laser"] = test::LaserDevice();
+    test::InstallLaser(fake);
     fake.Devices["Laser"].SheetInWholePoints = true; // A4: 595 points, 2099 tenths
     TRMPrinterList list(fake);
     auto p = CreateReportPrinter(list, fake);
@@ -377,9 +371,7 @@ TEST(WholePointDevice, FirstUseKeepsTheDriversPaper)
 TEST(WholePointDevice, ADifferentSheetIsNotTakenForTheStoredOne)
 {
     TRMScriptedPrinterBackend fake;
-    fake.Printers = {"Laser"};
-    fake.DefaultName = "Laser";
-    fake.Devices["Laser"] = test::LaserDevice();
+    test::InstallLaser(fake);
     TRMPrinterList list(fake);
     auto p = CreateReportPrinter(list, fake);
     p->SetPageSettings(9, 2105, 2970, false, 65535, true); // the driver prints A4 regardless
@@ -552,9 +544,7 @@ class DeviceFailure : public ::testing::TestWithParam<FailCase> {};
 TEST_P(DeviceFailure, ReachesTheCallerAndAbortsTheJob)
 {
     TRMScriptedPrinterBackend fake;
-    fake.Printers = {"Laser"};
-    fake.DefaultName = "Laser";
-    fake.Devices["Laser"] = test::LaserDevice();
+    test::InstallLaser(fake);
     fake.FailOps = {QString::fromLatin1(GetParam().op)};
     TRMPrinterList list(fake);
     auto p = CreateReportPrinter(list, fake);
@@ -636,9 +626,7 @@ TEST(ProcessWide, PrinterIsCreatedOnceOverTheInstalledBackend)
 {
     auto owned = std::make_unique<TRMScriptedPrinterBackend>();
     TRMScriptedPrinterBackend& fake = *owned;
-    fake.Printers = {"Laser"};
-    fake.DefaultName = "Laser";
-    fake.Devices["Laser"] = test::LaserDevice();
+    test::InstallLaser(fake);
     StartPrinterLayer(std::move(owned));
     TRMPrinter& p = GetReportPrinter();
     EXPECT_EQ(&p, &GetReportPrinter());

@@ -23,6 +23,13 @@ TRMScriptedDevice LaserDevice()
     return d;
 }
 
+void InstallLaser(TRMScriptedPrinterBackend& backend)
+{
+    backend.Printers = {QStringLiteral("Laser")};
+    backend.DefaultName = QStringLiteral("Laser");
+    backend.Devices[QStringLiteral("Laser")] = LaserDevice();
+}
+
 PdfInfo ReadPdfInfo(const QString& file)
 {
     PdfInfo info;

@@ -10,6 +10,8 @@ namespace pq::test {
 
 // A driver with a handful of papers (A4, Letter, A3 and its custom entry) and two bins.
 TRMScriptedDevice LaserDevice();
+// A machine whose one printer, "Laser", is the default and that device.
+void InstallLaser(TRMScriptedPrinterBackend& backend);
 
 struct PdfInfo {
     bool ok = false;

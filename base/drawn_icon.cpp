@@ -1,0 +1,23 @@
+#include "base/drawn_icon.h"
+
+#include <QPainter>
+#include <QPixmap>
+
+namespace pq {
+
+QIcon DrawnIcon(const std::function<void(QPainter&)>& paint)
+{
+    QIcon icon;
+    for (int ratio : {1, 2}) {
+        QPixmap pm(16 * ratio, 16 * ratio);
+        pm.setDevicePixelRatio(ratio);
+        pm.fill(Qt::transparent);
+        QPainter p(&pm);
+        paint(p);
+        p.end();
+        icon.addPixmap(pm);
+    }
+    return icon;
+}
+
+} // namespace pq
