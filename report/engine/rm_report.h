@@ -4,6 +4,7 @@
 
 #include "report/engine/rm_page.h"
 #include "report/engine/rm_types.h"
+#include "report/preview/printer/page_setting.h"
 
 #include "base/variant.h"
 
@@ -134,7 +135,7 @@ public:
     int PrintOffsetTop = 0;
     bool PrintBackColor = false;
     bool DoublePass = false; // streamed as a 16-bit boolean
-    bool taoda = false;
+    bool taoda = false; // the print dialog's default for PrintTaoda, kept in the settings
     std::uint8_t PrintPagePerPage = 0;
     QString PrinterName;
     QString FileName;
@@ -142,7 +143,18 @@ public:
     QObject* CurrentFilter = nullptr; // the exporter at work, not owned
     bool Terminated = false;
     bool FinalPass = false;
-    int ScalePercent = 100;
+    int ScalePercent = 100; // the print job's scale (PrintScale)
+    // The print job in progress: pre-printed-form mode (no background picture, only views
+    // with PrintVisible and frames with PrintFrame), and the paper the pages are scaled
+    // onto (ScalePaperId -1: none; sizes in 0.1 mm).
+    bool PrintTaoda = false;
+    int ScalePaperId = -1;
+    int ScalePaperWidth = 0;
+    int ScalePaperHeight = 0;
+    bool ScaleToPaper() const { return ScalePaperId >= 0; }
+    // Runs after the page setup of the preview with the new settings, before the report is
+    // prepared again (the grid report rebuilds its pages here).
+    std::function<void(TRMPageSetting&)> AfterPageSetup;
     // The form whose data sets report expressions name ("form.dataset"); not owned.
     QPointer<QObject> ReferenceForm;
 

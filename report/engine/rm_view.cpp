@@ -331,7 +331,7 @@ void TRMView::ShowFrame(TRMCanvas& canvas)
     if (FirstPass())
         return;
     const TRMReport* r = RMCurrent().CurReport;
-    if (Printing() && r && r->taoda && !v.HasFlag(flPrintFrame))
+    if (Printing() && r && r->PrintTaoda && !v.HasFlag(flPrintFrame))
         return;
     const int l = v.Left, t = v.Top, right = ScaledRight(v), bottom = ScaledBottom(v);
     const TRMFrameLine* sides[4] = {&v.LeftFrame, &v.TopFrame, &v.RightFrame, &v.BottomFrame};

@@ -322,7 +322,7 @@ void TRMEMFPages::Draw(int index, QPainter* canvas, const QRect& rect)
     }
     const bool cull = !printing && !IsMetafileCanvas(canvas);
     const QRectF visible = cull ? VisibleArea(canvas) : QRectF();
-    const bool preprinted = printing && report && report->taoda;
+    const bool preprinted = printing && report && report->PrintTaoda;
     // One canvas for the page, unless the caller brought one (with its text sink): the
     // views share its painter state instead of setting and restoring it view by view.
     std::optional<TRMCanvas> pageCanvas;

@@ -141,6 +141,7 @@ void TRMPrepareEngine::Prepare()
     state.Printing = false;
 
     m_report.Variables().Clear();
+    m_report.PrintTaoda = false;
     m_resolver.BeginPreparation();
     m_error = false;
     m_errorText.clear();

@@ -306,7 +306,9 @@ void TRMPreview::Disconnect()
 void TRMPreview::OpenReport(TRMReport* report)
 {
     Connect(report);
+    m_loadedFromFile = false;
     if (report) {
+        AfterPageSetup = report->AfterPageSetup;
         switch (report->InitialZoom) {
         case pzPageWidth: m_zoomMode = TRMZoomMode::PageWidth; break;
         case pzOnePage: m_zoomMode = TRMZoomMode::WholePage; break;
@@ -525,6 +527,8 @@ bool TRMPreview::LoadFromFiles(const QStringList& names, QString* error)
     bool ok = true;
     if (QFileInfo::exists(names.first())) {
         const TRMLoadResult result = store.LoadFromFile(names.first(), false, this);
+        if (result.Ok())
+            m_loadedFromFile = true;
         if (!result.Ok()) {
             ok = false;
             if (error)

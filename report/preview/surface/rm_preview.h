@@ -21,6 +21,7 @@ class QToolButton;
 namespace pq {
 
 class TRMEMFPages;
+class TRMPageSetting;
 class TRMReport;
 class TRMPreview;
 
@@ -101,6 +102,9 @@ public:
     // Loads the first file as the report's prepared pages and appends the pages of every
     // further one that exists; false (with error) when the first could not be read.
     bool LoadFromFiles(const QStringList& names, QString* error = nullptr);
+    // True once a prepared-report file was loaded over the report's own pages: the pages
+    // no longer come from the report's design, so page setup refuses to run.
+    bool LoadedFromFile() const { return m_loadedFromFile; }
     // Saves the pages as a prepared report (".rmp" replaces the extension); the pages stay
     // shown whatever happens. False with error naming the file when it failed.
     bool SaveToFile(const QString& name, QString* error = nullptr);
@@ -117,6 +121,9 @@ public:
 
     std::function<void()> OnPageChanged;
     std::function<void()> OnStatusChange;
+    // Handed the new settings by the page setup before the report is prepared again;
+    // OpenReport takes the report's own.
+    std::function<void(TRMPageSetting&)> AfterPageSetup;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -144,6 +151,7 @@ private:
     TRMZoomMode m_zoomMode = TRMZoomMode::Percent;
     bool m_ready = false;
     bool m_magnifier = false;
+    bool m_loadedFromFile = false;
     QPoint m_offset;
     int m_lastV = 0;
     int m_lastH = 0;

@@ -66,7 +66,7 @@ public:
         : m_saved(RMEngineState()), m_scope(&m_report)
     {
         m_report.PrintBackColor = printBackColor;
-        m_report.taoda = preprintedForms;
+        m_report.PrintTaoda = preprintedForms;
         RMEngineState().Printing = true;
     }
     ~PrintingReport() { RMEngineState() = m_saved; }
