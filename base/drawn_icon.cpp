@@ -5,11 +5,11 @@
 
 namespace pq {
 
-QIcon DrawnIcon(const std::function<void(QPainter&)>& paint)
+QIcon DrawnIcon(const std::function<void(QPainter&)>& paint, QSize size)
 {
     QIcon icon;
     for (int ratio : {1, 2}) {
-        QPixmap pm(16 * ratio, 16 * ratio);
+        QPixmap pm(size * ratio);
         pm.setDevicePixelRatio(ratio);
         pm.fill(Qt::transparent);
         QPainter p(&pm);

@@ -1,4 +1,4 @@
-// Tool-bar pictures drawn in code: a 16 x 16 icon painted once at 1x and once at 2x, so it
+// Pictures drawn in code: an icon painted once at 1x and once at 2x, so it
 // stays sharp on high-density screens without image files.
 #pragma once
 
@@ -10,7 +10,7 @@ class QPainter;
 
 namespace pq {
 
-// paint draws in 16 x 16 logical pixels.
-QIcon DrawnIcon(const std::function<void(QPainter&)>& paint);
+// paint draws in size logical pixels (16 x 16 unless said).
+QIcon DrawnIcon(const std::function<void(QPainter&)>& paint, QSize size = QSize(16, 16));
 
 } // namespace pq

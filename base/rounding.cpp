@@ -1,5 +1,7 @@
 #include "base/rounding.h"
 
+#include <algorithm>
+
 #include <cfenv>
 #include <cmath>
 #include <limits>
@@ -46,6 +48,12 @@ std::int64_t Div(std::int64_t a, std::int64_t b)
     if (b == -1 && a == std::numeric_limits<std::int64_t>::min())
         return std::numeric_limits<std::int64_t>::max(); // the one quotient the range lacks
     return a / b; // C++ integer division truncates toward zero
+}
+
+int RoundToInt(double value)
+{
+    const std::int64_t r = Round(value);
+    return static_cast<int>(std::clamp<std::int64_t>(r, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 } // namespace pq

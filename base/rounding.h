@@ -9,6 +9,10 @@ namespace pq {
 // Values beyond the 64-bit range give its nearest end; NaN and infinities give 0.
 std::int64_t Round(double value);
 
+// Round into the int range: values beyond it give its nearest end (pixel arithmetic that
+// must never wrap, whatever a box or a file says).
+int RoundToInt(double value);
+
 // Whether value rounds to a number inside the 64-bit range.
 bool RoundsInto64Bits(double value);
 

@@ -112,7 +112,9 @@ public:
     // Events; assigned when set.
     std::function<void()> OnBeginDoc, OnEndDoc;
     std::function<void(int pageIndex)> OnBeginPage; // the index the new prepared page takes
-    std::function<void(int pageNo)> OnEndPage, OnEndPrintPage;
+    std::function<void(int pageNo)> OnEndPage;
+    // After each printed page, with its 0-based index; the handler may move the index on.
+    std::function<void(int& pageIndex)> OnEndPrintPage;
     std::function<void(TRMBand* band)> OnBeginBand, OnEndBand;
     std::function<void(const QString& name, Variant& value)> OnGetValue;
     std::function<void(TRMView* view)> OnBeforePrint, OnAfterPrint;

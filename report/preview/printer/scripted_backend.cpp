@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 
 namespace pq {
@@ -45,17 +46,31 @@ public:
         if (!Record(QStringLiteral("StartPage")))
             return false;
         ++m_backend.PagesStarted;
+        if (m_device.RecordPages) {
+            if (m_painter.isActive())
+                m_painter.end();
+            m_image = QImage(std::max(1, m_caps.PrintableWidth), std::max(1, m_caps.PrintableHeight), QImage::Format_RGB32);
+            m_image.fill(Qt::white);
+            m_pageOpen = m_painter.begin(&m_image);
+            return m_pageOpen;
+        }
         return true;
     }
-    bool EndPage() override { return Record(QStringLiteral("EndPage")); }
+    bool EndPage() override
+    {
+        KeepPage();
+        return Record(QStringLiteral("EndPage"));
+    }
     bool EndDoc() override
     {
+        KeepPage();
         if (m_painter.isActive())
             m_painter.end();
         return Record(QStringLiteral("EndDoc"));
     }
     bool AbortDoc() override
     {
+        m_pageOpen = false; // an aborted page never reaches paper
         if (m_painter.isActive())
             m_painter.end();
         return Record(QStringLiteral("AbortDoc"));
@@ -64,6 +79,18 @@ public:
     QString LastError() const override { return m_error; }
 
 private:
+    void KeepPage()
+    {
+        if (!m_pageOpen)
+            return;
+        m_pageOpen = false;
+        m_painter.end();
+        m_backend.PagesDrawn << m_image;
+        // The document's painter stays usable between pages, as a device's does.
+        m_image = QImage(16, 16, QImage::Format_RGB32);
+        m_painter.begin(&m_image);
+    }
+
     bool Record(const QString& op, const QString& arg = QString())
     {
         m_backend.Calls << (arg.isNull() ? op : op + QLatin1Char(' ') + arg);
@@ -80,6 +107,7 @@ private:
     QImage m_image;
     QPainter m_painter;
     QString m_error;
+    bool m_pageOpen = false;
 };
 
 } // namespace
@@ -215,7 +243,7 @@ std::optional<TRMPrinterStatus> TRMScriptedPrinterBackend::GetPrinter(const QStr
     Calls << QStringLiteral("GetPrinter ") + device;
     if (!Devices.contains(device))
         return std::nullopt;
-    return TRMPrinterStatus{QStringLiteral("Scripted driver"), QStringLiteral("scripted:"), QString(), 0, 0};
+    return Devices[device].Status;
 }
 
 int TRMScriptedPrinterBackend::CountCalls(const QString& prefix) const

@@ -4,6 +4,7 @@
 
 #include "report/preview/printer/printer_backend.h"
 
+#include <QImage>
 #include <QMap>
 #include <QSet>
 
@@ -21,6 +22,11 @@ struct TRMScriptedDevice {
     // Reports sheets in whole points, as a CUPS printer does through Qt: A5 comes back
     // 1482 tenths of a millimetre wide.
     bool SheetInWholePoints = false;
+    // Every page is drawn into an image of the printable area (device pixels) and kept in
+    // the backend's PagesDrawn, so tests can look at what was printed.
+    bool RecordPages = false;
+    // What the printer says about itself (driver, port, comment, status code, queued jobs).
+    TRMPrinterStatus Status{QStringLiteral("Scripted driver"), QStringLiteral("scripted:"), QString(), 0, 0};
 };
 
 class TRMScriptedPrinterBackend : public TRMPrinterBackend {
@@ -39,6 +45,8 @@ public:
     QList<TRMDevMode> DevModesSeen;
     // Pages drawn per open document.
     int PagesStarted = 0;
+    // The printed pages of devices that record them, in the order they were ended.
+    QList<QImage> PagesDrawn;
 
     // Capabilities of a device scaled to a device mode's paper and orientation, as a driver
     // would report them.

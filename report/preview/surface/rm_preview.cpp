@@ -28,7 +28,7 @@ constexpr int kStripHeight = 18;
 constexpr int kSmallStep = 10;
 constexpr int kLargeStep = 200;
 
-int RoundInt(double v) { return static_cast<int>(Round(v)); }
+int RoundInt(double v) { return RoundToInt(v); }
 
 QIcon ArrowGlyph(bool up)
 {

@@ -1,5 +1,7 @@
 #include "report/preview/window/rm_preview_form.h"
 
+#include "report/preview/print/rm_print_commands.h"
+
 #include "base/file_io.h"
 #include "base/guard.h"
 #include "base/message_box.h"
@@ -194,7 +196,7 @@ void TRMPreviewForm::BuildToolBar()
     add("btnSaveToXLS", 15, RMLoadStr(45009), [this](bool) { RunHook(RMPreviewHooks().SaveToSpreadsheet); });
     add("btnPrint", 11, RMLoadStr(45027), [this](bool) {
         if (PrintEnabled())
-            RunHook(RMPreviewHooks().PrintWithDialog);
+            PrintWithDialog();
     });
     add("btnPageSetup", 12, RMLoadStr(45024), [this](bool) { RunHook(RMPreviewHooks().PageSetup); });
     m_exitSeparator = m_toolBar->addSeparator();
@@ -228,10 +230,10 @@ void TRMPreviewForm::BuildMenu()
     m_menuZooms[2]->setChecked(true);
     m_menu->addSeparator();
     m_menuPrint = m_menu->addAction(RMLoadStr(46866));
-    connect(m_menuPrint, &QAction::triggered, this, Guarded(this, [this] { RunHook(RMPreviewHooks().PrintWithDialog); }));
+    connect(m_menuPrint, &QAction::triggered, this, Guarded(this, [this] { PrintWithDialog(); }));
     m_menuPrintCurrent = m_menu->addAction(RMLoadStr(45376));
     connect(m_menuPrintCurrent, &QAction::triggered, this,
-        Guarded(this, [this] { RunHook(RMPreviewHooks().PrintCurrentPage); }));
+        Guarded(this, [this] { PrintCurrentPage(); }));
     QAction* pdf = m_menu->addAction(QStringLiteral("导出为PDF文件..."));
     connect(pdf, &QAction::triggered, this, [this] { Item(QStringLiteral("btnExportPdf"))->trigger(); });
 }
@@ -241,6 +243,10 @@ void TRMPreviewForm::RunHook(const std::function<void(TRMPreviewForm&)>& hook)
     if (hook)
         hook(*this);
 }
+
+void TRMPreviewForm::PrintWithDialog() { RMPreviewPrintWithDialog(*m_preview, this); }
+
+void TRMPreviewForm::PrintCurrentPage() { RMPreviewPrintCurrentPage(*m_preview, this); }
 
 bool TRMPreviewForm::PrintEnabled() const { return Item(QStringLiteral("btnPrint"))->isEnabled(); }
 
@@ -498,7 +504,7 @@ bool TRMPreviewForm::HandleKey(int key, Qt::KeyboardModifiers mods)
     case Qt::Key_S: trigger("btnSave"); break;
     case Qt::Key_P:
         if (PrintEnabled())
-            RunHook(alt ? RMPreviewHooks().PrintCurrentPage : RMPreviewHooks().PrintWithDialog);
+            alt ? PrintCurrentPage() : PrintWithDialog();
         break;
     case Qt::Key_F: trigger("btnFind"); break;
     case Qt::Key_E:

@@ -31,11 +31,9 @@ struct TRMPreviewMemory {
 };
 TRMPreviewMemory& RMPreviewMemory();
 
-// What the window hands on to the dialogs that arrive with printing, page setup, search and
+// What the window hands on to the dialogs that arrive with page setup, search and
 // the spreadsheet export; each is one clearly named hook, empty until its feature exists.
 struct TRMPreviewHooks {
-    std::function<void(class TRMPreviewForm&)> PrintWithDialog;
-    std::function<void(class TRMPreviewForm&)> PrintCurrentPage;
     std::function<void(class TRMPreviewForm&)> PageSetup;
     std::function<void(class TRMPreviewForm&)> Find;
     std::function<void(class TRMPreviewForm&)> FindNext;
@@ -72,6 +70,10 @@ public:
     // target and renamed into place, so a failure leaves no half file. False with error.
     bool ExportPdf(const QString& file, QString* error = nullptr);
     void Exit();
+    // Print with the dialog (Ctrl+P) and the current page (Ctrl+Alt+P); nothing without a
+    // real printer.
+    void PrintWithDialog();
+    void PrintCurrentPage();
 
     // Where the placement lives; tests give a file of their own.
     static void SetSettingsFile(const QString& iniFile);

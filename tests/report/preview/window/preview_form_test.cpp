@@ -10,6 +10,7 @@
 #include "report/engine/rm_page.h"
 #include "report/engine/rm_report.h"
 #include "report/engine/startup/rm_engine_startup.h"
+#include "report/preview/printer/printer.h"
 #include "report/tools/sample_report.h"
 
 #include <QComboBox>
@@ -185,12 +186,12 @@ TEST_F(PreviewFormTest, KeysMoveAndPageAndHandledKeysAreTaken)
     EXPECT_EQ(f.Preview()->CurrentPage(), 12);
     EXPECT_EQ(f.PageBox()->text(), "12");
 
-    // Ctrl+P with no printer does nothing.
-    int printed = 0;
-    RMPreviewHooks().PrintWithDialog = [&](TRMPreviewForm&) { ++printed; };
+    // Ctrl+P and Ctrl+Alt+P with no printer do nothing: no dialog, no job.
+    EXPECT_FALSE(f.Item("btnPrint")->isEnabled());
     Key(f, Qt::Key_P, Qt::ControlModifier);
-    EXPECT_EQ(printed, 0);
-    RMPreviewHooks().PrintWithDialog = nullptr;
+    Key(f, Qt::Key_P, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_FALSE(GetReportPrinter().Printing());
 
     // A handled key stops at the window.
     struct Counter : QObject {
