@@ -10,10 +10,22 @@ void RMUseOffscreenUnlessSet()
         qputenv("QT_QPA_PLATFORM", "offscreen");
 }
 
-TRMHeadlessEngine::TRMHeadlessEngine(QString messagePrefix)
+namespace {
+
+TRMEngineOptions HeadlessOptions(bool machinePrinters)
+{
+    TRMEngineOptions options = TRMEngineOptions::Headless();
+    if (machinePrinters)
+        options.PrinterBackend.reset(); // CUPS through Qt
+    return options;
+}
+
+} // namespace
+
+TRMHeadlessEngine::TRMHeadlessEngine(QString messagePrefix, bool machinePrinters)
     : m_prefix(std::move(messagePrefix))
     , m_previous(SetMessageBoxService(this))
-    , m_engine(TRMEngineOptions::Headless())
+    , m_engine(HeadlessOptions(machinePrinters))
 {
 }
 

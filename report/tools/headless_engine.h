@@ -15,10 +15,11 @@ void RMUseOffscreenUnlessSet();
 
 // While it lives (made after the application object): message boxes are written to
 // standard error after the prefix, and the engine runs started headless (no progress
-// windows, no printers, pages sized from their paper).
+// windows, pages sized from their paper, and no printers unless the machine's are asked
+// for: a scripted print job needs them).
 class TRMHeadlessEngine : public MessageBoxService {
 public:
-    explicit TRMHeadlessEngine(QString messagePrefix = {});
+    explicit TRMHeadlessEngine(QString messagePrefix = {}, bool machinePrinters = false);
     ~TRMHeadlessEngine() override;
     TRMHeadlessEngine(const TRMHeadlessEngine&) = delete;
     TRMHeadlessEngine& operator=(const TRMHeadlessEngine&) = delete;

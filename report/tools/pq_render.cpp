@@ -7,6 +7,9 @@
 #include "report/engine/files/rm_report_file.h"
 #include "report/engine/prepare/rm_prepare.h"
 #include "report/engine/rm_report.h"
+#include "report/preview/print/rm_page_list.h"
+#include "report/preview/print/rm_print_job.h"
+#include "report/preview/printer/printer.h"
 #include "report/preview/window/rm_preview_form.h"
 #include "report/tools/headless_engine.h"
 #include "report/tools/report_data.h"
@@ -35,6 +38,7 @@ enum ExitCode : int {
     kExitUsage = 1,
     kExitBadInput = 2,
     kExitWriteFailed = 3,
+    kExitPrintFailed = 4,
 };
 
 const char* const kUsage =
@@ -43,6 +47,7 @@ const char* const kUsage =
     "       pq-render REPORT.rpf --data NAME=FILE.csv ... --pdf OUT.pdf\n"
     "       pq-render REPORT.rpf --sql NAME=\"select ...\" --server sqlite:DB --png OUT-%d.png\n"
     "       pq-render FILE.rmp --preview [--screenshot SHOT.png]\n"
+    "       pq-render FILE.rmp|REPORT.rpf ... --print QUEUE [--pages LIST] [--copies N]\n"
     "       pq-render --write-sample FILE.rmp\n"
     "\n"
     "  --pdf OUT.pdf       write every page into one PDF file\n"
@@ -55,6 +60,12 @@ const char* const kUsage =
     "                      of writing them; the program ends when the window closes\n"
     "  --screenshot F      with --preview: write a PNG of the window once it is shown, then\n"
     "                      close it\n"
+    "  --print QUEUE       print the pages on the printer QUEUE (a CUPS queue) through the\n"
+    "                      print loop of the preview, without a window\n"
+    "  --pages LIST        with --print: the pages, as in the print dialog (\"1,3,5-12\",\n"
+    "                      \"7-\"); all pages without it\n"
+    "  --copies N          with --print: copies, 1 to 999 (default: the report's)\n"
+    "  --uncollated        with --print: each page's copies together (1,1,2,2)\n"
     "  --write-sample F    write a small two-page prepared report to F and exit\n"
     "  --data NAME=FILE    a report file is prepared first; NAME is the data set the report\n"
     "                      uses, FILE a CSV file with a header row (repeatable)\n"
@@ -70,6 +81,10 @@ struct Options {
     QString sample;
     bool preview = false;
     QString screenshot;
+    QString printQueue;
+    QString printPages;
+    int copies = 0; // 0: the report's own
+    bool uncollated = false;
     QList<QPair<QString, QString>> csv;   // data set name, file
     QList<QPair<QString, QString>> sql;   // data set name, query
     QString server;
@@ -137,6 +152,24 @@ std::optional<Options> Parse(const QStringList& args)
         } else if (a == QLatin1String("--screenshot")) {
             if (!value(o.screenshot))
                 return std::nullopt;
+        } else if (a == QLatin1String("--print")) {
+            if (!value(o.printQueue))
+                return std::nullopt;
+        } else if (a == QLatin1String("--pages")) {
+            if (!value(o.printPages))
+                return std::nullopt;
+        } else if (a == QLatin1String("--copies")) {
+            QString text;
+            if (!value(text))
+                return std::nullopt;
+            const auto v = IntArg(text, 1, 999);
+            if (!v) {
+                Err(QStringLiteral("--copies takes a number from 1 to 999"));
+                return std::nullopt;
+            }
+            o.copies = *v;
+        } else if (a == QLatin1String("--uncollated")) {
+            o.uncollated = true;
         } else if (a == QLatin1String("--write-sample")) {
             if (!value(o.sample))
                 return std::nullopt;
@@ -178,8 +211,16 @@ std::optional<Options> Parse(const QStringList& args)
         Err(QStringLiteral("--screenshot goes with --preview"));
         return std::nullopt;
     }
-    if (o.pdf.isEmpty() && o.png.isEmpty() && !o.preview) {
-        Err(QStringLiteral("nothing to write: give --pdf or --png, or --preview"));
+    if (o.printQueue.isEmpty() && (!o.printPages.isEmpty() || o.copies > 0 || o.uncollated)) {
+        Err(QStringLiteral("--pages, --copies and --uncollated go with --print"));
+        return std::nullopt;
+    }
+    if (o.preview && !o.printQueue.isEmpty()) {
+        Err(QStringLiteral("--print and --preview exclude each other"));
+        return std::nullopt;
+    }
+    if (o.pdf.isEmpty() && o.png.isEmpty() && !o.preview && o.printQueue.isEmpty()) {
+        Err(QStringLiteral("nothing to write: give --pdf or --png, --print or --preview"));
         return std::nullopt;
     }
     return o;
@@ -292,6 +333,44 @@ int PrepareReportFile(const Options& o, const QByteArray& data, pq::TRMReport& r
     return kExitOk;
 }
 
+// Prints the pages on the queue through the print loop; what it did goes to standard output.
+int Print(pq::TRMReport& report, const Options& o)
+{
+    const QStringList names = pq::GetPrinterList().Names();
+    const qsizetype index = names.indexOf(o.printQueue);
+    if (index < 2) {
+        const QStringList queues = names.mid(2);
+        Err(QStringLiteral("no printer named %1 (printers: %2)")
+                .arg(o.printQueue, queues.isEmpty() ? QStringLiteral("none") : queues.join(QLatin1String(", "))));
+        return kExitBadInput;
+    }
+    pq::TRMPrinter& printer = pq::GetReportPrinter();
+    printer.SetSelectedPrinter(static_cast<int>(index));
+    if (report.ReportInfo.Title.isEmpty() && report.FileName.isEmpty())
+        report.FileName = o.input;
+    report.ShowProgress = false;
+    pq::TRMPrintRequest request;
+    request.Pages = o.printPages;
+    request.Copies = o.copies > 0 ? o.copies : report.DefaultCopies;
+    request.Collate = !o.uncollated && report.DefaultCollate;
+    try {
+        const pq::TRMPrintOutcome outcome = pq::RMPrintPreparedReport(report, request);
+        if (outcome.PagesPrinted == 0) {
+            Err(QStringLiteral("no page of %1 is in the list \"%2\"").arg(o.input, o.printPages));
+            return kExitBadInput;
+        }
+        std::printf("%d sheet(s) in %d job(s) sent to %s\n", outcome.PagesPrinted, outcome.Jobs,
+            o.printQueue.toLocal8Bit().constData());
+        return kExitOk;
+    } catch (const pq::TRMPageListError& e) {
+        Err(QStringLiteral("--pages: %1").arg(e.Message()));
+        return kExitUsage;
+    } catch (const pq::TRMPrinterError& e) {
+        Err(QStringLiteral("printing on %1 failed: %2").arg(o.printQueue, e.Message()));
+        return kExitPrintFailed;
+    }
+}
+
 } // namespace
 
 // Shows the pages in the preview window until it is closed (or, with a screenshot asked
@@ -325,6 +404,7 @@ int main(int argc, char** argv)
 {
     // Headless unless told otherwise or asked for the preview: only that shows a window.
     const bool preview = std::any_of(argv + 1, argv + argc, [](const char* a) { return std::strcmp(a, "--preview") == 0; });
+    const bool print = std::any_of(argv + 1, argv + argc, [](const char* a) { return std::strcmp(a, "--print") == 0; });
     if (!preview)
         pq::RMUseOffscreenUnlessSet();
     // Widgets: report data sets live on the engine's hidden dialog form.
@@ -335,7 +415,7 @@ int main(int argc, char** argv)
     if (preview)
         interactive.emplace(pq::TRMEngineOptions{});
     else
-        headless.emplace(QStringLiteral("pq-render: "));
+        headless.emplace(QStringLiteral("pq-render: "), print);
 
     const std::optional<Options> options = Parse(QCoreApplication::arguments());
     if (!options) {
@@ -372,6 +452,8 @@ int main(int argc, char** argv)
         if (!options->png.isEmpty())
             if (const int rc = WritePngs(pages, options->png, options->dpi); rc != kExitOk)
                 return rc;
+        if (!options->printQueue.isEmpty())
+            return Print(report, *options);
         return kExitOk;
     }
     const pq::TRMLoadResult result = pages.LoadFromStream(bytes, false);
@@ -397,5 +479,7 @@ int main(int argc, char** argv)
     if (!options->png.isEmpty())
         if (const int rc = WritePngs(pages, options->png, options->dpi); rc != kExitOk)
             return rc;
+    if (!options->printQueue.isEmpty())
+        return Print(report, *options);
     return kExitOk;
 }

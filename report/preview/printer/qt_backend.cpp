@@ -429,6 +429,39 @@ bool TRMQtPrinterBackend::EnsureForm(const QString&, const QString&, int widthMi
     return widthMicrons > 0 && heightMicrons > 0;
 }
 
+namespace {
+
+// The printer's state as a status code of the print dialog's table.
+unsigned StatusCode(QPrinter::PrinterState state)
+{
+    switch (state) {
+    case QPrinter::Active: return 0x400;  // printing
+    case QPrinter::Aborted: return 0x1;   // stopped: paused
+    case QPrinter::Error: return 0x2;
+    default: return 0;
+    }
+}
+
+#ifdef PQ_HAVE_CUPS
+// The first printer-state reason with a code of the table; 0 for none.
+unsigned ReasonCode(const QString& reasons)
+{
+    static const std::pair<const char*, unsigned> kReasons[] = {
+        {"media-jam", 0x8}, {"media-empty", 0x10}, {"media-needed", 0x10}, {"paused", 0x1},
+        {"offline", 0x80}, {"door-open", 0x400000}, {"cover-open", 0x400000},
+        {"toner-low", 0x20000}, {"toner-empty", 0x40000}, {"marker-supply-empty", 0x40000},
+        {"output-area-full", 0x800}, {"spool-area-full", 0x200000}, {"connecting-to-device", 0x8000},
+    };
+    for (const QString& reason : reasons.split(QLatin1Char(','), Qt::SkipEmptyParts))
+        for (const auto& [name, code] : kReasons)
+            if (reason.trimmed().startsWith(QLatin1String(name)))
+                return code;
+    return 0;
+}
+#endif
+
+} // namespace
+
 std::optional<TRMPrinterStatus> TRMQtPrinterBackend::GetPrinter(const QString& device)
 {
     const QPrinterInfo pi = QPrinterInfo::printerInfo(device);
@@ -438,8 +471,20 @@ std::optional<TRMPrinterStatus> TRMQtPrinterBackend::GetPrinter(const QString& d
     status.Driver = pi.makeAndModel();
     status.Port = pi.location();
     status.Comment = pi.description();
-    status.Status = static_cast<unsigned>(pi.state());
+    status.Status = StatusCode(pi.state());
 #ifdef PQ_HAVE_CUPS
+    // What CUPS says beyond the state: a queue that refuses jobs, and the reasons a printer
+    // gives (paper out, toner, a door), as the codes the dialog words.
+    if (cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, device.toUtf8().constData(), nullptr)) {
+        const char* accepting = cupsGetOption("printer-is-accepting-jobs", dest->num_options, dest->options);
+        const char* reasons = cupsGetOption("printer-state-reasons", dest->num_options, dest->options);
+        if (reasons)
+            if (const unsigned code = ReasonCode(QString::fromUtf8(reasons)))
+                status.Status = code;
+        if (accepting && qstrcmp(accepting, "false") == 0)
+            status.Status = 0x1000;
+        cupsFreeDests(1, dest);
+    }
     cups_job_t* jobs = nullptr;
     const QByteArray name = device.toUtf8();
     const int n = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, name.constData(), 0, CUPS_WHICHJOBS_ACTIVE);

@@ -1,5 +1,6 @@
 // pq-render from the outside: the sample renders to PDF and PNG, bad input gives clear
 // errors and non-zero exit codes.
+#include "report/engine/files/rm_emf_pages.h"
 #include "report/engine/files/rm_report_file.h"
 #include "report/engine/files/rm_view_stream.h"
 #include "report/engine/rm_band_views.h"
@@ -10,14 +11,21 @@
 #include "report/engine/startup/rm_engine_startup.h"
 
 #include <QColor>
+#include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -368,4 +376,104 @@ TEST(RenderTool, RichCaptionsWithPageNumbersPrepareAndRender)
 }
 
 } // namespace
+// A prepared report of count pages; page n carries a black frame whose left edge tells n.
+QString WriteMarkedPages(QTemporaryDir& dir, const QString& name, int count)
+{
+    const pq::TRMEngineStartup engine(pq::TRMEngineOptions::Headless());
+    pq::TRMReport report;
+    const pq::TRMPage* design = report.Pages.Add(9, 2100, 2970, pq::poPortrait, -1);
+    pq::TRMEMFPages& pages = pq::RMPreparedPages(report);
+    for (int k = 0; k < count; ++k) {
+        pages.AddPage(*design);
+        pq::TRMMemoView box;
+        box.Name = QStringLiteral("Box");
+        box.SetBounds(60 + 60 * k, 200, 50, 50);
+        // A frame prints whatever the printer's back-colour setting says.
+        for (pq::TRMFrameLine* side : box.Frames()) {
+            side->Visible = true;
+            side->Width = 4;
+        }
+        pages.AppendView(k, box);
+    }
+    const QString file = dir.filePath(name);
+    QFile f(file);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(pages.SaveToStream());
+    return file;
+}
+
+// The page numbers a printed PDF shows, from the frames of WriteMarkedPages.
+std::vector<int> MarkedPagesOf(const QString& pdf, QTemporaryDir& dir)
+{
+    QProcess p;
+    const QString prefix = dir.filePath(QStringLiteral("sheet"));
+    p.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("24"), QStringLiteral("-gray"), pdf, prefix});
+    p.waitForFinished(60000);
+    std::vector<int> shown;
+    QStringList files = QDir(dir.path()).entryList({QStringLiteral("sheet*.pgm")}, QDir::Files, QDir::Name);
+    for (const QString& f : files) {
+        const QImage image(dir.filePath(f));
+        const int row = (200 + 25) * 24 / 96;
+        int left = -1;
+        for (int x = 0; x < image.width() && left < 0; ++x)
+            if (qGray(image.pixel(x, row)) < 64)
+                left = x;
+        shown.push_back(left < 0 ? 0 : static_cast<int>(std::lround((left * 96.0 / 24 - 60) / 60)) + 1);
+        QFile::remove(dir.filePath(f));
+    }
+    return shown;
+}
+
+// The end of the real print path: pq-render prints pages 2-3 twice, collated, into the
+// CUPS PDF queue, and the PDF that arrives holds 2, 3, 2, 3; a queue that refuses jobs is
+// a clear error, not a success.
+TEST(RenderTool, PrintsThePagesAndCopiesAskedForThroughCups)
+{
+    const QString queue = qEnvironmentVariable("PQ_CUPS_QUEUE");
+    const QString spool = qEnvironmentVariable("PQ_CUPS_SPOOL");
+    if (queue.isEmpty() || spool.isEmpty())
+        GTEST_SKIP() << "no CUPS queue (run: eval \"$(bash scripts/cups-queue.sh)\" as root)";
+    QTemporaryDir dir;
+    const QString token = QStringLiteral("pqprint%1").arg(QDateTime::currentMSecsSinceEpoch());
+    const QString rmp = WriteMarkedPages(dir, token + QStringLiteral(".rmp"), 5);
+    const RenderRun r = Render({rmp, QStringLiteral("--print"), queue, QStringLiteral("--pages"), QStringLiteral("2-3"),
+        QStringLiteral("--copies"), QStringLiteral("2")});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+
+    QString pdf;
+    QElapsedTimer timer;
+    timer.start();
+    while (pdf.isEmpty() && timer.elapsed() < 90000) {
+        const QStringList files = QDir(spool).entryList({QStringLiteral("*%1*.pdf").arg(token)}, QDir::Files);
+        if (!files.isEmpty()) {
+            QProcess info;
+            info.start(QStringLiteral("pdfinfo"), {QDir(spool).filePath(files.first())});
+            info.waitForFinished(30000);
+            if (info.exitCode() == 0)
+                pdf = QDir(spool).filePath(files.first());
+        }
+        if (pdf.isEmpty())
+            QThread::msleep(200);
+    }
+    ASSERT_FALSE(pdf.isEmpty()) << "no PDF for the job " << token.toStdString() << " in " << spool.toStdString();
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {pdf});
+    info.waitForFinished(30000);
+    EXPECT_TRUE(QString::fromLocal8Bit(info.readAllStandardOutput()).contains(QRegularExpression(QStringLiteral("Pages:\\s+4\\b"))));
+    EXPECT_EQ(MarkedPagesOf(pdf, dir), (std::vector<int>{2, 3, 2, 3}));
+
+    const QString closed = qEnvironmentVariable("PQ_CUPS_REJECTING_QUEUE");
+    if (!closed.isEmpty()) {
+        const RenderRun refused = Render({rmp, QStringLiteral("--print"), closed});
+        EXPECT_EQ(refused.code, 4);
+        EXPECT_TRUE(refused.err.contains(QStringLiteral("不接受打印作业"))) << refused.err.toStdString();
+    }
+    const RenderRun unknown = Render({rmp, QStringLiteral("--print"), QStringLiteral("NoSuchQueue")});
+    EXPECT_EQ(unknown.code, 2);
+    EXPECT_TRUE(unknown.err.contains(QStringLiteral("no printer named NoSuchQueue"))) << unknown.err.toStdString();
+    const RenderRun badList = Render({rmp, QStringLiteral("--print"), queue, QStringLiteral("--pages"), QStringLiteral("1,,2")});
+    EXPECT_EQ(badList.code, 1);
+    EXPECT_TRUE(badList.err.contains(QStringLiteral("not a valid integer"))) << badList.err.toStdString();
+}
+
 } // namespace pqtest

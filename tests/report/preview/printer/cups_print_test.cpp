@@ -212,5 +212,20 @@ TEST_F(CupsPrint, RefusedJobIsReportedNotSwallowed)
     EXPECT_FALSE(p.Printing());
 }
 
+// What the print dialog's status line is made of, as CUPS tells it.
+TEST_F(CupsPrint, StatusSaysWhetherTheQueueTakesJobs)
+{
+    const std::optional<TRMPrinterStatus> open = PrinterBackend().GetPrinter(queue);
+    ASSERT_TRUE(open.has_value());
+    EXPECT_NE(open->Status, 0x1000u);
+    EXPECT_FALSE(open->Driver.isEmpty()) << "the make and model of the queue's driver";
+    const QString closed = qEnvironmentVariable("PQ_CUPS_REJECTING_QUEUE");
+    if (closed.isEmpty())
+        GTEST_SKIP() << "PQ_CUPS_REJECTING_QUEUE not set";
+    const std::optional<TRMPrinterStatus> refusing = PrinterBackend().GetPrinter(closed);
+    ASSERT_TRUE(refusing.has_value());
+    EXPECT_EQ(refusing->Status, 0x1000u) << "不可用";
+}
+
 } // namespace
 } // namespace pq
