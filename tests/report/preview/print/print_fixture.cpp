@@ -22,6 +22,7 @@ void PrintFixture::SetUp()
     TRMEngineOptions options;
     options.ProgressWindows = false;
     options.PrinterBackend = std::move(scripted);
+    Configure(options);
     engine.emplace(std::move(options));
 }
 

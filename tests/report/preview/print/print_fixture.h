@@ -25,6 +25,8 @@ class PrintFixture : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
+    // The engine's options before it starts (the laser is installed already).
+    virtual void Configure(TRMEngineOptions&) {}
 
     // A report of count A4 pages; orientations[i] (when given) is page i's.
     TRMReport& Report(int count, const std::vector<int>& orientations = {});

@@ -3,6 +3,7 @@
 #include "print_fixture.h"
 
 #include "report/engine/files/rm_emf_pages.h"
+#include "report/engine/rm_progress.h"
 #include "report/preview/print/rm_page_list.h"
 #include "report/preview/print/rm_print_job.h"
 #include "report/preview/printer/printer.h"
@@ -249,6 +250,58 @@ TEST_F(PrintJob, APreviewHoldingThePagesGivesThemBackForThePrint)
     EXPECT_EQ(preview.PageCount(), 4) << "the preview has its pages again";
     EXPECT_FALSE(report.PrintTaoda);
     report.Preview = nullptr;
+}
+
+// A progress window that records what it is told and presses Cancel at a chosen page.
+class RecordingProgress : public TRMProgress {
+public:
+    explicit RecordingProgress(QStringList& log, int cancelAt) : m_log(log), m_cancelAt(cancelAt) {}
+    bool Run(const QString& caption, const QString& label, const std::function<void()>& work) override
+    {
+        m_log << caption << label;
+        work();
+        return true;
+    }
+    void SetLabel(const QString& label) override
+    {
+        m_log << label;
+        if (label.contains(QStringLiteral("  %1").arg(m_cancelAt)) && OnCancel)
+            OnCancel();
+    }
+    void ProcessEvents() override {}
+
+private:
+    QStringList& m_log;
+    int m_cancelAt;
+};
+
+class PrintJobWindow : public PrintFixture {
+protected:
+    void Configure(TRMEngineOptions& options) override
+    {
+        options.Progress = [this](TRMReport&) { return std::make_unique<RecordingProgress>(log, cancelAt); };
+    }
+    QStringList log;
+    int cancelAt = 0;
+};
+
+TEST_F(PrintJobWindow, TheProgressWindowCountsPagesAndItsCancelAborts)
+{
+    TRMReport& report = Report(3);
+    report.DoublePass = true;
+    RMPrintPreparedReport(report, {});
+    EXPECT_EQ(log, (QStringList{"正在准备报表 - Ledger", "正在打印页:", "正在打印页:  1 从 3", "正在打印页:  2 从 3",
+                       "正在打印页:  3 从 3"}));
+    EXPECT_EQ(Count("EndDoc"), 1);
+
+    log.clear();
+    cancelAt = 2;
+    TRMReport& cancelled = Report(5);
+    const TRMPrintOutcome outcome = RMPrintPreparedReport(cancelled, {QString(), 2, 0, true});
+    EXPECT_TRUE(outcome.Cancelled);
+    EXPECT_EQ(outcome.PagesPrinted, 2);
+    EXPECT_EQ(Count("AbortDoc"), 1);
+    EXPECT_EQ(Count("EndDoc"), 1) << "only the first report's job was ended";
 }
 
 } // namespace
