@@ -22,11 +22,13 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QFileInfo>
+#include <QTemporaryFile>
 #include <QTimer>
 #include <QImage>
 #include <QPainter>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -48,6 +50,7 @@ const char* const kUsage =
     "       pq-render REPORT.rpf --sql NAME=\"select ...\" --server sqlite:DB --png OUT-%d.png\n"
     "       pq-render FILE.rmp --preview [--screenshot SHOT.png]\n"
     "       pq-render FILE.rmp|REPORT.rpf ... --print QUEUE [--pages LIST] [--copies N]\n"
+    "       pq-render FILE.rmp|REPORT.rpf ... --print-file OUT.pdf [--pages LIST] [--copies N]\n"
     "       pq-render --write-sample FILE.rmp\n"
     "\n"
     "  --pdf OUT.pdf       write every page into one PDF file\n"
@@ -62,6 +65,8 @@ const char* const kUsage =
     "                      close it\n"
     "  --print QUEUE       print the pages on the printer QUEUE (a CUPS queue) through the\n"
     "                      print loop of the preview, without a window\n"
+    "  --print-file F.pdf  the same print loop into a PDF file (no printer needed): the\n"
+    "                      pages, copies and papers exactly as a printer would get them\n"
     "  --pages LIST        with --print: the pages, as in the print dialog (\"1,3,5-12\",\n"
     "                      \"7-\"); all pages without it\n"
     "  --copies N          with --print: copies, 1 to 999 (default: the report's)\n"
@@ -82,6 +87,7 @@ struct Options {
     bool preview = false;
     QString screenshot;
     QString printQueue;
+    QString printFile; // --print-file: the print loop into a PDF file instead of a queue
     QString printPages;
     int copies = 0; // 0: the report's own
     bool uncollated = false;
@@ -155,6 +161,9 @@ std::optional<Options> Parse(const QStringList& args)
         } else if (a == QLatin1String("--print")) {
             if (!value(o.printQueue))
                 return std::nullopt;
+        } else if (a == QLatin1String("--print-file")) {
+            if (!value(o.printFile))
+                return std::nullopt;
         } else if (a == QLatin1String("--pages")) {
             if (!value(o.printPages))
                 return std::nullopt;
@@ -211,15 +220,20 @@ std::optional<Options> Parse(const QStringList& args)
         Err(QStringLiteral("--screenshot goes with --preview"));
         return std::nullopt;
     }
-    if (o.printQueue.isEmpty() && (!o.printPages.isEmpty() || o.copies > 0 || o.uncollated)) {
-        Err(QStringLiteral("--pages, --copies and --uncollated go with --print"));
+    const bool printing = !o.printQueue.isEmpty() || !o.printFile.isEmpty();
+    if (!printing && (!o.printPages.isEmpty() || o.copies > 0 || o.uncollated)) {
+        Err(QStringLiteral("--pages, --copies and --uncollated go with --print or --print-file"));
         return std::nullopt;
     }
-    if (o.preview && !o.printQueue.isEmpty()) {
-        Err(QStringLiteral("--print and --preview exclude each other"));
+    if (!o.printQueue.isEmpty() && !o.printFile.isEmpty()) {
+        Err(QStringLiteral("--print and --print-file exclude each other"));
         return std::nullopt;
     }
-    if (o.pdf.isEmpty() && o.png.isEmpty() && !o.preview && o.printQueue.isEmpty()) {
+    if (o.preview && printing) {
+        Err(QStringLiteral("printing and --preview exclude each other"));
+        return std::nullopt;
+    }
+    if (o.pdf.isEmpty() && o.png.isEmpty() && !o.preview && !printing) {
         Err(QStringLiteral("nothing to write: give --pdf or --png, --print or --preview"));
         return std::nullopt;
     }
@@ -333,19 +347,33 @@ int PrepareReportFile(const Options& o, const QByteArray& data, pq::TRMReport& r
     return kExitOk;
 }
 
-// Prints the pages on the queue through the print loop; what it did goes to standard output.
+// Prints the pages on the queue, or into the PDF file, through the print loop; what it did
+// goes to standard output. The file is printed beside its place and renamed into it only
+// when the job has ended well, so a failure keeps the file that was there.
 int Print(pq::TRMReport& report, const Options& o)
 {
-    const QStringList names = pq::GetPrinterList().Names();
-    const qsizetype index = names.indexOf(o.printQueue);
-    if (index < 2) {
-        const QStringList queues = names.mid(2);
-        Err(QStringLiteral("no printer named %1 (printers: %2)")
-                .arg(o.printQueue, queues.isEmpty() ? QStringLiteral("none") : queues.join(QLatin1String(", "))));
-        return kExitBadInput;
-    }
     pq::TRMPrinter& printer = pq::GetReportPrinter();
-    printer.SetSelectedPrinter(static_cast<int>(index));
+    const QString target = o.printFile.isEmpty() ? o.printQueue : o.printFile;
+    std::optional<QTemporaryFile> partial;
+    if (o.printFile.isEmpty()) {
+        const QStringList names = pq::GetPrinterList().Names();
+        const qsizetype index = names.indexOf(o.printQueue);
+        if (index < 2) {
+            const QStringList queues = names.mid(2);
+            Err(QStringLiteral("no printer named %1 (printers: %2)")
+                    .arg(o.printQueue, queues.isEmpty() ? QStringLiteral("none") : queues.join(QLatin1String(", "))));
+            return kExitBadInput;
+        }
+        printer.SetSelectedPrinter(static_cast<int>(index));
+    } else {
+        partial.emplace(QFileInfo(o.printFile).absoluteFilePath() + QStringLiteral(".XXXXXX"));
+        if (!partial->open()) {
+            Err(QStringLiteral("cannot write %1: %2").arg(o.printFile, partial->errorString()));
+            return kExitWriteFailed;
+        }
+        partial->close();
+        printer.SetOutputFileName(partial->fileName());
+    }
     if (report.ReportInfo.Title.isEmpty() && report.FileName.isEmpty())
         report.FileName = o.input;
     report.ShowProgress = false;
@@ -359,15 +387,23 @@ int Print(pq::TRMReport& report, const Options& o)
             Err(QStringLiteral("no page of %1 is in the list \"%2\"").arg(o.input, o.printPages));
             return kExitBadInput;
         }
+        if (partial) {
+            // rename(2) replaces the old file in one step.
+            if (std::rename(QFile::encodeName(partial->fileName()).constData(), QFile::encodeName(o.printFile).constData()) != 0) {
+                Err(QStringLiteral("cannot write %1: %2").arg(o.printFile, QString::fromLocal8Bit(std::strerror(errno))));
+                return kExitWriteFailed;
+            }
+            partial->setAutoRemove(false);
+        }
         std::printf("%d sheet(s) in %d job(s) sent to %s\n", outcome.PagesPrinted, outcome.Jobs,
-            o.printQueue.toLocal8Bit().constData());
+            target.toLocal8Bit().constData());
         return kExitOk;
     } catch (const pq::TRMPageListError& e) {
         Err(QStringLiteral("--pages: %1").arg(e.Message()));
         return kExitUsage;
     } catch (const pq::TRMPrinterError& e) {
-        Err(QStringLiteral("printing on %1 failed: %2").arg(o.printQueue, e.Message()));
-        return kExitPrintFailed;
+        Err(QStringLiteral("printing on %1 failed: %2").arg(target, e.Message()));
+        return partial ? kExitWriteFailed : kExitPrintFailed;
     }
 }
 
@@ -452,7 +488,7 @@ int main(int argc, char** argv)
         if (!options->png.isEmpty())
             if (const int rc = WritePngs(pages, options->png, options->dpi); rc != kExitOk)
                 return rc;
-        if (!options->printQueue.isEmpty())
+        if (!options->printQueue.isEmpty() || !options->printFile.isEmpty())
             return Print(report, *options);
         return kExitOk;
     }
@@ -479,7 +515,7 @@ int main(int argc, char** argv)
     if (!options->png.isEmpty())
         if (const int rc = WritePngs(pages, options->png, options->dpi); rc != kExitOk)
             return rc;
-    if (!options->printQueue.isEmpty())
+    if (!options->printQueue.isEmpty() || !options->printFile.isEmpty())
         return Print(report, *options);
     return kExitOk;
 }

@@ -476,4 +476,30 @@ TEST(RenderTool, PrintsThePagesAndCopiesAskedForThroughCups)
     EXPECT_TRUE(badList.err.contains(QStringLiteral("not a valid integer"))) << badList.err.toStdString();
 }
 
+// The print loop into a file, for machines without a printer: the same pages and copies a
+// queue would get; a print that fails keeps the file that was there.
+TEST(RenderTool, PrintFileRunsThePrintLoopIntoAPdf)
+{
+    QTemporaryDir dir;
+    const QString rmp = WriteMarkedPages(dir, QStringLiteral("marked.rmp"), 4);
+    const QString pdf = dir.filePath(QStringLiteral("printed.pdf"));
+    const RenderRun r = Render({rmp, QStringLiteral("--print-file"), pdf, QStringLiteral("--pages"), QStringLiteral("3-"),
+        QStringLiteral("--copies"), QStringLiteral("2"), QStringLiteral("--uncollated")});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(MarkedPagesOf(pdf, dir), (std::vector<int>{3, 3, 4, 4}));
+
+    const QByteArray before = [&] {
+        QFile f(pdf);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }();
+    const RenderRun none = Render({rmp, QStringLiteral("--print-file"), pdf, QStringLiteral("--pages"), QStringLiteral("9")});
+    EXPECT_EQ(none.code, 2);
+    EXPECT_TRUE(none.err.contains(QStringLiteral("no page of"))) << none.err.toStdString();
+    QFile f(pdf);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), before);
+    EXPECT_EQ(QDir(dir.path()).entryList({QStringLiteral("printed.pdf.*")}, QDir::Files), QStringList())
+        << "no part of a file is left beside it";
+}
+
 } // namespace pqtest
