@@ -60,6 +60,8 @@ private:
     QPoint OffsetShift(int width, int height, int pageWidth, int pageHeight) const;
     void Progress(int n);
     bool Stopped() const { return m_report.Terminated; }
+    // The print scale as a factor; the page drawing applies the same to the views.
+    double PrintScale() const { return m_report.ScalePercent > 0 ? m_report.ScalePercent / 100.0 : 1.0; }
 
     TRMReport& m_report;
     TRMEMFPages& m_pages;
@@ -70,10 +72,8 @@ private:
     TRMPrintOutcome m_outcome;
 
     bool m_firstPageOfJob = false;
-    // Scaling: the page waiting to be drawn onto the scale paper, and the source page's
-    // screen size the target rectangle is fitted from.
+    // Scaling: the page waiting to be drawn onto the scale paper.
     int m_pendingScaled = -1;
-    QSize m_sourceSize;
 };
 
 TRMPrintOutcome PrintLoop::Run()
@@ -138,14 +138,11 @@ TRMPrintOutcome PrintLoop::Run()
 void PrintLoop::ApplyPageSettings(const TRMEMFPage& page)
 {
     const bool landscape = page.Orientation == poLandscape;
-    m_printer.SetPageSettings(page.Size, page.Width, page.Height, landscape, page.Bin, true);
-    if (m_report.ScaleToPaper()) {
-        TRMPageMetrics source;
-        m_printer.FillPageMetrics(source);
-        m_sourceSize = QSize(source.PageWidth, source.PageHeight);
+    if (m_report.ScaleToPaper())
         m_printer.SetPageSettings(m_report.ScalePaperId, m_report.ScalePaperWidth,
             m_report.ScalePaperHeight, landscape, page.Bin, true);
-    }
+    else
+        m_printer.SetPageSettings(page.Size, page.Width, page.Height, landscape, page.Bin, true);
 }
 
 void PrintLoop::BeginJob(const TRMEMFPage& page)
@@ -204,8 +201,10 @@ void PrintLoop::PrintPage(int index)
         const TRMPageMetrics& m = page->PageInfo;
         QRect target(-m.OffsetLeftDev, -m.OffsetTopDev, m.PhysWidthDev, m.PhysHeightDev);
         const QPoint shift = OffsetShift(target.width(), target.height(), m.PageWidth, m.PageHeight);
-        const double kx = m.PageWidth > 0 ? static_cast<double>(m.PhysWidthDev) / m.PageWidth : 0;
-        const double ky = m.PageHeight > 0 ? static_cast<double>(m.PhysHeightDev) / m.PageHeight : 0;
+        // The background goes with the views, print scale included.
+        const double scale = PrintScale();
+        const double kx = m.PageWidth > 0 ? scale * m.PhysWidthDev / m.PageWidth : 0;
+        const double ky = m.PageHeight > 0 ? scale * m.PhysHeightDev / m.PageHeight : 0;
         DrawPage(index, m_printer.Painter(), target.translated(shift), kx, ky,
             QPoint(-m.OffsetLeftDev, -m.OffsetTopDev) + shift);
     }
@@ -254,23 +253,23 @@ void PrintLoop::Flush()
         return;
     const int index = m_pendingScaled;
     m_pendingScaled = -1;
-    TRMPageMetrics m;
-    m_printer.FillPageMetrics(m);
-    if (m_sourceSize.width() <= 0 || m_sourceSize.height() <= 0)
-        return;
-    const double fit = std::min(static_cast<double>(m.PhysWidthDev) / m_sourceSize.width(),
-        static_cast<double>(m.PhysHeightDev) / m_sourceSize.height());
-    const QPoint shift = OffsetShift(m.PhysWidthDev, m.PhysHeightDev, m.PageWidth, m.PageHeight);
-    const QPoint origin = QPoint(-m.OffsetLeftDev, -m.OffsetTopDev) + shift;
-    const QRect target(origin, QSize(RoundToInt(m_sourceSize.width() * fit),
-                                   RoundToInt(m_sourceSize.height() * fit)));
     TRMEMFPage* page = m_pages.Page(index);
     if (!page)
         return;
-    // The page draws itself in its own screen pixels; its metrics are the source paper's.
-    page->PageInfo.PageWidth = m_sourceSize.width();
-    page->PageInfo.PageHeight = m_sourceSize.height();
-    const double scale = m_report.ScalePercent > 0 ? fit * m_report.ScalePercent / 100.0 : fit;
+    TRMPageMetrics m;
+    m_printer.FillPageMetrics(m);
+    // Each page is fitted from its own paper (in screen pixels, as it was laid out), so pages
+    // of different sizes in one job each fill the sheet.
+    const int sourceWidth = page->PageInfo.PageWidth;
+    const int sourceHeight = page->PageInfo.PageHeight;
+    if (sourceWidth <= 0 || sourceHeight <= 0)
+        return;
+    const double fit = std::min(static_cast<double>(m.PhysWidthDev) / sourceWidth,
+        static_cast<double>(m.PhysHeightDev) / sourceHeight);
+    const QPoint shift = OffsetShift(m.PhysWidthDev, m.PhysHeightDev, m.PageWidth, m.PageHeight);
+    const QPoint origin = QPoint(-m.OffsetLeftDev, -m.OffsetTopDev) + shift;
+    const QRect target(origin, QSize(RoundToInt(sourceWidth * fit), RoundToInt(sourceHeight * fit)));
+    const double scale = fit * PrintScale();
     DrawPage(index, m_printer.Painter(), target, scale, scale, origin);
 }
 

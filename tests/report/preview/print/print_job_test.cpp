@@ -3,6 +3,7 @@
 #include "print_fixture.h"
 
 #include "report/engine/files/rm_emf_pages.h"
+#include "report/engine/rm_memo_views.h"
 #include "report/engine/rm_progress.h"
 #include "report/preview/print/rm_page_list.h"
 #include "report/preview/print/rm_print_job.h"
@@ -202,6 +203,26 @@ TEST_F(PrintJob, ScalingOntoAnotherPaperAndThePrintScale)
     const double fit = 701.0 / 794;
     const int a3Row = static_cast<int>((test::kBoxTop + test::kBoxSize / 2) * fit) - 10;
     EXPECT_NEAR(PrintFixture::BoxLeftIn(a3, a3Row), test::BoxLeft(1) * fit - 10, 1);
+
+    // Pages of another paper in the same job are fitted from their own size: an A5 page
+    // fills the A3 sheet as the A4 page does.
+    TRMReport& mixed = Report(1);
+    mixed.ScalePaperId = 8;
+    mixed.ScalePaperWidth = 2970;
+    mixed.ScalePaperHeight = 4200;
+    TRMPage* a5 = mixed.Pages.Add(11, 1480, 2100, poPortrait, -1);
+    TRMEMFPages& pages = RMPreparedPages(mixed);
+    pages.AddPage(*a5);
+    TRMMemoView box;
+    box.SetBounds(test::BoxLeft(1), test::kBoxTop, test::kBoxSize, test::kBoxSize);
+    box.FillColor = 0x000000;
+    pages.AppendView(1, box);
+    const int jobsBefore = Count("StartDoc");
+    RMDoPrintReport(mixed, {});
+    EXPECT_EQ(Count("StartDoc") - jobsBefore, 1) << "one scale paper, one job";
+    const double a5Fit = 701.0 / pages.Page(1)->PageInfo.PageWidth;
+    const int a5Row = static_cast<int>((test::kBoxTop + test::kBoxSize / 2) * a5Fit) - 10;
+    EXPECT_NEAR(PrintFixture::BoxLeftIn(backend->PagesDrawn.back(), a5Row), test::BoxLeft(1) * a5Fit - 10, 1);
 
     // 50 % on the page's own paper: half the distance from the sheet's corner.
     TRMReport& half = Report(1);
