@@ -194,7 +194,7 @@ void TRMPageSetupForm::BuildMarginTab(QWidget* sheet)
 
 void TRMPageSetupForm::BuildOtherTab(QWidget* sheet)
 {
-    auto* columns = Place(new QGroupBox(RMLoadStr(45408), sheet), 8, 4, 257, 98);
+    auto* columns = Place(new QGroupBox(RMLoadStr(45408), sheet), 8, 4, 257, 94);
     m_columns = Place(new QSpinBox(columns), 68, 21, 48, 21);
     m_columns->setRange(1, 99);
     m_columns->setKeyboardTracking(false);
@@ -202,11 +202,11 @@ void TRMPageSetupForm::BuildOtherTab(QWidget* sheet)
     m_columnGap = Place(CmBox(columns, -100, 100), 8, 68, 105, 21);
     Label(columns, 45410, 8, 47, 120, m_columnGap);
 
-    auto* options = Place(new QGroupBox(RMLoadStr(45406), sheet), 8, 106, 257, 104);
-    m_printToPrevPage = Place(new QCheckBox(RMLoadStr(45407), options), 10, 18, 240, 19);
-    m_doublePass = Place(new QCheckBox(RMLoadStr(45374), options), 10, 39, 240, 19);
-    m_taoda = Place(new QCheckBox(RMLoadStr(45375), options), 10, 60, 240, 19);
-    m_printBackColor = Place(new QCheckBox(RMLoadStr(45369), options), 10, 81, 240, 19);
+    auto* options = Place(new QGroupBox(RMLoadStr(45406), sheet), 8, 100, 257, 110);
+    m_printToPrevPage = Place(new QCheckBox(RMLoadStr(45407), options), 10, 22, 240, 19);
+    m_doublePass = Place(new QCheckBox(RMLoadStr(45374), options), 10, 43, 240, 19);
+    m_taoda = Place(new QCheckBox(RMLoadStr(45375), options), 10, 64, 240, 19);
+    m_printBackColor = Place(new QCheckBox(RMLoadStr(45369), options), 10, 85, 240, 19);
 }
 
 void TRMPageSetupForm::Connect()
@@ -362,7 +362,11 @@ void TRMPageSetupForm::UpdateControls()
 
 void TRMPageSetupForm::UpdateOrientationPicture()
 {
-    m_orientationPicture->setPixmap(OrientationIcon(m_settings.Orientation() == 1).pixmap(QSize(32, 32)));
+    // The 16-pixel drawing at twice its size: its 2x picture shown at 32 x 32.
+    const qreal ratio = devicePixelRatioF();
+    QPixmap picture = OrientationIcon(m_settings.Orientation() == 1).pixmap(QSize(16, 16), 2 * ratio);
+    picture.setDevicePixelRatio(ratio);
+    m_orientationPicture->setPixmap(picture);
 }
 
 void TRMPageSetupForm::PaperChosen(int index)

@@ -23,6 +23,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
 
 namespace pq {
 namespace {
@@ -196,6 +197,8 @@ struct WarningCase {
     const char* shown;
 };
 
+void PrintTo(const WarningCase& c, std::ostream* os) { *os << c.name; }
+
 class MarginWarningTest : public PageSetupFormTest, public ::testing::WithParamInterface<WarningCase> {};
 
 TEST_P(MarginWarningTest, MarginsOutsideThePrintableAreaAreOfferedAdjustment)
@@ -260,6 +263,8 @@ struct NegativeCase {
     const char* shown;
 };
 
+void PrintTo(const NegativeCase& c, std::ostream* os) { *os << c.name; }
+
 class NegativeValueTest : public PageSetupFormTest, public ::testing::WithParamInterface<NegativeCase> {};
 
 TEST_P(NegativeValueTest, LeavesThePreviousValue)
@@ -301,6 +306,8 @@ struct CancelCase {
     int tab;
     bool custom;
 };
+
+void PrintTo(const CancelCase& c, std::ostream* os) { *os << c.name; }
 
 class CancelTest : public PageSetupFormTest, public ::testing::WithParamInterface<CancelCase> {};
 

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace pq {
 namespace {
 
@@ -76,6 +78,8 @@ struct PictureCase {
     int mTop, mBottom, mLeft, mRight;
     TRMEdges sheet, shadowBottom, shadowRight, margins;
 };
+
+void PrintTo(const PictureCase& c, std::ostream* os) { *os << c.name; }
 
 class PagePictureTest : public ::testing::TestWithParam<PictureCase> {};
 
