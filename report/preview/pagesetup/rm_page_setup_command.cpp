@@ -38,6 +38,20 @@ int MmToThousandths(double mm)
     return static_cast<int>(Round(mm * 1000));
 }
 
+// A margin of the first prepared page in millimetres with one decimal. The page holds it in
+// whole screen pixels; when those come from the design page that made the page, the design
+// page's own value is taken, so that OK without a change leaves the margins as they were
+// (20 mm is 76 pixels, which read back would be 20.1 mm).
+double MarginMm(int pixels, const TRMPage* design, int side)
+{
+    if (design) {
+        const int thousandths[4] = {design->LeftMargin, design->TopMargin, design->RightMargin, design->BottomMargin};
+        if (TRMPage::MarginPixels(thousandths[side]) == pixels)
+            return Round(thousandths[side] / 100.0) / 10.0;
+    }
+    return PixelsToMmOneDecimal(pixels);
+}
+
 void FillSettings(TRMPageSetting& s, const TRMReport& report, const TRMEMFPage& page)
 {
     TRMPrinter& printer = GetReportPrinter();
@@ -46,10 +60,12 @@ void FillSettings(TRMPageSetting& s, const TRMReport& report, const TRMEMFPage& 
     s.SetDoublePass(report.DoublePass);
     s.Settaoda(report.taoda);
     s.SetPrintBackColor(report.PrintBackColor);
-    s.SetMarginLeft(PixelsToMmOneDecimal(page.Margins[0]));
-    s.SetMarginTop(PixelsToMmOneDecimal(page.Margins[1]));
-    s.SetMarginRight(PixelsToMmOneDecimal(page.Margins[2]));
-    s.SetMarginBottom(PixelsToMmOneDecimal(page.Margins[3]));
+    const TRMPage* design = page.DesignPage > 0 && page.DesignPage <= report.Pages.Count()
+        ? report.Pages[page.DesignPage - 1] : nullptr;
+    s.SetMarginLeft(MarginMm(page.Margins[0], design, 0));
+    s.SetMarginTop(MarginMm(page.Margins[1], design, 1));
+    s.SetMarginRight(MarginMm(page.Margins[2], design, 2));
+    s.SetMarginBottom(MarginMm(page.Margins[3], design, 3));
     // The orientation first: setting it swaps whatever size is there.
     s.SetOrientation(page.Orientation == poLandscape ? 1 : 0);
     // The setting carries the sheet as oriented; a page may keep a landscape sheet in

@@ -1,5 +1,6 @@
 #include "report/preview/window/rm_preview_form.h"
 
+#include "report/preview/pagesetup/rm_page_setup_command.h"
 #include "report/preview/print/rm_print_commands.h"
 
 #include "base/file_io.h"
@@ -198,7 +199,7 @@ void TRMPreviewForm::BuildToolBar()
         if (PrintEnabled())
             PrintWithDialog();
     });
-    add("btnPageSetup", 12, RMLoadStr(45024), [this](bool) { RunHook(RMPreviewHooks().PageSetup); });
+    add("btnPageSetup", 12, RMLoadStr(45024), [this](bool) { PageSetup(); });
     m_exitSeparator = m_toolBar->addSeparator();
     add("btnDesign", 13, RMLoadStr(45010), [](bool) {}); // no designer in this system
     m_designSeparator = m_toolBar->addSeparator();
@@ -247,6 +248,12 @@ void TRMPreviewForm::RunHook(const std::function<void(TRMPreviewForm&)>& hook)
 void TRMPreviewForm::PrintWithDialog() { RMPreviewPrintWithDialog(*m_preview, this); }
 
 void TRMPreviewForm::PrintCurrentPage() { RMPreviewPrintCurrentPage(*m_preview, this); }
+
+void TRMPreviewForm::PageSetup()
+{
+    if (RMPreviewPageSetup(*m_preview, this))
+        StatusChanged();
+}
 
 bool TRMPreviewForm::PrintEnabled() const { return Item(QStringLiteral("btnPrint"))->isEnabled(); }
 

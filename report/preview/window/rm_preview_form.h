@@ -31,10 +31,9 @@ struct TRMPreviewMemory {
 };
 TRMPreviewMemory& RMPreviewMemory();
 
-// What the window hands on to the dialogs that arrive with page setup, search and
+// What the window hands on to the dialogs that arrive with search and
 // the spreadsheet export; each is one clearly named hook, empty until its feature exists.
 struct TRMPreviewHooks {
-    std::function<void(class TRMPreviewForm&)> PageSetup;
     std::function<void(class TRMPreviewForm&)> Find;
     std::function<void(class TRMPreviewForm&)> FindNext;
     std::function<void(class TRMPreviewForm&)> SaveToSpreadsheet;
@@ -74,6 +73,8 @@ public:
     // real printer.
     void PrintWithDialog();
     void PrintCurrentPage();
+    // The page setup: the report prepared again with the new paper, shown from page 1.
+    void PageSetup();
 
     // Where the placement lives; tests give a file of their own.
     static void SetSettingsFile(const QString& iniFile);

@@ -138,22 +138,24 @@ TEST_F(PageSetupCommandTest, OkRewritesTheReportAndShowsFreshPagesFromPageOne)
     EXPECT_TRUE(RMPreviewPageSetup(preview, &preview));
     ASSERT_EQ(dialogsSeen, 1);
 
-    // The dialog was filled from the report and its first page, in whole pixels: 57 are
-    // 15.1 mm, 76 are 20.1 mm.
+    // The dialog was filled from the report and its first page, whose margins (57 and 76
+    // whole pixels) come from the design page's 15 and 20 mm: those are shown, not the
+    // 15.1 and 20.1 mm the pixels would read back as.
     ASSERT_TRUE(shown);
     EXPECT_EQ(shown->Title(), QStringLiteral("支付方式档案"));
     EXPECT_EQ(shown->PrinterName(), QStringLiteral("默认打印机"));
-    EXPECT_DOUBLE_EQ(shown->MarginLeft(), 15.1);
-    EXPECT_DOUBLE_EQ(shown->MarginTop(), 20.1);
+    EXPECT_DOUBLE_EQ(shown->MarginLeft(), 15.0);
+    EXPECT_DOUBLE_EQ(shown->MarginTop(), 20.0);
     EXPECT_EQ(shown->PaperWidth(), 2100);
     EXPECT_EQ(shown->Orientation(), 0);
     EXPECT_TRUE(columnsOff);
     EXPECT_TRUE(boxes.shown.isEmpty()) << boxes.Texts().join(QLatin1Char('\n')).toStdString();
 
-    // The design pages carry the new margins and paper; the dialog page does not.
+    // The design pages carry the new margins and paper, the margins left alone exactly as
+    // they were; the dialog page does not.
     EXPECT_EQ(design->LeftMargin, 25000);
-    EXPECT_EQ(design->TopMargin, 20100);
-    EXPECT_EQ(design->RightMargin, 15100);
+    EXPECT_EQ(design->TopMargin, 20000);
+    EXPECT_EQ(design->RightMargin, 15000);
     EXPECT_EQ(design->Orientation, poLandscape);
     EXPECT_EQ(design->PageSize, 9);
     EXPECT_EQ(design->PrinterInfo.PageWidth, static_cast<int>(Round(units::TenthsMmToPixels(2970))));

@@ -9,7 +9,9 @@
 #include "report/engine/rm_memo_views.h"
 #include "report/engine/rm_page.h"
 #include "report/engine/rm_report.h"
+#include "report/engine/prepare/rm_prepare.h"
 #include "report/engine/startup/rm_engine_startup.h"
+#include "report/preview/pagesetup/rm_page_setup_form.h"
 #include "report/preview/printer/printer.h"
 #include "report/tools/sample_report.h"
 
@@ -17,11 +19,14 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 
 #include <gtest/gtest.h>
@@ -211,6 +216,51 @@ TEST_F(PreviewFormTest, KeysMoveAndPageAndHandledKeysAreTaken)
     Key(f, Qt::Key_Escape);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(forms.back().isNull()) << "Escape closes the preview";
+}
+
+// The page-setup button: the dialog, then the report prepared again on the new paper and
+// shown from page 1; a report loaded from a prepared file is not set up.
+TEST_F(PreviewFormTest, PageSetupButtonPreparesTheReportAgain)
+{
+    auto owned = std::make_unique<TRMReport>();
+    TRMReport& report = *owned;
+    reports.push_back(std::move(owned));
+    RMBuildSampleReport(report);
+    report.ModalPreview = false;
+    report.ShowProgress = false;
+    ASSERT_TRUE(RMPrepareReport(report));
+    TRMPreviewForm& f = Show(report);
+    ASSERT_EQ(f.Preview()->Pages()->Page(0)->Orientation, poPortrait);
+    int dialogs = 0;
+    QTimer answer;
+    answer.setInterval(5);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (auto* d = qobject_cast<TRMPageSetupForm*>(QApplication::activeModalWidget())) {
+            answer.stop();
+            ++dialogs;
+            QTest::mouseClick(d->LandscapeButton(), Qt::LeftButton);
+            QTest::mouseClick(d->OkButton(), Qt::LeftButton);
+        }
+    });
+    answer.start();
+    f.Item("btnPageSetup")->trigger();
+    EXPECT_EQ(dialogs, 1);
+    ASSERT_GT(f.Preview()->PageCount(), 0);
+    EXPECT_EQ(f.Preview()->Pages()->Page(0)->Orientation, poLandscape);
+    EXPECT_EQ(report.Pages[0]->Orientation, poLandscape);
+    EXPECT_EQ(f.Preview()->CurrentPage(), 1);
+
+    // Pages loaded from a file: the button does nothing.
+    QTemporaryDir files;
+    const QString rmp = files.filePath("loaded.rmp");
+    ASSERT_TRUE(f.Preview()->SaveToFile(rmp));
+    f.OpenFiles({rmp});
+    ASSERT_TRUE(f.Preview()->LoadedFromFile());
+    answer.start();
+    f.Item("btnPageSetup")->trigger();
+    QApplication::processEvents();
+    answer.stop();
+    EXPECT_EQ(dialogs, 1);
 }
 
 TEST_F(PreviewFormTest, PlacementIsRestoredFromTheSettings)
