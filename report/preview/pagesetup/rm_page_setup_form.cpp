@@ -6,8 +6,8 @@
 #include "report/preview/pagesetup/rm_page_setup_logic.h"
 #include "report/preview/printer/paper_tables.h"
 #include "report/preview/printer/printer.h"
+#include "resources/rm_dialog_font.h"
 #include "resources/rm_locale.h"
-#include "resources/rm_strings.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -58,12 +58,6 @@ QDoubleSpinBox* CmBox(QWidget* parent, double minimum, double maximum)
     box->setSingleStep(0.1);
     box->setKeyboardTracking(false);
     return box;
-}
-
-// The dialog font of the report library's string table.
-QFont DialogFont()
-{
-    return QFont(RMLoadStr(res::kDialogFontName), RMLocale().LoadInt(res::kDialogFontSize, 9));
 }
 
 // A sheet with lines of text, upright or on its side.
@@ -122,7 +116,7 @@ void TRMPagePictureBox::paintEvent(QPaintEvent*)
 TRMPageSetupForm::TRMPageSetupForm(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint)
 {
-    setFont(DialogFont());
+    setFont(RMDialogFont());
     setWindowTitle(RMLoadStr(45390));
     setFixedSize(494, 280);
 

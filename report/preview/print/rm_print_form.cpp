@@ -6,6 +6,7 @@
 #include "base/units.h"
 #include "report/preview/print/rm_page_list.h"
 #include "report/preview/printer/printer.h"
+#include "resources/rm_dialog_font.h"
 #include "resources/rm_locale.h"
 
 #include <QCheckBox>
@@ -143,6 +144,7 @@ int RMPrinterEntryForBox(int boxIndex) { return boxIndex <= 0 ? 0 : boxIndex + 1
 TRMPrintForm::TRMPrintForm(QWidget* parent)
     : QDialog(parent)
 {
+    setFont(RMDialogFont());
     setWindowTitle(RMLoadStr(45040));
     setWindowFlags((windowFlags() | Qt::MSWindowsFixedSizeDialogHint) & ~Qt::WindowContextHelpButtonHint);
     BuildLayout();

@@ -527,9 +527,9 @@ bool TRMPreview::LoadFromFiles(const QStringList& names, QString* error)
     bool ok = true;
     if (QFileInfo::exists(names.first())) {
         const TRMLoadResult result = store.LoadFromFile(names.first(), false, this);
-        if (result.Ok())
+        if (result.Ok()) {
             m_loadedFromFile = true;
-        if (!result.Ok()) {
+        } else {
             ok = false;
             if (error)
                 *error = QStringLiteral("%1: %2").arg(names.first(), result.ErrorText);
