@@ -29,6 +29,11 @@ int TRMPage::MarginPixels(int thousandths)
     return static_cast<int>(Round(units::MmToPixels(thousandths / 1000.0)));
 }
 
+int TRMPage::MarginThousandths(int pixels)
+{
+    return static_cast<int>(Round(units::PixelsToMm(pixels) * 1000.0));
+}
+
 int TRMPage::LeftLimit() const
 {
     return MarginPixels(LeftMargin);

@@ -89,6 +89,8 @@ public:
     // The page footer's height is left out while the report is shown or printed.
     int BottomLimit() const;
     static int MarginPixels(int thousandths);
+    // Screen pixels to the margins' own unit, thousandths of a millimetre.
+    static int MarginThousandths(int pixels);
 
     // Stores columns and gap (at least one column) and recomputes the column width.
     void SetColumns(int columns);

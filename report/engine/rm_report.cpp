@@ -87,11 +87,6 @@ QString GroupFor(const TRMSaveReportOptions& o, const TRMReport& report)
 
 const char* const kMarginKeys[4] = {"_LeftMargin", "_TopMargin", "_RightMargin", "_BottomMargin"};
 
-int PixelsToThousandths(int px)
-{
-    return static_cast<int>(Round(units::PixelsToMm(px) * 1000));
-}
-
 } // namespace
 
 void TRMSaveReportOptions::LoadReportSetting(TRMReport& report) const
@@ -133,13 +128,13 @@ void TRMSaveReportOptions::LoadReportSetting(TRMReport& report) const
         if (!newFlag) {
             // An older layout stored a pixel rectangle: left, top, right and bottom edges.
             if (present[0])
-                m[0] = PixelsToThousandths(m[0]);
+                m[0] = TRMPage::MarginThousandths(m[0]);
             if (present[1])
-                m[1] = PixelsToThousandths(m[1]);
+                m[1] = TRMPage::MarginThousandths(m[1]);
             if (present[2])
-                m[2] = PixelsToThousandths(page->PrinterInfo.PageWidth - m[2]);
+                m[2] = TRMPage::MarginThousandths(page->PrinterInfo.PageWidth - m[2]);
             if (present[3])
-                m[3] = PixelsToThousandths(page->PrinterInfo.PageHeight - m[3]);
+                m[3] = TRMPage::MarginThousandths(page->PrinterInfo.PageHeight - m[3]);
         }
         // A negative margin cannot be printed; keep what the page had.
         page->LeftMargin = m[0] >= 0 ? m[0] : page->LeftMargin;

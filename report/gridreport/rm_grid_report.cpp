@@ -1,6 +1,8 @@
 #include "report/gridreport/rm_grid_report.h"
 
 #include "report/engine/rm_dataset.h"
+#include "report/engine/rm_report.h"
+#include "report/gridreport/rm_control_printers.h"
 #include "report/preview/surface/rm_preview.h"
 
 #include <QSettings>
@@ -168,7 +170,14 @@ TRMCustomGridReport::TRMCustomGridReport(QObject* owner)
 {
 }
 
-TRMCustomGridReport::~TRMCustomGridReport() = default;
+TRMCustomGridReport::~TRMCustomGridReport()
+{
+    FreeKeptPrinters();
+    // The report and its data set live on the engine's hidden form; they go with the grid
+    // report while that form is still there.
+    delete m_reportDataSet.data();
+    delete m_report.data();
+}
 
 void TRMCustomGridReport::SaveSettings(QSettings& s) const
 {

@@ -14,15 +14,22 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
+#include <vector>
 
 class QSettings;
 
 namespace pq {
 
 class TRMBand;
+class TRMBandView;
+class TRMDBDataSet;
 class TRMFormDataSet;
+class TRMFormReportObject;
 class TRMPage;
+class TRMPageSetting;
 class TRMPreview;
+class TRMReport;
 class TRMView;
 
 // The flags a new grid report starts with.
@@ -92,6 +99,45 @@ public:
     std::function<void(TRMBand* band, int& columnCount)> OnBeginColumn;
     std::function<void(int columnNo, int& width)> OnPrintColumn;
 
+    // --- running ------------------------------------------------------------------------------
+    // Build, then preview (the report's own preview or the preview window, shown modally),
+    // print without preview, or build only. False when nothing was built (no print control)
+    // or the report did not prepare.
+    bool ShowReport();
+    bool PrintReport();
+    bool BuildReport();
+    // The report, made on first use and owned by the engine's hidden form; the data set the
+    // master-data band iterates ("RMGridDataSet<n>", on the same form).
+    TRMReport* Report();
+    TRMDBDataSet* ReportDataSet();
+    // The preview's after-page-setup handler: the new layout into PageLayout, then a build.
+    void PageChanged(TRMPageSetting& setting);
+    // Adds a design page with PageLayout's paper and margins (a grid printer continuing a wide
+    // grid adds its pages here).
+    TRMPage* AddDesignPage();
+
+    // --- the build's state (valid during one build; the control printers read and fill it) --
+    QStringList ContentWidths; // per design page, screen pixels
+    int ContentHeight = 0;
+    int OriginX = 0;
+    int OriginY = 0;
+    int AvailWidth = 0;
+    int AvailHeight = 0;
+    bool HasMasterData = false;
+    bool GridPrinted = false;
+    int GridTop = 0;
+    int GridHeight = 0;
+    bool UseGridDataSet = true;
+    QList<TRMView*> HeaderObjects;
+    QList<TRMView*> MasterObjects;
+    QList<TRMView*> PageFooterObjects;
+    QList<TRMView*> ColumnFooterObjects;
+    QList<TRMView*> SummaryObjects;
+    // Keeps a printer that cleared AutoFree until the next build (or the report's end).
+    void KeepPrinter(std::unique_ptr<TRMFormReportObject> printer);
+    // Runs when the kept printers go (a band filter of theirs must go with them).
+    std::function<void()> OnKeptPrintersFreed;
+
     // --- the settings a window ships --------------------------------------------------------
     // Writes every published property under the settings' current group (see the folder's
     // README for the layout). Load reads the keys present and leaves the rest as they are; a
@@ -100,6 +146,11 @@ public:
     virtual QStringList LoadSettings(QSettings& settings);
 
 protected:
+    // The build of the descendant: false when nothing could be built.
+    virtual bool Build() { return false; }
+    bool Run(int kind);
+    void FreeKeptPrinters();
+
     // Groups are the form report's; the base keeps them so the option objects are made in
     // one order.
     TRMGroupItems m_groups;
@@ -113,6 +164,9 @@ private:
     TRMGridNumOptions m_gridNumOptions;
     TRMMasterDataBandOptions m_masterDataBandOptions;
     TRMGridFontOptions m_gridFontOptions;
+    QPointer<TRMReport> m_report;
+    QPointer<TRMDBDataSet> m_reportDataSet;
+    std::vector<std::unique_ptr<TRMFormReportObject>> m_keptPrinters;
 };
 
 class TRMFormReport : public TRMCustomGridReport {
@@ -137,6 +191,29 @@ public:
 
     void SaveSettings(QSettings& settings) const override;
     QStringList LoadSettings(QSettings& settings) override;
+
+    // The design page printers add their views to (page 0 when the walk starts).
+    TRMPage* CurrentPage = nullptr;
+    // The names of the master-data bands, one per design page.
+    QStringList DataBandNames;
+
+protected:
+    bool Build() override;
+
+private:
+    void Walk(QWidget* control, int x, int y);
+    QList<TRMView*> OnPage(const QList<TRMView*>& views, const TRMPage* page) const;
+    int BuildHeaderBands();
+    void BuildGroupBands(int& y);
+    int BuildMasterDataBands(int y);
+    void BuildSummaryIntoGroupFooters(int y0);
+    void BuildColumnFooterBands(int y);
+    void BuildPageFooterBands();
+    void BuildMasterFooterBands();
+    // A caption of rich text as a view across the printable width; nullptr when empty.
+    TRMView* CaptionView(const TRMPageHeaderFooter& caption, TRMPage* page, int top, int& height);
+    TRMBandView* NewBand(TRMPage* page, int type, int x, int y, int w, int h);
+    QList<TRMBandView*> m_groupFooters;
 };
 
 } // namespace pq

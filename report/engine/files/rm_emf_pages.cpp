@@ -41,11 +41,6 @@ QByteArray EmptyPageStream()
     return QByteArray(1, static_cast<char>(kRMFormatVersion));
 }
 
-int MarginThousandths(int pixels)
-{
-    return static_cast<int>(Round(units::PixelsToMm(pixels) * 1000.0));
-}
-
 // The version a page stream's first byte names; an empty stream holds no views.
 TRMStreamVersion PageStreamVersion(TRMReader& r)
 {
@@ -221,10 +216,10 @@ TRMPage* TRMEMFPages::BuildPage(int index)
     m_missing.clear();
     auto page = std::make_unique<TRMPage>(p->Size, p->Width, p->Height, p->Orientation, p->Bin);
     page->Report = Report();
-    page->LeftMargin = MarginThousandths(p->Margins[0]);
-    page->TopMargin = MarginThousandths(p->Margins[1]);
-    page->RightMargin = MarginThousandths(p->Margins[2]);
-    page->BottomMargin = MarginThousandths(p->Margins[3]);
+    page->LeftMargin = TRMPage::MarginThousandths(p->Margins[0]);
+    page->TopMargin = TRMPage::MarginThousandths(p->Margins[1]);
+    page->RightMargin = TRMPage::MarginThousandths(p->Margins[2]);
+    page->BottomMargin = TRMPage::MarginThousandths(p->Margins[3]);
     page->PrinterInfo = p->PageInfo;
 
     std::vector<std::unique_ptr<TRMView>> views;
