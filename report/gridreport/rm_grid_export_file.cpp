@@ -1,0 +1,52 @@
+#include "report/gridreport/rm_grid_export_file.h"
+
+#include "base/client_dataset.h"
+#include "base/file_io.h"
+#include "base/gbk_text.h"
+#include "base/private_folder.h"
+
+namespace pq {
+
+QStringList RMGridExportLines(const QStringList& captions, const QStringList& fields, ClientDataSet& data)
+{
+    QStringList lines;
+    QStringList heads;
+    for (const QString& c : captions)
+        heads << c.trimmed();
+    lines << heads.join(QLatin1Char(','));
+    if (!data.Active())
+        return lines;
+    QList<int> index;
+    for (const QString& f : fields)
+        index << data.FieldIndex(f);
+    data.First();
+    const int count = data.RecordCount();
+    for (int k = 0; k < count; ++k) {
+        QString line;
+        for (int i : index)
+            line += QStringLiteral(", ") + (i >= 0 ? data.Text(i).trimmed() : QString());
+        lines << line.mid(1);
+        if (k + 1 < count)
+            data.Next();
+    }
+    return lines;
+}
+
+QString RMGridExportFileName(QString* error)
+{
+    const std::optional<QString> folder = RMPrivateFolder(error);
+    return folder ? *folder + QStringLiteral("/~superfile.tmp") : QString();
+}
+
+bool RMWriteGridExportFile(const QStringList& lines, QString* error)
+{
+    const QString name = RMGridExportFileName(error);
+    if (name.isEmpty())
+        return false;
+    QByteArray bytes;
+    for (const QString& l : lines)
+        bytes += ToGbk(l) + "\r\n";
+    return WriteFileWhole(name, bytes, error);
+}
+
+} // namespace pq
