@@ -1,11 +1,16 @@
 // An in-memory client data set: loads a server result packet, or is created empty with
 // text fields of given byte sizes and appended to. Fields are found by name without regard
 // to case (PostgreSQL folds unquoted names to lower case) or by position.
+//
+// A data set may be placed on a form under a name, as a form's components are; reports then
+// reach it as form.name. Data sources (base/data_source.h) watch it: every change of its rows
+// or of its current record is told to them, unless its controls are disabled.
 #pragma once
 
 #include "base/result_packet.h"
 #include "base/variant.h"
 
+#include <QPointer>
 #include <QStringList>
 
 #include <stdexcept>
@@ -22,8 +27,42 @@ struct TextFieldDef {
     int size = 0; // GBK bytes
 };
 
+// What a data set tells the data sources that watch it.
+class ClientDataSetObserver {
+public:
+    virtual ~ClientDataSetObserver() = default;
+    // The rows, the fields or the active state changed.
+    virtual void DataSetChanged() = 0;
+    // Only the current record moved.
+    virtual void DataSetScrolled() = 0;
+    // The data set is going away.
+    virtual void DataSetDestroyed() = 0;
+};
+
 class ClientDataSet {
 public:
+    ClientDataSet() = default;
+    // A copy takes the fields and rows, not the name on a form nor the watchers.
+    ClientDataSet(const ClientDataSet& other);
+    ClientDataSet& operator=(const ClientDataSet& other);
+    ~ClientDataSet();
+
+    // Places the data set on owner under name (an empty name takes it off); the form's name
+    // and this name are how reports reach it.
+    void SetOwnerAndName(QObject* owner, const QString& name);
+    QObject* Owner() const { return m_owner; }
+    const QString& Name() const { return m_name; }
+    // The named data set on owner (case-insensitive), or nullptr.
+    static ClientDataSet* FindOn(const QObject* owner, const QString& name);
+
+    void AddObserver(ClientDataSetObserver* observer);
+    void RemoveObserver(ClientDataSetObserver* observer);
+    // While disabled (counted), watchers hear nothing; the last enable tells them of any
+    // change at once.
+    void DisableControls();
+    void EnableControls();
+    bool ControlsDisabled() const { return m_disabled > 0; }
+
     // Loads a result packet; throws DataSetError when data holds no packet (an error
     // array, say). The cursor is on the first row.
     void LoadPacket(const Variant& data);
@@ -48,6 +87,10 @@ public:
     const PacketField& Field(int index) const;
     // -1 when there is no field of that name.
     int FieldIndex(const QString& name) const;
+    // A field's display format and label (the label reads as the name until set).
+    void SetDisplayFormat(int index, const QString& format);
+    void SetDisplayLabel(int index, const QString& label);
+    QString DisplayLabel(int index) const;
 
     // Values of the current row. NULL reads as empty text. Throw DataSetError for an
     // unknown field or when there is no current row.
@@ -55,12 +98,18 @@ public:
     Variant Value(int index) const;
     QString Text(const QString& name) const;
     QString Text(int index) const;
+    // A value of any row (0-based), without moving the cursor; NULL outside the rows.
+    Variant ValueAt(int row, int index) const;
 
     // Appends a row; a text longer than its field is cut to the field's GBK size at a
     // character boundary. Missing values are empty; extra values are an error.
     void AppendRecord(const QStringList& values);
+    // Appends a row of typed values (missing ones NULL); text is cut as above.
+    void AppendValues(const QList<Variant>& values);
 
 private:
+    enum class Change { Data, Scroll };
+    void Notify(Change change);
     void RequireActive() const;
     int RequireField(const QString& name) const;
     const QList<Variant>& CurrentRow() const;
@@ -69,6 +118,13 @@ private:
     QList<PacketField> m_fields;
     QList<QList<Variant>> m_rows;
     int m_cursor = 0;
+
+    QPointer<QObject> m_owner;
+    QString m_name;
+    QList<ClientDataSetObserver*> m_observers;
+    int m_disabled = 0;
+    bool m_pendingData = false;
+    bool m_pendingScroll = false;
 };
 
 } // namespace pq

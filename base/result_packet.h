@@ -10,9 +10,16 @@
 namespace pq {
 
 struct PacketField {
+    PacketField(QString n = {}, Variant::Type t = Variant::Type::String, int s = 0)
+        : name(std::move(n)), type(t), size(s)
+    {
+    }
     QString name;
-    Variant::Type type = Variant::Type::String;
-    int size = 0; // bytes for text fields; 0 when the server gave no size
+    Variant::Type type;
+    int size; // bytes for text fields; 0 when the server gave no size
+    // Set on the client side (the server sends neither).
+    QString displayFormat;
+    QString displayLabel;
 };
 
 struct ResultPacket {

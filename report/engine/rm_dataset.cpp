@@ -82,11 +82,19 @@ bool TRMDataset::Eof() const
 
 // ---- client data set source ----
 
+ClientDataSet* TRMDBDataSet::Source() const
+{
+    if (DataSet)
+        return DataSet;
+    return DataSource ? DataSource->ActiveDataSet() : nullptr;
+}
+
 void TRMDBDataSet::Init()
 {
-    if (!DataSet)
+    ClientDataSet* ds = Source();
+    if (!ds)
         throw std::runtime_error(("Unable to open dataset " + Name()).toStdString());
-    m_bookmark = DataSet->RecNo();
+    m_bookmark = ds->RecNo();
     m_endMark = false;
     if (OnOpen)
         OnOpen();
@@ -94,56 +102,62 @@ void TRMDBDataSet::Init()
 
 void TRMDBDataSet::Exit()
 {
-    if (DataSet && (RangeBegin == rbCurrent || RangeEnd == reCurrent) && m_bookmark >= 0)
-        DataSet->MoveTo(m_bookmark);
+    ClientDataSet* ds = Source();
+    if (ds && (RangeBegin == rbCurrent || RangeEnd == reCurrent) && m_bookmark >= 0)
+        ds->MoveTo(m_bookmark);
     m_bookmark = -1;
     if (OnClose)
         OnClose();
-    if (DataSet && CloseDataSource)
-        DataSet->Close();
+    if (ds && CloseDataSource)
+        ds->Close();
 }
 
 void TRMDBDataSet::First()
 {
+    ClientDataSet* ds = Source();
     m_endMark = false;
-    if (DataSet) {
+    if (ds) {
         if (RangeBegin == rbFirst)
-            DataSet->First();
+            ds->First();
         else if (RangeBegin == rbCurrent && m_bookmark >= 0)
-            DataSet->MoveTo(m_bookmark);
+            ds->MoveTo(m_bookmark);
     }
     TRMDataset::First();
 }
 
 void TRMDBDataSet::Next()
 {
-    if (DataSet) {
-        if (RangeEnd == reCurrent && DataSet->RecNo() == m_bookmark) {
+    ClientDataSet* ds = Source();
+    if (ds) {
+        if (RangeEnd == reCurrent && ds->RecNo() == m_bookmark) {
             m_endMark = true;
             return;
         }
-        DataSet->Next();
+        ds->Next();
     }
     TRMDataset::Next();
 }
 
 void TRMDBDataSet::Prior()
 {
-    if (DataSet && DataSet->RecNo() > 0)
-        DataSet->MoveTo(DataSet->RecNo() - 1);
+    ClientDataSet* ds = Source();
+    if (ds && ds->RecNo() > 0)
+        ds->MoveTo(ds->RecNo() - 1);
     TRMDataset::Prior();
 }
 
 bool TRMDBDataSet::Eof() const
 {
+    ClientDataSet* ds = Source();
     if (m_endMark || TRMDataset::Eof())
         return true;
-    return !DataSet || !DataSet->Active() || DataSet->Eof();
+    return !ds || !ds->Active() || ds->Eof();
 }
 
 int TRMDBDataSet::RecordCount() const
 {
-    return DataSet && DataSet->Active() ? DataSet->RecordCount() : 0;
+    ClientDataSet* ds = Source();
+    return ds && ds->Active() ? ds->RecordCount() : 0;
 }
 
 // ---- lookup ----
@@ -184,7 +198,19 @@ ClientDataSet* RMFindClientDataSet(QObject* referenceForm, const QString& formNa
     if (auto* f = qobject_cast<TRMFormDataSet*>(c))
         return f->DataSet();
     if (auto* d = qobject_cast<TRMDBDataSet*>(c))
-        return d->DataSet;
+        return d->Source();
+    if (c || name.isEmpty())
+        return nullptr;
+    // A data set placed on the form itself.
+    QObject* forms[2] = {referenceForm, RMDialogForm()};
+    for (QObject* form : forms) {
+        if (!form || (formName.isEmpty() && form != forms[1]))
+            continue;
+        if (!formName.isEmpty() && form->objectName().compare(formName, Qt::CaseInsensitive) != 0)
+            continue;
+        if (ClientDataSet* set = ClientDataSet::FindOn(form, name))
+            return set;
+    }
     return nullptr;
 }
 

@@ -9,6 +9,7 @@
 #include "report/engine/rm_types.h"
 
 #include "base/client_dataset.h"
+#include "base/data_source.h"
 #include "base/variant.h"
 
 #include <QObject>
@@ -84,9 +85,13 @@ public:
     using TRMDataset::TRMDataset;
 
     ClientDataSet* DataSet = nullptr; // borrowed
+    // Read when DataSet is not set.
+    QPointer<TDataSource> DataSource;
     bool OpenDataSource = true;
     bool CloseDataSource = false;
 
+    // The data set iterated: DataSet, else the data source's.
+    ClientDataSet* Source() const;
     // Throws "Unable to open dataset " + name when there is no data set.
     void Init() override;
     void Exit() override;
@@ -105,7 +110,8 @@ private:
 // the report's reference form and the hidden dialog form, in that order. An empty formName
 // searches the hidden dialog form only.
 QObject* RMFindComponent(QObject* referenceForm, const QString& formName, const QString& name);
-// The client data set behind such a component: a TRMFormDataSet or a TRMDBDataSet.
+// The client data set behind such a component (a TRMFormDataSet or a TRMDBDataSet), else a
+// data set placed on that form under that name.
 ClientDataSet* RMFindClientDataSet(QObject* referenceForm, const QString& formName, const QString& name);
 // A report data source by "form.name" or plain "name".
 TRMDataset* RMFindDataset(QObject* referenceForm, const QString& text);

@@ -14,10 +14,16 @@ struct Registration {
     TRMControlPrinterClass Printer;
 };
 
-// The one registry of the process: filled at start-up, read afterwards.
+// The one registry of the process: the library's own printers come first, on first use,
+// so that any registration made afterwards wins over them.
 std::vector<Registration>& Registry()
 {
-    static std::vector<Registration> registry;
+    static std::vector<Registration> registry = [] {
+        std::vector<Registration> own;
+        for (const auto& [control, printer] : RMStandardControlPrinters())
+            own.push_back({control, printer});
+        return own;
+    }();
     return registry;
 }
 

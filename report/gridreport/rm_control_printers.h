@@ -9,6 +9,8 @@
 #include <QString>
 
 #include <memory>
+#include <utility>
+#include <vector>
 
 class QMetaObject;
 class QObject;
@@ -43,6 +45,10 @@ struct TRMControlPrinterClass {
         return {QString::fromLatin1(name), [] { return std::unique_ptr<TRMFormReportObject>(std::make_unique<Printer>()); }};
     }
 };
+
+// The printers of this library and the control classes they print, in registration order;
+// the registry starts with them.
+std::vector<std::pair<const QMetaObject*, TRMControlPrinterClass>> RMStandardControlPrinters();
 
 // Appends a registration; nothing is ever removed or replaced.
 void RMRegisterControlPrinter(const QMetaObject& controlClass, const TRMControlPrinterClass& printer);

@@ -133,6 +133,7 @@ bool TRMCustomGridReport::Run(int kind)
     TRMDBDataSet& data = *ReportDataSet();
     r.ModalPreview = true;
     data.DataSet = nullptr;
+    data.DataSource = nullptr;
     // Every build starts feeding the master-data band from the report's own data set.
     UseGridDataSet = true;
 
@@ -172,6 +173,16 @@ bool TRMCustomGridReport::Run(int kind)
     AddDesignPage();
     if (!Build())
         return false;
+    // A grid over the data set would repaint for every record the preparation visits.
+    ClientDataSet* shown = data.DataSource ? data.DataSource->DataSet() : nullptr;
+    if (!ReportOptions.Has(rmgoDisableControls))
+        shown = nullptr;
+    if (shown)
+        shown->DisableControls();
+    const ScopeExit enable([shown] {
+        if (shown)
+            shown->EnableControls();
+    });
     switch (kind) {
     case 1: return RMShowReport(r);
     case 2: return RMPrintReport(r);
@@ -228,8 +239,11 @@ bool TRMFormReport::Build()
     OriginY = 0;
 
     // The form's controls print once per record of the form's data set.
-    if (!ReportOptions.Has(rmgoSelectedRecordsOnly) && MasterObjects.isEmpty() && DataSet) {
-        ReportDataSet()->DataSet = DataSet->DataSet();
+    if (!ReportOptions.Has(rmgoSelectedRecordsOnly) && MasterObjects.isEmpty() && (DataSet || DataSource)) {
+        if (DataSet)
+            ReportDataSet()->DataSet = DataSet->DataSet();
+        if (DataSource)
+            ReportDataSet()->DataSource = DataSource;
         MasterObjects = HeaderObjects;
         HeaderObjects.clear();
     }
@@ -390,7 +404,8 @@ int TRMFormReport::BuildHeaderBands()
 void TRMFormReport::BuildGroupBands(int& y)
 {
     TRMDBDataSet* data = ReportDataSet();
-    if (!data->DataSet)
+    ClientDataSet* source = data->Source();
+    if (!source)
         return;
     TRMReport& r = *Report();
     const QString formName = data->parent() ? data->parent()->objectName() : QString();
@@ -401,7 +416,7 @@ void TRMFormReport::BuildGroupBands(int& y)
                 continue;
             TRMBandView* header = NewBand(page, btGroupHeader, 0, y + 1, 0, 0);
             header->SetBandFlag(flBandFormNewPage, g.FormNewPage);
-            const bool isField = data->DataSet->FieldIndex(g.GroupFieldName) >= 0;
+            const bool isField = source->FieldIndex(g.GroupFieldName) >= 0;
             header->SetDataSource(isField
                     ? QStringLiteral("[%1.%2.\"%3\"]").arg(formName, data->Name(), g.GroupFieldName)
                     : g.GroupFieldName);

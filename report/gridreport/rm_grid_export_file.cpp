@@ -17,14 +17,24 @@ QStringList RMGridExportLines(const QStringList& captions, const QStringList& fi
     if (!data.Active())
         return lines;
     QList<int> index;
-    for (const QString& f : fields)
-        index << data.FieldIndex(f);
+    QList<bool> masked; // a number shown through a format with "*" is exported as stars too
+    for (const QString& f : fields) {
+        const int i = data.FieldIndex(f);
+        index << i;
+        const PacketField* field = i >= 0 ? &data.Field(i) : nullptr;
+        masked << (field && field->displayFormat.contains(QLatin1Char('*'))
+            && (field->type == Variant::Type::Integer || field->type == Variant::Type::Byte
+                || field->type == Variant::Type::Float));
+    }
     data.First();
     const int count = data.RecordCount();
     for (int k = 0; k < count; ++k) {
         QString line;
-        for (int i : index)
-            line += QStringLiteral(", ") + (i >= 0 ? data.Text(i).trimmed() : QString());
+        for (qsizetype n = 0; n < index.size(); ++n) {
+            const int i = index.at(n);
+            const QString value = masked.at(n) ? QStringLiteral("***.**") : i >= 0 ? data.Text(i).trimmed() : QString();
+            line += QStringLiteral(", ") + value;
+        }
         lines << line.mid(1);
         if (k + 1 < count)
             data.Next();

@@ -11,8 +11,8 @@ namespace pq {
 class ClientDataSet;
 
 // Line 1: the trimmed captions joined by ","; then per record, from the first on, " " and
-// the trimmed text of each field joined by ", " (every field its own text). The data set is
-// left on its last record.
+// the trimmed text of each field joined by ", " (every field its own text; a number whose
+// display format holds "*" as "***.**"). The data set is left on its last record.
 QStringList RMGridExportLines(const QStringList& captions, const QStringList& fields, ClientDataSet& data);
 
 // Where the file lives: "~superfile.tmp" in the private folder; empty with the reason when

@@ -25,6 +25,7 @@ class TRMBand;
 class TRMBandView;
 class TRMDBDataSet;
 class TRMFormDataSet;
+class TDataSource;
 class TRMFormReportObject;
 class TRMPage;
 class TRMPageSetting;
@@ -50,6 +51,8 @@ public:
     // The form data set iterated when no control printer produced data rows; cleared when
     // it goes.
     QPointer<TRMFormDataSet> DataSet;
+    // The same through a data source (read when DataSet is not set).
+    QPointer<TDataSource> DataSource;
     TRMGridReportOptions ReportOptions = kDefaultGridReportOptions;
 
     TRMPageLayout& PageLayout() { return m_pageLayout; }

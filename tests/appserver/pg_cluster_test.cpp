@@ -23,6 +23,7 @@ constexpr QFile::Permissions kGroupOrOther =
 TEST(PgCluster, TheSocketAndTheLockAreTheOwnersAlone)
 {
     PQ_REQUIRE_POSTGRES();
+    const ClusterLock lock(ClusterLock::Shared);
     const QString root = qEnvironmentVariable("PQ_TEST_PG_ROOT");
     if (root.isEmpty())
         GTEST_SKIP() << "PQ_TEST_PG_ROOT not set: the server is not one scripts/pg-cluster.sh made";
@@ -42,6 +43,9 @@ TEST(PgCluster, TheSocketAndTheLockAreTheOwnersAlone)
 TEST(PgCluster, TheTestRoleIsNoSuperuserAndRunsNoProgram)
 {
     PQ_REQUIRE_POSTGRES();
+    // The tests that restart the server hold the lock alone; without it this connection
+    // may meet a server on its way down.
+    const ClusterLock lock(ClusterLock::Shared);
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("pq_cluster_role"));
     ApplyPostgresConnection(db, ParsePostgresConnectionString(PostgresConnectionString()));
     ASSERT_TRUE(db.open()) << db.lastError().text().toStdString();
