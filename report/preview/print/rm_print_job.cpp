@@ -228,9 +228,12 @@ void PrintLoop::DrawPage(int index, QPainter* painter, const QRect& target, doub
     TRMEMFPage* page = m_pages.Page(index);
     if (!page || !painter)
         return;
+    // Marked visible for drawing, then given back its own mark: a printed page must still show
+    // in the preview and be saved as it was.
+    const bool visible = page->Visible;
     page->Visible = true;
-    const ScopeExit hide([this, page, index] {
-        page->Visible = false;
+    const ScopeExit hide([this, page, index, visible] {
+        page->Visible = visible;
         m_pages.FreePage(index);
     });
     if (!m_report.PrintTaoda && page->BackPicture != kNoBackPicture) {

@@ -66,6 +66,20 @@ TEST_F(PrintJob, PagesCopiesAndKindsPrintInTheirOrder)
     }
 }
 
+TEST_F(PrintJob, PrintedPagesKeepTheirVisibleMarkAndPrintAgain)
+{
+    TRMReport& report = Report(3);
+    TRMEMFPages& pages = RMPreparedPages(report);
+    pages[1]->Visible = false; // hidden from the preview, printed when asked for
+    RMDoPrintReport(report, {});
+    EXPECT_TRUE(pages[0]->Visible);
+    EXPECT_FALSE(pages[1]->Visible);
+    EXPECT_TRUE(pages[2]->Visible);
+    backend->PagesDrawn.clear();
+    RMDoPrintReport(report, {});
+    EXPECT_EQ(PagesOnPaper(), (std::vector<int>{1, 2, 3})) << "a second print is the same";
+}
+
 TEST_F(PrintJob, AnotherOrientationStartsAnotherJob)
 {
     TRMReport& report = Report(3, {poPortrait, poPortrait, poLandscape});
