@@ -616,8 +616,9 @@ void TDBGridMT::mouseMoveEvent(QMouseEvent* event)
 
 void TDBGridMT::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (m_resizing >= 0 && event->button() == Qt::LeftButton) {
+    if (event->button() == Qt::LeftButton) {
         m_resizing = -1;
+        event->accept();
         return;
     }
     QAbstractScrollArea::mouseReleaseEvent(event);
