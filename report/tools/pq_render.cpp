@@ -11,6 +11,7 @@
 #include "report/preview/print/rm_print_job.h"
 #include "report/preview/printer/printer.h"
 #include "report/preview/window/rm_preview_form.h"
+#include "report/tools/csv_grid_report.h"
 #include "report/tools/headless_engine.h"
 #include "report/tools/report_data.h"
 #include "report/tools/sample_report.h"
@@ -51,6 +52,7 @@ const char* const kUsage =
     "       pq-render FILE.rmp --preview [--screenshot SHOT.png]\n"
     "       pq-render FILE.rmp|REPORT.rpf ... --print QUEUE [--pages LIST] [--copies N]\n"
     "       pq-render FILE.rmp|REPORT.rpf ... --print-file OUT.pdf [--pages LIST] [--copies N]\n"
+    "       pq-render --grid TABLE.csv [--title TEXT] [--fixed-cols N] --pdf OUT.pdf\n"
     "       pq-render --write-sample FILE.rmp\n"
     "\n"
     "  --pdf OUT.pdf       write every page into one PDF file\n"
@@ -71,6 +73,12 @@ const char* const kUsage =
     "                      \"7-\"); all pages without it\n"
     "  --copies N          with --print: copies, 1 to 999 (default: the report's)\n"
     "  --uncollated        with --print: each page's copies together (1,1,2,2)\n"
+    "  --grid TABLE.csv    no report file: the table (a header row, then the rows) printed as\n"
+    "                      a grid report, columns as wide as their content; a header written\n"
+    "                      \"Group|Column\" puts the column under a spanning title \"Group\"\n"
+    "  --title TEXT        with --grid: the title above the table\n"
+    "  --fixed-cols N      with --grid: the first N columns again on pages that continue a\n"
+    "                      table wider than the paper\n"
     "  --write-sample F    write a small two-page prepared report to F and exit\n"
     "  --data NAME=FILE    a report file is prepared first; NAME is the data set the report\n"
     "                      uses, FILE a CSV file with a header row (repeatable)\n"
@@ -94,6 +102,10 @@ struct Options {
     QList<QPair<QString, QString>> csv;   // data set name, file
     QList<QPair<QString, QString>> sql;   // data set name, query
     QString server;
+    QString grid;  // --grid: a CSV file printed as a grid report
+    QString title;
+    bool titleGiven = false;
+    int fixedCols = -1;
 };
 
 // "NAME=VALUE" split at the first "="; false when either side is empty.
@@ -150,6 +162,23 @@ std::optional<Options> Parse(const QStringList& args)
                 return std::nullopt;
             }
             (a == QLatin1String("--data") ? o.csv : o.sql) << pair;
+        } else if (a == QLatin1String("--grid")) {
+            if (!value(o.grid))
+                return std::nullopt;
+        } else if (a == QLatin1String("--title")) {
+            if (!value(o.title))
+                return std::nullopt;
+            o.titleGiven = true;
+        } else if (a == QLatin1String("--fixed-cols")) {
+            QString text;
+            if (!value(text))
+                return std::nullopt;
+            const auto v = IntArg(text, 0, 99);
+            if (!v) {
+                Err(QStringLiteral("--fixed-cols takes a number from 0 to 99"));
+                return std::nullopt;
+            }
+            o.fixedCols = *v;
         } else if (a == QLatin1String("--server")) {
             if (!value(o.server))
                 return std::nullopt;
@@ -208,6 +237,17 @@ std::optional<Options> Parse(const QStringList& args)
     }
     if (!o.sample.isEmpty())
         return o;
+    if (o.grid.isEmpty() && (o.titleGiven || o.fixedCols >= 0)) {
+        Err(QStringLiteral("--title and --fixed-cols go with --grid"));
+        return std::nullopt;
+    }
+    if (!o.grid.isEmpty()) {
+        if (!o.input.isEmpty() || !o.csv.isEmpty() || !o.sql.isEmpty()) {
+            Err(QStringLiteral("--grid takes no report file and no --data or --sql"));
+            return std::nullopt;
+        }
+        o.input = o.grid;
+    }
     if (o.input.isEmpty()) {
         Err(QStringLiteral("no input file"));
         return std::nullopt;
@@ -436,6 +476,23 @@ int Preview(pq::TRMReport& report, const Options& options)
     return rc;
 }
 
+// The prepared pages where the options send them.
+int Output(pq::TRMReport& report, const Options& options)
+{
+    if (options.preview)
+        return Preview(report, options);
+    pq::TRMEMFPages& pages = pq::RMPreparedPages(report);
+    if (!options.pdf.isEmpty())
+        if (const int rc = WritePdf(pages, options.pdf, options.pdfDpi); rc != kExitOk)
+            return rc;
+    if (!options.png.isEmpty())
+        if (const int rc = WritePngs(pages, options.png, options.dpi); rc != kExitOk)
+            return rc;
+    if (!options.printQueue.isEmpty() || !options.printFile.isEmpty())
+        return Print(report, options);
+    return kExitOk;
+}
+
 int main(int argc, char** argv)
 {
     // Headless unless told otherwise or asked for the preview: only that shows a window.
@@ -477,20 +534,26 @@ int main(int argc, char** argv)
     pq::TRMEMFPages& pages = pq::RMPreparedPages(report);
     const QByteArray& bytes = *input;
     pq::TRMReportData sets;
+    if (!options->grid.isEmpty()) {
+        pq::TRMCsvGridReport table;
+        pq::TRMCsvGridOptions gridOptions;
+        gridOptions.Title = options->title;
+        gridOptions.FixedColumns = std::max(0, options->fixedCols);
+        QStringList warnings;
+        try {
+            pq::TRMReport& prepared = table.Prepare(bytes, options->grid, gridOptions, warnings);
+            for (const QString& warning : warnings)
+                Err(QStringLiteral("warning: %1").arg(warning));
+            return Output(prepared, *options);
+        } catch (const std::exception& e) {
+            Err(QStringLiteral("%1: %2").arg(options->grid, QString::fromStdString(e.what())));
+            return kExitBadInput;
+        }
+    }
     if (IsReportFile(bytes)) {
         if (const int rc = PrepareReportFile(*options, bytes, report, sets); rc != kExitOk)
             return rc;
-        if (options->preview)
-            return Preview(report, *options);
-        if (!options->pdf.isEmpty())
-            if (const int rc = WritePdf(pages, options->pdf, options->pdfDpi); rc != kExitOk)
-                return rc;
-        if (!options->png.isEmpty())
-            if (const int rc = WritePngs(pages, options->png, options->dpi); rc != kExitOk)
-                return rc;
-        if (!options->printQueue.isEmpty() || !options->printFile.isEmpty())
-            return Print(report, *options);
-        return kExitOk;
+        return Output(report, *options);
     }
     const pq::TRMLoadResult result = pages.LoadFromStream(bytes, false);
     switch (result.Status) {
@@ -507,15 +570,5 @@ int main(int argc, char** argv)
         break;
     }
     WarnSkipped(options->input, result);
-    if (options->preview)
-        return Preview(report, *options);
-    if (!options->pdf.isEmpty())
-        if (const int rc = WritePdf(pages, options->pdf, options->pdfDpi); rc != kExitOk)
-            return rc;
-    if (!options->png.isEmpty())
-        if (const int rc = WritePngs(pages, options->png, options->dpi); rc != kExitOk)
-            return rc;
-    if (!options->printQueue.isEmpty() || !options->printFile.isEmpty())
-        return Print(report, *options);
-    return kExitOk;
+    return Output(report, *options);
 }

@@ -502,4 +502,76 @@ TEST(RenderTool, PrintFileRunsThePrintLoopIntoAPdf)
         << "no part of a file is left beside it";
 }
 
+// A CSV table straight to a paged report: spanning titles and page numbers on every page, the
+// rows in order, the same pages through a CUPS queue; and the options that go with it.
+TEST(RenderTool, GridTurnsATableIntoAPagedReport)
+{
+    QTemporaryDir dir;
+    qputenv("XDG_CACHE_HOME", dir.filePath(QStringLiteral("cache")).toLocal8Bit()); // the export file goes there
+    const QString csv = dir.filePath(QStringLiteral("list.csv"));
+    {
+        QFile f(csv);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        QByteArray rows = "编码,名称,金额|收入,金额|支出\n";
+        for (int i = 1; i <= 100; ++i)
+            rows += QStringLiteral("%1,方式%1,%2.25,%1\n").arg(i, 3, 10, QLatin1Char('0')).arg(i * 3).toUtf8();
+        f.write(rows);
+    }
+    const QString pdf = dir.filePath(QStringLiteral("list.pdf"));
+    const RenderRun r = Render({QStringLiteral("--grid"), csv, QStringLiteral("--title"), QStringLiteral("支付方式档案"),
+        QStringLiteral("--pdf"), pdf});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    if (!text.waitForFinished(60000) || text.exitStatus() != QProcess::NormalExit)
+        GTEST_SKIP() << "pdftotext (poppler-utils, in the setup script) is not available";
+    const QStringList pages = QString::fromUtf8(text.readAllStandardOutput()).split(QLatin1Char('\f'), Qt::SkipEmptyParts);
+    ASSERT_GE(pages.size(), 2);
+    for (int i = 0; i < pages.size(); ++i) {
+        EXPECT_TRUE(pages[i].contains(QStringLiteral("支付方式档案"))) << i;
+        EXPECT_TRUE(pages[i].contains(QStringLiteral("金额"))) << "the spanning title on page " << i + 1;
+        EXPECT_TRUE(pages[i].contains(QStringLiteral("收入"))) << i;
+        EXPECT_TRUE(pages[i].contains(QStringLiteral("第%1页/共%2页").arg(i + 1).arg(pages.size()))) << pages[i].toStdString();
+    }
+    EXPECT_TRUE(pages.first().contains(QStringLiteral("方式001")));
+    EXPECT_TRUE(pages.last().contains(QStringLiteral("方式100")));
+    EXPECT_TRUE(pages.last().contains(QStringLiteral("300.25")));
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("cache/Pagequill/~superfile.tmp"))));
+
+    const RenderRun noGrid = Render({csv, QStringLiteral("--title"), QStringLiteral("x"), QStringLiteral("--pdf"), pdf});
+    EXPECT_EQ(noGrid.code, 1);
+    EXPECT_TRUE(noGrid.err.contains(QStringLiteral("go with --grid"))) << noGrid.err.toStdString();
+    const RenderRun missing = Render({QStringLiteral("--grid"), dir.filePath(QStringLiteral("none.csv")), QStringLiteral("--pdf"), pdf});
+    EXPECT_EQ(missing.code, 2);
+    const RenderRun both = Render({QStringLiteral("--grid"), csv, QStringLiteral("--data"), QStringLiteral("a=") + csv,
+        QStringLiteral("--pdf"), pdf});
+    EXPECT_EQ(both.code, 1);
+
+    const QString queue = qEnvironmentVariable("PQ_CUPS_QUEUE");
+    const QString spool = qEnvironmentVariable("PQ_CUPS_SPOOL");
+    if (queue.isEmpty() || spool.isEmpty())
+        GTEST_SKIP() << "no CUPS queue (run: eval \"$(bash scripts/cups-queue.sh)\" as root)";
+    const QString token = QStringLiteral("pqgrid%1").arg(QDateTime::currentMSecsSinceEpoch());
+    const RenderRun printed = Render({QStringLiteral("--grid"), csv, QStringLiteral("--title"), token, QStringLiteral("--print"), queue});
+    ASSERT_EQ(printed.code, 0) << printed.err.toStdString();
+    QString job;
+    QElapsedTimer timer;
+    timer.start();
+    while (job.isEmpty() && timer.elapsed() < 90000) {
+        const QStringList files = QDir(spool).entryList({QStringLiteral("*%1*.pdf").arg(token)}, QDir::Files);
+        if (!files.isEmpty()) {
+            QProcess info;
+            info.start(QStringLiteral("pdfinfo"), {QDir(spool).filePath(files.first())});
+            info.waitForFinished(30000);
+            if (info.exitCode() == 0)
+                job = QString::fromLocal8Bit(info.readAllStandardOutput());
+        }
+        if (job.isEmpty())
+            QThread::msleep(200);
+    }
+    ASSERT_FALSE(job.isEmpty()) << "no PDF for the job " << token.toStdString() << " in " << spool.toStdString();
+    EXPECT_TRUE(job.contains(QRegularExpression(QStringLiteral("Pages:\\s+%1\\b").arg(pages.size())))) << job.toStdString();
+    qunsetenv("XDG_CACHE_HOME");
+}
+
 } // namespace pqtest
