@@ -1,5 +1,7 @@
 #include "appserver/schema.h"
 
+#include <algorithm>
+
 namespace pq {
 
 QStringList SchemaStatements()
@@ -36,6 +38,18 @@ QStringList DemoDataStatements()
         QStringLiteral("insert into tbZffs(f_Zffsbm,f_Zffsmc,f_zdfkhsdwh) values('06','微信支付',' ')"),
         QStringLiteral("insert into tbZffs(f_Zffsbm,f_Zffsmc,f_zdfkhsdwh) values('07','支付宝','')"),
     };
+}
+
+QString DemoRowsStatement(int count)
+{
+    count = std::clamp(count, 1, 8999);
+    return QStringLiteral(
+        "insert into tbZffs(f_Zffsbm,f_Zffsmc,f_zdfkhsdwh) "
+        "with recursive n(i) as (select 1 union all select i + 1 from n where i < %1) "
+        "select cast(1000 + i as varchar(4)), '演示支付方式' || cast(i as varchar(10)), "
+        "case i % 4 when 0 then '0001' when 1 then '0002' when 2 then '0003' else '0101' end "
+        "from n where not exists (select 1 from tbZffs z where z.f_Zffsbm = cast(1000 + n.i as varchar(4)))")
+        .arg(count);
 }
 
 QString DemoOperatorCode() { return QStringLiteral("0001"); }

@@ -38,8 +38,21 @@ int main(int argc, char** argv)
         QStringLiteral("Quit after this many milliseconds (for unattended runs)."), QStringLiteral("ms"));
     const QCommandLineOption shotOpt(QStringLiteral("screenshot"),
         QStringLiteral("Write a PNG of the host window once it is shown."), QStringLiteral("file"));
-    cli.addOptions({dbOpt, serverOpt, operatorOpt, pluginOpt, quitOpt, shotOpt});
+    const QCommandLineOption rowsOpt(QStringLiteral("demo-rows"),
+        QStringLiteral("Add this many generated payment types (1 to 8999, codes 1001 on) that are not "
+                       "there yet, so that the list pages."),
+        QStringLiteral("n"));
+    cli.addOptions({dbOpt, serverOpt, operatorOpt, pluginOpt, quitOpt, shotOpt, rowsOpt});
     cli.process(app);
+    int demoRows = 0;
+    if (cli.isSet(rowsOpt)) {
+        bool ok = false;
+        demoRows = cli.value(rowsOpt).toInt(&ok);
+        if (!ok || demoRows < 1 || demoRows > 8999) {
+            std::fprintf(stderr, "pq-demo-host: --demo-rows takes a number from 1 to 8999\n");
+            return 1;
+        }
+    }
 
     QString serverSpec = cli.value(serverOpt);
     if (serverSpec.isEmpty())
@@ -51,6 +64,15 @@ int main(int argc, char** argv)
     } catch (const std::exception& e) {
         std::fprintf(stderr, "pq-demo-host: cannot open the application server: %s\n", e.what());
         return 2;
+    }
+
+    if (demoRows > 0) {
+        pq::Variant statement(pq::DemoRowsStatement(demoRows));
+        if (!pq::ExecuteSql(server.get(), statement)) {
+            std::fprintf(stderr, "pq-demo-host: cannot add the demo rows: %s\n",
+                qPrintable(statement.isArray() ? statement.at(statement.lowBound()).toText() : QString()));
+            return 2;
+        }
     }
 
     QString pluginPath = cli.value(pluginOpt);

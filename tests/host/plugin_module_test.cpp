@@ -195,3 +195,42 @@ TEST(DemoHost, QuitAfterEndsARunEvenBehindAStartUpErrorBox)
     EXPECT_TRUE(ended) << p.readAllStandardError().toStdString();
     EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
 }
+
+// --demo-rows fills the list with generated payment types once: a second run adds nothing,
+// and a count out of range is refused before anything is written.
+TEST(DemoHost, DemoRowsAddGeneratedPaymentTypesOnce)
+{
+    QTemporaryDir dir;
+    const QString db = dir.filePath(QStringLiteral("demo.sqlite"));
+    auto run = [&](const QString& rows) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(PQ_DEMO_HOST_PATH), {QStringLiteral("--db"), db, QStringLiteral("--plugin"),
+            QStringLiteral(PQ_PLUGIN_PATH), QStringLiteral("--demo-rows"), rows, QStringLiteral("--quit-after"), QStringLiteral("300")});
+        if (!p.waitForFinished(90000))
+            p.kill();
+        return p.exitCode();
+    };
+    auto count = [&] {
+        int n = -1;
+        {
+            QSqlDatabase c = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("demo"));
+            c.setDatabaseName(db);
+            if (c.open()) {
+                QSqlQuery q(c);
+                if (q.exec(QStringLiteral("select count(*) from tbZffs where f_Zffsbm between '1001' and '9999'")) && q.next())
+                    n = q.value(0).toInt();
+            }
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("demo"));
+        return n;
+    };
+    EXPECT_EQ(run(QStringLiteral("0")), 1);
+    EXPECT_FALSE(QFile::exists(db)) << "a refused count writes nothing";
+    EXPECT_EQ(run(QStringLiteral("120")), 0);
+    EXPECT_EQ(count(), 120);
+    EXPECT_EQ(run(QStringLiteral("150")), 0);
+    EXPECT_EQ(count(), 150) << "only the codes not there yet";
+}
