@@ -265,18 +265,12 @@ void ClientDataSet::AppendRecord(const QStringList& values)
     RequireActive();
     if (values.size() > m_fields.size())
         throw DataSetError("Too many values for the record");
+    // Missing values are empty text here, not NULL.
     QList<Variant> row;
     row.reserve(m_fields.size());
-    for (qsizetype i = 0; i < m_fields.size(); ++i) {
-        QString v = i < values.size() ? values.at(i) : QString();
-        const int size = m_fields.at(i).size;
-        if (size > 0)
-            v = CutToGbkBytes(v, size);
-        row.append(Variant(v));
-    }
-    m_rows.append(row);
-    m_cursor = static_cast<int>(m_rows.size()) - 1;
-    Notify(Change::Data);
+    for (qsizetype i = 0; i < m_fields.size(); ++i)
+        row.append(Variant(i < values.size() ? values.at(i) : QString()));
+    AppendValues(row);
 }
 
 void ClientDataSet::AppendValues(const QList<Variant>& values)

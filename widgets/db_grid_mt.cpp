@@ -371,11 +371,15 @@ QString TDBGridMT::CellText(int record, int column) const
 {
     if (column < 0 || column >= ColumnCount())
         return {};
-    const int f = FieldOf(Column(column).FieldName);
-    if (f < 0)
+    return TextOf(DataSet(), record, FieldOf(Column(column).FieldName));
+}
+
+QString TDBGridMT::TextOf(const ClientDataSet* ds, int record, int field)
+{
+    if (!ds || field < 0)
         return {};
     try {
-        const Variant v = DataSet()->ValueAt(record, f);
+        const Variant v = ds->ValueAt(record, field);
         return v.isNull() || v.isEmpty() ? QString() : v.toText();
     } catch (const std::exception&) {
         return {};
@@ -395,17 +399,7 @@ QString TDBGridMT::FooterText(int footerRow, int column) const
     switch (footer->ValueType) {
     case fvtStaticText: return footer->Value;
     case fvtCount: return QString::number(RecordCount());
-    case fvtFieldValue: {
-        const int r = CurrentRecord();
-        if (f < 0 || r < 0)
-            return {};
-        const Variant v = ds->ValueAt(r, f);
-        try {
-            return v.isNull() ? QString() : v.toText();
-        } catch (const std::exception&) {
-            return {};
-        }
-    }
+    case fvtFieldValue: return TextOf(ds, CurrentRecord(), f);
     case fvtSum:
     case fvtAvg: {
         if (f < 0)
@@ -785,7 +779,7 @@ void TDBGridMT::paintEvent(QPaintEvent*)
                 box.state = QStyle::State_Enabled | (on ? QStyle::State_On : QStyle::State_Off);
                 style()->drawPrimitive(QStyle::PE_IndicatorCheckBox, &box, &p, this);
             } else {
-                PaintCell(p, r, CellText(record, ci), c.Font,
+                PaintCell(p, r, TextOf(ds, record, fields.at(ci)), c.Font,
                     highlighted ? pal.color(QPalette::HighlightedText) : c.FontColor, c.Alignment, fill);
             }
             p.setPen(kLineColor);

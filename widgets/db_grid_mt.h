@@ -227,6 +227,8 @@ private:
     int CurrentRecord() const;
     int RecordCount() const;
     int FieldOf(const QString& name) const;
+    // A record's value of a field as text; empty without a field or a value.
+    static QString TextOf(const ClientDataSet* ds, int record, int field);
 
     void PaintTitles(QPainter& p, const Layout& l) const;
     void PaintTitleNode(QPainter& p, const THeadTreeNode* node, int x, int y, int xOffset) const;

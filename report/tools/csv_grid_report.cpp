@@ -105,10 +105,6 @@ TRMReport& TRMCsvGridReport::Prepare(const QByteArray& csv, const QString& fileN
         c.Title.Alignment = taCenter;
     }
     g.ColumnsChanged();
-    int levels = 1;
-    for (int f = 0; f < m_data->FieldCount(); ++f)
-        levels = std::max(levels, static_cast<int>(m_data->Field(f).name.count(QLatin1Char('|'))) + 1);
-    g.SetTitleRowHeight(levels * (titles.height() + 4));
     int width = 0;
     for (int i = 0; i < g.ColumnCount(); ++i)
         width += g.Column(i).Width + 1;

@@ -4,14 +4,13 @@
 #include "report/gridreport/rm_control_printers.h"
 #include "report/gridreport/rm_grid_report.h"
 
-#include "../preview/printer/test_support.h"
+#include "grid_test_engine.h"
 #include "report/engine/files/rm_emf_pages.h"
 #include "report/engine/rm_band_views.h"
 #include "report/engine/rm_dataset.h"
 #include "report/engine/rm_memo_views.h"
 #include "report/engine/rm_page.h"
 #include "report/engine/rm_report.h"
-#include "report/engine/startup/rm_engine_startup.h"
 #include "report/preview/printer/page_setting.h"
 #include "report/preview/printer/printer.h"
 #include "report/preview/surface/rm_preview.h"
@@ -22,7 +21,6 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
 
 namespace pq {
 namespace {
@@ -71,7 +69,7 @@ class TestFieldEdit : public QLineEdit {
     Q_OBJECT
 };
 
-class GridBuild : public ::testing::Test {
+class GridBuild : public ::testing::Test, protected test::GridTestEngine {
 protected:
     static void SetUpTestSuite()
     {
@@ -80,14 +78,7 @@ protected:
     }
     void SetUp() override
     {
-        auto scripted = std::make_unique<TRMScriptedPrinterBackend>();
-        backend = scripted.get();
-        test::InstallLaser(*backend);
-        TRMEngineOptions options;
-        options.ProgressWindows = false;
-        options.PrinterBackend = std::move(scripted);
-        options.PagesFromPaper = true;
-        engine.emplace(std::move(options));
+        Start();
         form.setObjectName(QStringLiteral("frmTest"));
         form.resize(600, 400);
         panel = new QWidget(&form);
@@ -96,7 +87,7 @@ protected:
     void TearDown() override
     {
         delete report;
-        engine.reset();
+        Stop();
     }
     QLabel* Label(const QString& text, int x, int y, QWidget* parent = nullptr)
     {
@@ -126,8 +117,6 @@ protected:
         return nullptr;
     }
 
-    TRMScriptedPrinterBackend* backend = nullptr;
-    std::optional<TRMEngineStartup> engine;
     QWidget form;
     QWidget* panel = nullptr;
     TRMFormReport* report = nullptr;

@@ -4,7 +4,7 @@
 #include "report/gridreport/rm_grid_report.h"
 #include "report/gridreport/rm_grid_export_file.h"
 
-#include "../preview/printer/test_support.h"
+#include "grid_test_engine.h"
 #include "base/client_dataset.h"
 #include "base/data_source.h"
 #include "base/gbk_text.h"
@@ -15,7 +15,6 @@
 #include "report/engine/rm_other_views.h"
 #include "report/engine/rm_page.h"
 #include "report/engine/rm_report.h"
-#include "report/engine/startup/rm_engine_startup.h"
 #include "report/preview/printer/printer.h"
 #include "widgets/db_grid_mt.h"
 
@@ -26,27 +25,19 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
 
 namespace pq {
 namespace {
 
 extern const TRMGridReportOptions kListOptions;
 
-class PrintMTGrid : public ::testing::Test {
+class PrintMTGrid : public ::testing::Test, protected test::GridTestEngine {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(home.isValid());
         qputenv("XDG_CACHE_HOME", home.path().toLocal8Bit());
-        auto scripted = std::make_unique<TRMScriptedPrinterBackend>();
-        backend = scripted.get();
-        test::InstallLaser(*backend);
-        TRMEngineOptions options;
-        options.ProgressWindows = false;
-        options.PrinterBackend = std::move(scripted);
-        options.PagesFromPaper = true;
-        engine.emplace(std::move(options));
+        Start();
 
         form.setObjectName(QStringLiteral("frmList"));
         form.resize(900, 500);
@@ -65,7 +56,7 @@ protected:
     void TearDown() override
     {
         delete report;
-        engine.reset();
+        Stop();
         qunsetenv("XDG_CACHE_HOME");
     }
     TRMFormReport& Make(TRMGridReportOptions options = kListOptions)
@@ -104,8 +95,6 @@ protected:
     static bool Heavy(const TRMFrameLine& f) { return f.Visible && f.Width == 2.0f; }
 
     QTemporaryDir home;
-    TRMScriptedPrinterBackend* backend = nullptr;
-    std::optional<TRMEngineStartup> engine;
     QWidget form;
     ClientDataSet data;
     TDataSource* source = nullptr;

@@ -424,6 +424,26 @@ std::vector<int> MarkedPagesOf(const QString& pdf, QTemporaryDir& dir)
     return shown;
 }
 
+// The PDF the CUPS PDF queue made of the job whose title holds token, once pdfinfo reads
+// it whole; empty after 90 seconds without one.
+QString SpooledPdf(const QString& spool, const QString& token)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < 90000) {
+        const QStringList files = QDir(spool).entryList({QStringLiteral("*%1*.pdf").arg(token)}, QDir::Files);
+        if (!files.isEmpty()) {
+            QProcess info;
+            info.start(QStringLiteral("pdfinfo"), {QDir(spool).filePath(files.first())});
+            info.waitForFinished(30000);
+            if (info.exitCode() == 0)
+                return QDir(spool).filePath(files.first());
+        }
+        QThread::msleep(200);
+    }
+    return {};
+}
+
 // The end of the real print path: pq-render prints pages 2-3 twice, collated, into the
 // CUPS PDF queue, and the PDF that arrives holds 2, 3, 2, 3; a queue that refuses jobs is
 // a clear error, not a success.
@@ -440,21 +460,7 @@ TEST(RenderTool, PrintsThePagesAndCopiesAskedForThroughCups)
         QStringLiteral("--copies"), QStringLiteral("2")});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
 
-    QString pdf;
-    QElapsedTimer timer;
-    timer.start();
-    while (pdf.isEmpty() && timer.elapsed() < 90000) {
-        const QStringList files = QDir(spool).entryList({QStringLiteral("*%1*.pdf").arg(token)}, QDir::Files);
-        if (!files.isEmpty()) {
-            QProcess info;
-            info.start(QStringLiteral("pdfinfo"), {QDir(spool).filePath(files.first())});
-            info.waitForFinished(30000);
-            if (info.exitCode() == 0)
-                pdf = QDir(spool).filePath(files.first());
-        }
-        if (pdf.isEmpty())
-            QThread::msleep(200);
-    }
+    const QString pdf = SpooledPdf(spool, token);
     ASSERT_FALSE(pdf.isEmpty()) << "no PDF for the job " << token.toStdString() << " in " << spool.toStdString();
     QProcess info;
     info.start(QStringLiteral("pdfinfo"), {pdf});
@@ -554,22 +560,12 @@ TEST(RenderTool, GridTurnsATableIntoAPagedReport)
     const QString token = QStringLiteral("pqgrid%1").arg(QDateTime::currentMSecsSinceEpoch());
     const RenderRun printed = Render({QStringLiteral("--grid"), csv, QStringLiteral("--title"), token, QStringLiteral("--print"), queue});
     ASSERT_EQ(printed.code, 0) << printed.err.toStdString();
-    QString job;
-    QElapsedTimer timer;
-    timer.start();
-    while (job.isEmpty() && timer.elapsed() < 90000) {
-        const QStringList files = QDir(spool).entryList({QStringLiteral("*%1*.pdf").arg(token)}, QDir::Files);
-        if (!files.isEmpty()) {
-            QProcess info;
-            info.start(QStringLiteral("pdfinfo"), {QDir(spool).filePath(files.first())});
-            info.waitForFinished(30000);
-            if (info.exitCode() == 0)
-                job = QString::fromLocal8Bit(info.readAllStandardOutput());
-        }
-        if (job.isEmpty())
-            QThread::msleep(200);
-    }
-    ASSERT_FALSE(job.isEmpty()) << "no PDF for the job " << token.toStdString() << " in " << spool.toStdString();
+    const QString spooled = SpooledPdf(spool, token);
+    ASSERT_FALSE(spooled.isEmpty()) << "no PDF for the job " << token.toStdString() << " in " << spool.toStdString();
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {spooled});
+    info.waitForFinished(30000);
+    const QString job = QString::fromLocal8Bit(info.readAllStandardOutput());
     EXPECT_TRUE(job.contains(QRegularExpression(QStringLiteral("Pages:\\s+%1\\b").arg(pages.size())))) << job.toStdString();
     qunsetenv("XDG_CACHE_HOME");
 }
