@@ -4,6 +4,7 @@
 #include "appserver/schema.h"
 #include "base/file_io.h"
 #include "host/host_window.h"
+#include "host/key_script.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -42,8 +43,18 @@ int main(int argc, char** argv)
         QStringLiteral("Add this many generated payment types (1 to 8999, codes 1001 on) that are not "
                        "there yet, so that the list pages."),
         QStringLiteral("n"));
-    cli.addOptions({dbOpt, serverOpt, operatorOpt, pluginOpt, quitOpt, shotOpt, rowsOpt});
+    const QCommandLineOption keysOpt(QStringLiteral("keys"),
+        QStringLiteral("Press these keys, comma-separated, into the window on top once the plug-in window "
+                       "is open (for unattended runs), e.g. \"Ctrl+P,Return\". With --screenshot the "
+                       "picture is taken after the last key, of the window then on top."),
+        QStringLiteral("keys"));
+    cli.addOptions({dbOpt, serverOpt, operatorOpt, pluginOpt, quitOpt, shotOpt, rowsOpt, keysOpt});
     cli.process(app);
+    QList<QKeyCombination> keys;
+    if (QString error; cli.isSet(keysOpt) && !pq::ParseKeyScript(cli.value(keysOpt), keys, &error)) {
+        std::fprintf(stderr, "pq-demo-host: --keys: %s\n", qPrintable(error));
+        return 1;
+    }
     int demoRows = 0;
     if (cli.isSet(rowsOpt)) {
         bool ok = false;
@@ -103,16 +114,18 @@ int main(int argc, char** argv)
     if (quitting)
         return 0;
 
-    if (cli.isSet(shotOpt)) {
-        const QString file = cli.value(shotOpt);
-        QTimer::singleShot(300, &window, [&window, file] {
-            const QImage shot = window.grab().toImage();
-            QString error;
-            const bool written = pq::WriteFileWhole(
-                file, [&shot](QIODevice& device, QString&) { return shot.save(&device, "PNG"); }, &error);
-            if (!written)
-                std::fprintf(stderr, "pq-demo-host: cannot write %s: %s\n", qPrintable(file), qPrintable(error));
-        });
-    }
+    // The picture is of the window on top once the keys are pressed (the host without keys).
+    pq::KeyScript script(keys, &window, 400);
+    const QString shotFile = cli.value(shotOpt);
+    script.Start([&script, shotFile] {
+        if (shotFile.isEmpty())
+            return;
+        const QImage shot = script.TopWindow()->grab().toImage();
+        QString error;
+        const bool written = pq::WriteFileWhole(
+            shotFile, [&shot](QIODevice& device, QString&) { return shot.save(&device, "PNG"); }, &error);
+        if (!written)
+            std::fprintf(stderr, "pq-demo-host: cannot write %s: %s\n", qPrintable(shotFile), qPrintable(error));
+    });
     return app.exec();
 }

@@ -3,7 +3,10 @@
 #include "base/gbk_text.h"
 #include "base/guard.h"
 #include "base/message_box.h"
+#include "paymenttype/list_report_engine.h"
 #include "paymenttype/payment_type_glyphs.h"
+#include "report/gridreport/rm_grid_report.h"
+#include "widgets/db_grid_mt.h"
 #include "plugin/app_server.h"
 #include "plugin/plugin_context.h"
 #include "plugin/server_errors.h"
@@ -87,6 +90,7 @@ TfrmpaymentType::TfrmpaymentType(QWidget* ownerPanel, IAppServer* server) : TFrm
     layout->setSpacing(0);
     BuildToolBar();
     BuildGrid();
+    BuildListPrinting();
     layout->addWidget(tlbPaymentType);
     layout->addWidget(sgdPaymentType, 1);
     SetupRopHelp(RopHelp);
@@ -99,6 +103,12 @@ TfrmpaymentType::~TfrmpaymentType()
 {
     if (qApp)
         qApp->removeEventFilter(this);
+    // The report and the hidden grid read cdsprint, a member: they go before it.
+    delete RMFormReport1;
+    delete dgdView;
+    // The window is the engine's one user; stopping it here, not at unload, frees what it
+    // made while every object of this library still lives.
+    ReleaseListReportEngine();
 }
 
 void TfrmpaymentType::BuildToolBar()
@@ -535,11 +545,6 @@ void TfrmpaymentType::btnRefreshClick()
 
 void TfrmpaymentType::btnPreviewClick() { PrintList(false); }
 void TfrmpaymentType::btnPrintClick() { PrintList(true); }
-
-void TfrmpaymentType::PrintList(bool /*toPrinter*/)
-{
-    // The list report arrives with the report engine's grid printer.
-}
 
 void TfrmpaymentType::ToolButton1Click() { RopHelp.ShowPopup(); }
 

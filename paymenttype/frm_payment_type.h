@@ -20,6 +20,9 @@ namespace pq {
 
 class EditableStringGrid;
 class IAppServer;
+class TDataSource;
+class TDBGridMT;
+class TRMFormReport;
 
 // Values of the open window, process-wide as the window is one at a time.
 struct PaymentTypeWindowValues {
@@ -77,6 +80,11 @@ public:
     ClientDataSet cdsmain;
     ClientDataSet Cdset;
     TRopWin RopHelp{this};
+    // List printing: the rows to print, the hidden grid showing them, the report of that grid.
+    ClientDataSet cdsprint;
+    TDataSource* dsprint = nullptr;
+    TDBGridMT* dgdView = nullptr;
+    TRMFormReport* RMFormReport1 = nullptr;
 
     TPaymentTypeClass* PaymentTypeStore() const { return m_store.get(); }
 
@@ -91,6 +99,7 @@ protected:
 private:
     void BuildToolBar();
     void BuildGrid();
+    void BuildListPrinting();
     IAppServer* Server() const;
     // Whether the cells of a row differ from the stored record it shows (a row that is not
     // stored counts as edited when any cell holds text).

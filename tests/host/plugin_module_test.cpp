@@ -2,11 +2,15 @@
 #include "host/host_window.h"
 #include "host/plugin_host.h"
 #include "plugin/plugin_messages.h"
+#include "tests/support/pdf_files.h"
 #include "tests/support/recording_app_server.h"
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QFileInfo>
 #include <QFrame>
+#include <QImage>
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
@@ -233,4 +237,123 @@ TEST(DemoHost, DemoRowsAddGeneratedPaymentTypesOnce)
     EXPECT_EQ(count(), 120);
     EXPECT_EQ(run(QStringLiteral("150")), 0);
     EXPECT_EQ(count(), 150) << "only the codes not there yet";
+}
+
+// Keys pressed into the demo host reach the plug-in window: Ctrl+V opens the preview of the
+// list, the picture taken after the last key is of that preview (its grey desk around the
+// page), and the run ends cleanly although the plug-in started the report engine itself.
+TEST(DemoHost, KeysOpenThePreviewOfTheListAndThePictureShowsIt)
+{
+    QTemporaryDir dir;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("XDG_CACHE_HOME"), dir.filePath(QStringLiteral("cache")));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+    auto run = [&](const QStringList& more) {
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(PQ_DEMO_HOST_PATH), QStringList{QStringLiteral("--db"), dir.filePath(QStringLiteral("list.sqlite")),
+            QStringLiteral("--plugin"), QStringLiteral(PQ_PLUGIN_PATH), QStringLiteral("--quit-after"), QStringLiteral("5000")} + more);
+        if (!p.waitForFinished(120000))
+            p.kill();
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    };
+    const QString hostShot = dir.filePath(QStringLiteral("host.png"));
+    const QString previewShot = dir.filePath(QStringLiteral("preview.png"));
+    run({QStringLiteral("--demo-rows"), QStringLiteral("120"), QStringLiteral("--screenshot"), hostShot});
+    run({QStringLiteral("--keys"), QStringLiteral("Ctrl+V"), QStringLiteral("--screenshot"), previewShot});
+    const auto grey = [](const QImage& image) {
+        int n = 0;
+        for (int y = 0; y < image.height(); y += 2)
+            for (int x = 0; x < image.width(); x += 2)
+                n += image.pixelColor(x, y) == QColor(128, 128, 128) ? 1 : 0;
+        return n;
+    };
+    const QImage host(hostShot), preview(previewShot);
+    ASSERT_FALSE(host.isNull());
+    ASSERT_FALSE(preview.isNull());
+    EXPECT_LT(grey(host), 50);
+    EXPECT_GT(grey(preview), 500) << "the preview's desk around the page";
+
+    QProcess bad;
+    bad.setProcessEnvironment(env);
+    bad.start(QStringLiteral(PQ_DEMO_HOST_PATH), {QStringLiteral("--keys"), QStringLiteral("Ctrl+V,NoSuchKey")});
+    bad.waitForFinished(60000);
+    EXPECT_EQ(bad.exitCode(), 1);
+    EXPECT_TRUE(bad.readAllStandardError().contains("NoSuchKey"));
+}
+
+// The whole road of a printed list: the demo host opens the real plug-in over a database
+// of several pages of payment types, Ctrl+P and Return at the printer question print it to
+// the machine's default printer (the CUPS PDF queue) without a dialog. The queue draws every
+// glyph again as a picture (it runs the job through PostScript and Ghostscript), so the
+// pages are read as pictures: one framed table row per printed record plus the title and
+// footer rows, and the title above the table on page 1 only. What the rows say is checked on
+// the preview's export of the same list (ListPrinting tests).
+TEST(DemoHost, CtrlPPrintsTheListToTheDefaultPrinterThroughCups)
+{
+    const QString queue = qEnvironmentVariable("PQ_CUPS_QUEUE");
+    const QString spool = qEnvironmentVariable("PQ_CUPS_SPOOL");
+    if (queue.isEmpty() || spool.isEmpty())
+        GTEST_SKIP() << "no CUPS queue (run: eval \"$(bash scripts/cups-queue.sh)\" as root)";
+    QTemporaryDir dir;
+    const QString db = dir.filePath(QStringLiteral("list.sqlite"));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("PRINTER"), queue);
+    env.insert(QStringLiteral("XDG_CACHE_HOME"), dir.filePath(QStringLiteral("cache")));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+    auto run = [&](const QStringList& more) {
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(PQ_DEMO_HOST_PATH), QStringList{QStringLiteral("--db"), db, QStringLiteral("--plugin"),
+            QStringLiteral(PQ_PLUGIN_PATH)} + more);
+        if (!p.waitForFinished(120000))
+            p.kill();
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    };
+    const QStringList before = test::SpoolListing(spool);
+    run({QStringLiteral("--demo-rows"), QStringLiteral("110"), QStringLiteral("--keys"), QStringLiteral("Ctrl+P,Return"),
+        QStringLiteral("--quit-after"), QStringLiteral("8000")});
+    int records = 0;
+    {
+        QSqlDatabase c = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("list"));
+        c.setDatabaseName(db);
+        ASSERT_TRUE(c.open());
+        QSqlQuery q(c);
+        ASSERT_TRUE(q.exec(QStringLiteral("select count(*) from tbZffs")) && q.next());
+        records = q.value(0).toInt();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("list"));
+    ASSERT_EQ(records, 117);
+
+    // This run's job: the new one named as an untitled report is (every other test that
+    // prints names its jobs).
+    QString pdf;
+    for (int i = 0; i < 300 && pdf.isEmpty(); ++i) {
+        for (const QString& f : test::SpoolListing(spool))
+            if (!before.contains(f) && f.startsWith(QStringLiteral("Untitled")))
+                pdf = test::SpooledPdf(spool, QFileInfo(f).completeBaseName());
+        if (pdf.isEmpty())
+            QTest::qWait(200);
+    }
+    ASSERT_FALSE(pdf.isEmpty()) << "no new PDF in " << spool.toStdString();
+    const QList<QImage> pages = test::PdfPageImages(pdf, 72, dir.path());
+    ASSERT_GE(pages.size(), 3);
+    int rows = 0;
+    for (int i = 0; i < pages.size(); ++i) {
+        SCOPED_TRACE(i + 1);
+        // The table is two 124-pixel columns wide: 186 points; no text line is that long.
+        const QList<int> lines = test::TableLines(pages[i], 150);
+        ASSERT_GE(lines.size(), 2);
+        rows += static_cast<int>(lines.size()) - 1;
+        bool inkAbove = false;
+        for (int y = 0; y < lines.first() - 2 && !inkAbove; ++y)
+            for (int x = 0; x < pages[i].width() && !inkAbove; ++x)
+                inkAbove = qGray(pages[i].pixel(x, y)) < 128;
+        EXPECT_EQ(inkAbove, i == 0) << "the title prints above the table of page 1 only";
+    }
+    EXPECT_EQ(rows, records + 2) << "a row per record, the column titles and the footer row";
 }

@@ -185,10 +185,13 @@ TEST_F(WindowTest, CtrlShortcutsRunTheirCommandsWhateverShiftAndAltDo)
     EXPECT_EQ(Grid()->RowCount(), 3);
     EXPECT_EQ(Grid()->Row(), 2);
     EXPECT_EQ(Grid()->Col(), 1);
-    // Ctrl+V and Ctrl+P are wired to the list printing and change nothing here.
-    Key(Qt::Key_V, Qt::ControlModifier);
-    Key(Qt::Key_P, Qt::ControlModifier);
+    // Ctrl+V previews the list; Ctrl+Alt+P asks about the printer first. Neither writes.
     EXPECT_TRUE(boxes.shown.isEmpty()) << boxes.Texts().join("|").toStdString();
+    Key(Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(previewsSeen, 1);
+    boxes.answers = {MsgCancel};
+    Key(Qt::Key_P, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_EQ(boxes.Texts(), QStringList{"请准备好打印机，进行打印!"});
     EXPECT_EQ(DbCount(), 2);
 }
 
@@ -355,6 +358,7 @@ TEST_F(WindowTest, KeyPreviewDoesNotDependOnTheActiveWindow)
     // Ctrl+V previews; it never pastes into the cell.
     QGuiApplication::clipboard()->setText(QStringLiteral("粘贴"));
     QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(previewsSeen, 1);
     EXPECT_EQ(Grid()->Cell(1, 1), "现金7");
 }
 

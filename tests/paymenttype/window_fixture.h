@@ -1,11 +1,16 @@
 // The payment-type window in a host panel over an in-memory SQLite server, driven with real
-// key and mouse events on a shown window.
+// key and mouse events on a shown window. The report engine runs headless with the scripted
+// laser as its one printer; a preview window the list printing opens is looked at (onPreview)
+// and closed as soon as it shows.
 #pragma once
 
 #include "base/message_box.h"
+#include "base/scope_guard.h"
 #include "paymenttype/frm_payment_type.h"
 #include "plugin/plugin_context.h"
 #include "plugin/plugin_messages.h"
+#include "report/preview/window/rm_preview_form.h"
+#include "tests/report/gridreport/grid_test_engine.h"
 #include "tests/support/grid_driver.h"
 #include "tests/support/qt_printers.h"
 #include "tests/support/recording_app_server.h"
@@ -13,7 +18,9 @@
 
 #include <QApplication>
 #include <QPointer>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -55,6 +62,15 @@ protected:
             EXPECT_TRUE(server->Exec(s)) << s.toStdString();
         if (beforeOpen)
             beforeOpen();
+        if (!engine.engine) {
+            // The grid report's data file and the preview's placement stay in the test's folder.
+            qputenv("XDG_CACHE_HOME", home.path().toLocal8Bit());
+            TRMPreviewForm::SetSettingsFile(home.filePath(QStringLiteral("preview.ini")));
+            engine.Start();
+            previewWatch.setInterval(10);
+            QObject::connect(&previewWatch, &QTimer::timeout, [this] { ClosePreviews(); });
+            previewWatch.start();
+        }
         Context().OperatorCode = operatorCode;
         Context().HostWindow = &host;
         Context().HostAppHandle = &top;
@@ -74,6 +90,10 @@ protected:
     void TearDown() override
     {
         delete window.data();
+        previewWatch.stop();
+        previewWatch.disconnect();
+        engine.Stop();
+        qunsetenv("XDG_CACHE_HOME");
         Context().HostWindow = nullptr;
         Context().HostAppHandle = nullptr;
         Context().ApplicationHandle = nullptr;
@@ -103,6 +123,30 @@ protected:
         return w;
     }
 
+    void ClosePreviews()
+    {
+        // A dialog the look opens runs this timer again from inside it.
+        if (lookingAtPreview)
+            return;
+        lookingAtPreview = true;
+        const ScopeExit done([this] { lookingAtPreview = false; });
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            auto* form = qobject_cast<TRMPreviewForm*>(w);
+            if (!form || !form->isVisible())
+                continue;
+            ++previewsSeen;
+            if (onPreview)
+                onPreview(*form);
+            form->close();
+        }
+    }
+
+    QTemporaryDir home;
+    GridTestEngine engine;
+    QTimer previewWatch;
+    std::function<void(TRMPreviewForm&)> onPreview;
+    int previewsSeen = 0;
+    bool lookingAtPreview = false;
     MessageBoxRecorder boxes;
     HostRecorder host;
     QWidget top;

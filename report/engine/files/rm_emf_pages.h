@@ -52,6 +52,29 @@ struct TRMEMFPage {
     std::uint8_t DesignPage = 0;  // ordinal (from 1) of the design page that produced it
 };
 
+// Visible is the preview's mark (a page off the screen is not drawn there, and the mark is
+// saved with the page). Output draws every page it is given: for the scope the page is
+// marked visible, then it gets its own mark back.
+class TRMPageShownScope {
+public:
+    explicit TRMPageShownScope(TRMEMFPage* page) : m_page(page), m_visible(page && page->Visible)
+    {
+        if (m_page)
+            m_page->Visible = true;
+    }
+    ~TRMPageShownScope()
+    {
+        if (m_page)
+            m_page->Visible = m_visible;
+    }
+    TRMPageShownScope(const TRMPageShownScope&) = delete;
+    TRMPageShownScope& operator=(const TRMPageShownScope&) = delete;
+
+private:
+    TRMEMFPage* m_page;
+    bool m_visible;
+};
+
 class TRMEMFPages : public QObject {
     Q_OBJECT
 public:

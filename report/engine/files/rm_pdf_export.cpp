@@ -43,7 +43,11 @@ bool RMExportPdf(TRMEMFPages& pages, QIODevice& device, const TRMPdfExportOption
             writer.setPageLayout(LayoutOf(*pages[i]));
             writer.newPage();
         }
-        pages.Draw(i, &painter, QRect(0, 0, writer.width(), writer.height()));
+        {
+            // Pages the preview has off the screen go into the file too.
+            const TRMPageShownScope shown(pages[i]);
+            pages.Draw(i, &painter, QRect(0, 0, writer.width(), writer.height()));
+        }
         if (options.FreeDrawnPages)
             pages.FreePage(i);
     }

@@ -228,14 +228,9 @@ void PrintLoop::DrawPage(int index, QPainter* painter, const QRect& target, doub
     TRMEMFPage* page = m_pages.Page(index);
     if (!page || !painter)
         return;
-    // Marked visible for drawing, then given back its own mark: a printed page must still show
-    // in the preview and be saved as it was.
-    const bool visible = page->Visible;
-    page->Visible = true;
-    const ScopeExit hide([this, page, index, visible] {
-        page->Visible = visible;
-        m_pages.FreePage(index);
-    });
+    // A printed page must still show in the preview and be saved as it was.
+    const ScopeExit release([this, index] { m_pages.FreePage(index); });
+    const TRMPageShownScope shown(page);
     if (!m_report.PrintTaoda && page->BackPicture != kNoBackPicture) {
         if (TRMBkPicture* bk = m_pages.BkPicture(page->BackPicture); bk && !bk->Picture.isNull()) {
             const QRectF r(bkOrigin.x() + bk->Left * bkScaleX, bkOrigin.y() + bk->Top * bkScaleY,

@@ -678,7 +678,13 @@ void StartPrinterLayer(std::unique_ptr<TRMPrinterBackend> backend)
 void StopPrinterLayer()
 {
     FreePrinterGlobals();
-    G().backend.reset();
+    Globals& g = G();
+    g.backend.reset();
+    // The routine may live in a library that is unloaded before the application object goes.
+    if (g.cleanupRegistered) {
+        qRemovePostRoutine(&FreePrinterGlobals);
+        g.cleanupRegistered = false;
+    }
 }
 
 bool PrinterLayerStarted()

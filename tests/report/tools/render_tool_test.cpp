@@ -9,6 +9,7 @@
 #include "report/engine/rm_rich_view.h"
 #include "report/engine/rm_view_factory.h"
 #include "report/engine/startup/rm_engine_startup.h"
+#include "tests/support/pdf_files.h"
 
 #include <QColor>
 #include <QDateTime>
@@ -33,6 +34,8 @@
 
 namespace pqtest {
 namespace {
+
+using pq::test::SpooledPdf;
 
 struct RenderRun {
     int code = -1;
@@ -422,26 +425,6 @@ std::vector<int> MarkedPagesOf(const QString& pdf, QTemporaryDir& dir)
         QFile::remove(dir.filePath(f));
     }
     return shown;
-}
-
-// The PDF the CUPS PDF queue made of the job whose title holds token, once pdfinfo reads
-// it whole; empty after 90 seconds without one.
-QString SpooledPdf(const QString& spool, const QString& token)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < 90000) {
-        const QStringList files = QDir(spool).entryList({QStringLiteral("*%1*.pdf").arg(token)}, QDir::Files);
-        if (!files.isEmpty()) {
-            QProcess info;
-            info.start(QStringLiteral("pdfinfo"), {QDir(spool).filePath(files.first())});
-            info.waitForFinished(30000);
-            if (info.exitCode() == 0)
-                return QDir(spool).filePath(files.first());
-        }
-        QThread::msleep(200);
-    }
-    return {};
 }
 
 // The end of the real print path: pq-render prints pages 2-3 twice, collated, into the
