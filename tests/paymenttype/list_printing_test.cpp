@@ -16,6 +16,7 @@
 #include "widgets/db_grid_mt.h"
 
 #include <QAction>
+#include <QDir>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QToolButton>
@@ -241,8 +242,8 @@ TEST_F(ListPrinting, CancelAtThePrinterQuestionPrintsNothing)
 TEST_F(ListPrinting, CtrlVPreviewsTheListAndReturnsToTheWindowIntact)
 {
     QStringList seed;
-    for (int i = 1; i <= 60; ++i)
-        seed << Insert(QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0')), QStringLiteral("名称%1").arg(i));
+    for (int i = 1; i <= 100; ++i)
+        seed << Insert(QStringLiteral("%1").arg(i, 3, 10, QLatin1Char('0')), QStringLiteral("名称%1").arg(i));
     Open(seed);
     const QStringList lastRow = RowCells(Grid()->RowCount() - 1);
     PrintedList shown, landscape;
@@ -258,6 +259,15 @@ TEST_F(ListPrinting, CtrlVPreviewsTheListAndReturnsToTheWindowIntact)
                  "btnPageSetup", "btnExit", "btnSuperExp", "btnDesign"})
             if (QAction* a = form.Item(QString::fromLatin1(name)); a && a->isVisible())
                 actions << QString::fromLatin1(name);
+        if (const QString out = qEnvironmentVariable("PQ_SHOT_DIR"); !out.isEmpty()) {
+            form.resize(900, 1000);
+            form.Item(QStringLiteral("btnWholePage"))->trigger();
+            form.grab().save(QDir(out).filePath(QStringLiteral("pq-list-preview-whole.png")));
+            form.Item(QStringLiteral("btn100"))->trigger();
+            form.grab().save(QDir(out).filePath(QStringLiteral("pq-list-preview-100.png")));
+            form.Item(QStringLiteral("btnLast"))->trigger();
+            form.grab().save(QDir(out).filePath(QStringLiteral("pq-list-preview-last.png")));
+        }
         QTimer answer;
         answer.setInterval(5);
         QObject::connect(&answer, &QTimer::timeout, [&] {
@@ -279,9 +289,9 @@ TEST_F(ListPrinting, CtrlVPreviewsTheListAndReturnsToTheWindowIntact)
     EXPECT_TRUE(modal);
     EXPECT_TRUE(boxes.shown.isEmpty());
     EXPECT_EQ(engine.backend->CountCalls(QStringLiteral("StartDoc")), 0);
-    EXPECT_GE(shown.Pages(), 2);
-    ASSERT_EQ(shown.Rows().size(), 60);
-    EXPECT_EQ(shown.Rows().first(), (QStringList{"01", "名称1"}));
+    EXPECT_EQ(shown.Pages(), 3);
+    ASSERT_EQ(shown.Rows().size(), 100);
+    EXPECT_EQ(shown.Rows().first(), (QStringList{"001", "名称1"}));
     EXPECT_EQ(actions,
         (QStringList{"btnFind", "btnOpen", "btnSave", "btnSaveToXLS", "btnExportPdf", "btnPrint", "btnPageSetup", "btnExit"}));
 
@@ -295,10 +305,10 @@ TEST_F(ListPrinting, CtrlVPreviewsTheListAndReturnsToTheWindowIntact)
     const QString text = PdfPageTexts(pdf, &read).join(QString());
     ASSERT_TRUE(read) << "pdftotext (poppler-utils, in the setup script) could not read the export";
     EXPECT_TRUE(text.contains(QStringLiteral("支付方式档案")));
-    EXPECT_TRUE(text.contains(QStringLiteral("名称60")));
+    EXPECT_TRUE(text.contains(QStringLiteral("名称100")));
 
     EXPECT_EQ(RowCells(Grid()->RowCount() - 1), lastRow);
-    EXPECT_EQ(Grid()->RowCount(), 61);
+    EXPECT_EQ(Grid()->RowCount(), 101);
     EXPECT_EQ(window->dgdView->TitleFontColor(), QColor(255, 255, 255));
     EXPECT_FALSE(window->dgdView->isVisible());
 }
