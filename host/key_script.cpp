@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QKeySequence>
+#include <QTimer>
 #include <QWidget>
 
 namespace pq {

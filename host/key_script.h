@@ -8,7 +8,6 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
-#include <QTimer>
 
 #include <functional>
 

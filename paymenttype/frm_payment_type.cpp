@@ -5,11 +5,11 @@
 #include "base/message_box.h"
 #include "paymenttype/list_report_engine.h"
 #include "paymenttype/payment_type_glyphs.h"
-#include "report/gridreport/rm_grid_report.h"
-#include "widgets/db_grid_mt.h"
 #include "plugin/app_server.h"
 #include "plugin/plugin_context.h"
 #include "plugin/server_errors.h"
+#include "report/gridreport/rm_grid_report.h"
+#include "widgets/db_grid_mt.h"
 #include "widgets/editable_string_grid.h"
 
 #include <QApplication>
