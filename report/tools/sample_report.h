@@ -16,7 +16,7 @@ void RMBuildSampleReport(TRMReport& report);
 // Prepares the sample into report's prepared pages: two pages of printed views.
 void RMBuildSamplePreparedPages(TRMReport& report);
 
-// The pictures the sample shows: a 200 × 100 drawing, a 64 × 48 GIF, a 120 × 80 SVG and the
+// The pictures the sample shows: a 40 × 20 drawing, a 32 × 24 GIF, a 120 × 80 SVG and the
 // smallest enhanced metafile (a header and an end record).
 QImage RMSamplePicture();
 QByteArray RMSampleGif();

@@ -232,29 +232,29 @@ const std::vector<ViewCase>& ViewCases()
              image.setPixelColor(0, 0, Qt::blue);
              p.Picture = TRMGraphic::FromImage(image);
          }},
-        {"png picture", gtPicture, "", [](TRMView& v) {
+        {"png_picture", gtPicture, "", [](TRMView& v) {
              auto& p = static_cast<TRMPictureView&>(v);
              FillCommon(p, QStringLiteral("Picture2"));
              p.Picture = TRMGraphic::FromBytes(Encoded(RMSamplePicture(), "PNG"));
          }},
-        {"jpeg picture", gtPicture, "", [](TRMView& v) {
+        {"jpeg_picture", gtPicture, "", [](TRMView& v) {
              auto& p = static_cast<TRMPictureView&>(v);
              FillCommon(p, QStringLiteral("Picture3"));
              p.BlobType = btJPG;
              p.Picture = TRMGraphic::FromBytes(Encoded(RMSamplePicture(), "JPEG"));
          }},
-        {"gif picture", gtPicture, "", [](TRMView& v) {
+        {"gif_picture", gtPicture, "", [](TRMView& v) {
              auto& p = static_cast<TRMPictureView&>(v);
              FillCommon(p, QStringLiteral("Picture4"));
              p.BlobType = btGIF;
              p.Picture = TRMGraphic::FromBytes(RMSampleGif());
          }},
-        {"svg picture", gtPicture, "", [](TRMView& v) {
+        {"svg_picture", gtPicture, "", [](TRMView& v) {
              auto& p = static_cast<TRMPictureView&>(v);
              FillCommon(p, QStringLiteral("Picture5"));
              p.Picture = TRMGraphic::FromBytes(RMSampleSvg());
          }},
-        {"metafile picture", gtPicture, "", [](TRMView& v) {
+        {"metafile_picture", gtPicture, "", [](TRMView& v) {
              auto& p = static_cast<TRMPictureView&>(v);
              FillCommon(p, QStringLiteral("Picture6"));
              p.BlobType = btWMF;
