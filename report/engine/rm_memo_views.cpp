@@ -3,7 +3,9 @@
 #include "report/engine/memo/rm_memo.h"
 #include "report/engine/rm_engine_services.h"
 #include "report/engine/rm_engine_state.h"
+#include "report/engine/rm_view_layouts.h"
 
+#include "base/gbk_text.h"
 #include "base/rounding.h"
 
 #include <algorithm>
@@ -205,6 +207,96 @@ const TRMPropTable* TRMMoneyView::PropTable() const
     return &table;
 }
 
+namespace {
+
+bool OnPrinter(const TRMView& v)
+{
+    return RMEngineState().Printing || v.IsPrinting;
+}
+
+// A line width in report pixels at the drawing's scale; a positive width stays visible.
+int ScaledLineWidth(int width, double scale)
+{
+    return width > 0 ? std::max(1, RoundToInt(width * scale)) : 0;
+}
+
+// Background and frame, which an export leaves to the exporter.
+void ShowBox(TRMMemoView& m, TRMCanvas& canvas)
+{
+    if (!m.Exporting) {
+        m.ShowBackground(canvas);
+        m.ShowFrame(canvas);
+    }
+}
+
+void DrawMoneySeparators(TRMCanvas& canvas, const TRMMoneyView& m, const TRMMoneyGeometry& g)
+{
+    // A zero width still draws the hairline a zero-width pen draws.
+    const int w = std::max(1, g.LineWidth);
+    for (int i = 1; i < g.Digits; ++i) {
+        std::uint32_t color = m.LineColor;
+        switch (RMMoneySeparator(g, i)) {
+        case TRMMoneyLine::Decimal: color = m.DecimalLineColor; break;
+        case TRMMoneyLine::Thousands: color = m.ThousandsLineColor; break;
+        case TRMMoneyLine::Plain: break;
+        }
+        const int x = g.SeparatorLeft(i);
+        canvas.FillRect(x, m.Top, x + w, m.Top + m.Height, color);
+    }
+}
+
+} // namespace
+
+void TRMMoneyView::Draw(QPainter* painter)
+{
+    TRMPainterCanvas canvas(painter);
+    Canvas = painter;
+    RMAlignForPrint(*this, TRMAlignPhase::Draw);
+    WholeLines = false;
+    Memo1 = Memo;
+    BeginDraw();
+    if (canvas) {
+        ShowBox(*this, *canvas);
+        const TRMMoneyGeometry g = RMMoneyGeometry(Left, Width, Digits, Decimals, ScaledLineWidth(LineWidth, ScaleX));
+        // Below one cell there is nothing to rule or to fill.
+        if (g.HasCells()) {
+            DrawMoneySeparators(*canvas, *this, g);
+            canvas->SetFont(RMMemoFont(*this, ScaleY, OnPrinter(*this)));
+            canvas->SetCharSpacing(0);
+            const int textHeight = canvas->TextHeight();
+            auto centred = [&](int k, int textWidth) {
+                return QPoint(g.CellLeft(k) + static_cast<int>(Div(g.CellWidth - textWidth, 2)),
+                    Top + static_cast<int>(Div(Height - textHeight, 2)) + 1);
+            };
+            if (TitleMode && g.Digits < 20 && g.Decimals <= 5) {
+                const TRMMoneyCells cells = RMMoneyTitles(g, IntegerPlaceNames, DecimalPlaceNames);
+                const int nameWidth = canvas->TextWidth(QStringLiteral("元"));
+                for (int k = 0; k < cells.Cells.size(); ++k)
+                    if (!cells.Cells.at(k).isEmpty()) {
+                        const QPoint at = centred(k, nameWidth);
+                        canvas->TextOut(at.x(), at.y(), cells.Cells.at(k));
+                    }
+            } else if (!Memo1.join(QLatin1String("\r\n")).trimmed().isEmpty()) {
+                const TRMMoneyCells cells =
+                    RMMoneyDigits(Memo1.join(QLatin1String("\r\n")), g, !CurrencySymbol.isEmpty());
+                const int digitWidth = canvas->TextWidth(QStringLiteral("0"));
+                for (int k = 0; k < cells.Cells.size(); ++k)
+                    if (!cells.Cells.at(k).isEmpty()) {
+                        const QPoint at = centred(k, digitWidth);
+                        canvas->TextOut(at.x(), at.y(), cells.Cells.at(k));
+                    }
+                if (cells.SymbolCell >= 0) {
+                    const QRect cell(g.CellLeft(cells.SymbolCell), Top, g.CellWidth, Height);
+                    const QPoint at = centred(cells.SymbolCell, canvas->TextWidth(CurrencySymbol));
+                    canvas->TextOutClipped(cell, at.x(), at.y(), CurrencySymbol);
+                }
+            }
+            DrawMoneySeparators(*canvas, *this, g);
+        }
+    }
+    EndDraw();
+}
+
 // ---- diagonal ----
 
 TRMDiagonalView::TRMDiagonalView()
@@ -222,6 +314,48 @@ const TRMPropTable* TRMDiagonalView::PropTable() const
             P::Int(QStringLiteral(" 分割线颜色"), &TRMDiagonalView::DiagonalLineColor),
         });
     return &table;
+}
+
+} // namespace pq
+
+namespace pq {
+
+void TRMDiagonalView::Draw(QPainter* painter)
+{
+    TRMPainterCanvas canvas(painter);
+    Canvas = painter;
+    Memo1 = Memo;
+    BeginDraw();
+    if (canvas) {
+        ShowBox(*this, *canvas);
+        canvas->SetPen(TRMCanvasPen{DiagonalLineColor, ScaledLineWidth(DiagonalLineWidth, ScaleX), cpsSolid});
+        const int l = DrawRect.left(), t = DrawRect.top(), r = DrawRect.right() + 1, b = DrawRect.bottom() + 1;
+        const QString text = Memo1.join(QLatin1String("\r\n")).trimmed();
+        if (text.isEmpty()) {
+            canvas->Line(l, t, r - 1, b - 1);
+        } else {
+            canvas->SetFont(RMMemoFont(*this, ScaleY, OnPrinter(*this)));
+            canvas->SetCharSpacing(0);
+            // A text is measured as the width of one byte of its first character times its
+            // length in bytes; a double-byte character is two bytes of half its width (as
+            // one byte it would measure a whole character and double every Chinese text).
+            auto measure = [&](const QString& piece) {
+                if (piece.isEmpty())
+                    return QSize();
+                const QString first = piece.left(piece.at(0).isHighSurrogate() ? 2 : 1);
+                const int bytes = std::max(1, GbkLength(first));
+                const double perByte = static_cast<double>(canvas->TextWidth(first)) / bytes;
+                return QSize(RoundToInt(perByte * GbkLength(piece)), canvas->TextHeight());
+            };
+            const std::array<QString, 4> pieces = RMDiagonalPieces(text);
+            const TRMDiagonalLayout layout = RMDiagonalLayout(l, t, r, b, pieces, measure);
+            for (const QLine& line : layout.Lines)
+                canvas->Line(line.p1(), line.p2());
+            for (const TRMDiagonalLayout::Text& piece : layout.Texts)
+                canvas->TextOut(piece.At.x(), piece.At.y(), pieces[piece.Corner]);
+        }
+    }
+    EndDraw();
 }
 
 } // namespace pq

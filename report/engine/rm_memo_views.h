@@ -127,6 +127,9 @@ public:
     const TRMPropTable* PropTable() const override;
     std::unique_ptr<TRMView> Create() const override { return std::make_unique<TRMMoneyView>(); }
     QString ClassName() const override { return QStringLiteral("TRMMoneyView"); }
+    // Background and frame, the ruled cells and the amount (or the place names in title
+    // mode), one character per cell.
+    void Draw(QPainter* canvas) override;
 };
 
 struct TRMDiagonalFields {
@@ -141,6 +144,9 @@ public:
     const TRMPropTable* PropTable() const override;
     std::unique_ptr<TRMView> Create() const override { return std::make_unique<TRMDiagonalView>(); }
     QString ClassName() const override { return QStringLiteral("TRMDiagonalView"); }
+    // A header cell crossed by one or two lines, with up to four corner texts: the text
+    // cut at ";" gives top left, top right, bottom right and bottom left.
+    void Draw(QPainter* canvas) override;
 };
 
 } // namespace pq

@@ -2,9 +2,11 @@
 
 #include "report/engine/canvas/rm_canvas.h"
 #include "report/engine/rm_engine_state.h"
+#include "report/engine/rm_view_layouts.h"
 
 #include "base/rounding.h"
-
+#include "base/scope_guard.h"
+#include "resources/rm_locale.h"
 
 #include <algorithm>
 
@@ -25,16 +27,21 @@ void TRMLineView::Draw(QPainter* painter)
 {
     TRMPainterCanvas canvas(painter);
     Canvas = painter;
+    // The direction comes from the scaled extents; the line is then the one frame side
+    // that runs along it, drawn with that side's width, colour and style.
     BeginDraw();
-    if (canvas) {
-        // The direction follows from which extent is zero: a vertical line keeps its left
-        // side, a horizontal one is drawn along its top.
-        canvas->SetPen(TRMCanvasPen{LeftFrame.Color, std::max(1, static_cast<int>(Round(LeftFrame.Width))), cpsSolid});
-        if (Width == 0)
-            canvas->Line(Left, Top, Left, Top + Height);
-        else
-            canvas->Line(Left, Top, Left + Width, Top);
-    }
+    const bool horizontal = RMLineIsHorizontal(Width, Height);
+    EndDraw();
+    TopFrame.Visible = horizontal;
+    LeftFrame.Visible = !horizontal;
+    RightFrame.Visible = false;
+    BottomFrame.Visible = false;
+    // The other extent is 0 while drawing only: the view keeps its design size.
+    const RestoreOnExit<int> width(Width), height(Height);
+    (horizontal ? Height : Width) = 0;
+    BeginDraw();
+    if (canvas)
+        ShowFrame(*canvas);
     EndDraw();
 }
 
@@ -76,13 +83,17 @@ Variant TRMPictureView::DoMethod(const QString& name, const QList<Variant>& args
 {
     const QString n = name.toUpper();
     if (n == QLatin1String("LOADFROMFILE")) {
-        QImage image;
-        const bool ok = !args.isEmpty() && image.load(PropText(args.first()));
-        if (ok)
-            Picture = image;
-        return Variant::FromBool(ok);
+        const TRMGraphic graphic = args.isEmpty() ? TRMGraphic() : TRMGraphic::FromFile(PropText(args.first()));
+        if (!graphic.IsEmpty())
+            Picture = graphic;
+        return Variant::FromBool(!graphic.IsEmpty());
     }
     return TRMView::DoMethod(n, args);
+}
+
+QString TRMPictureView::GetDescription() const
+{
+    return RMLocale().LoadStr(47228);
 }
 
 void TRMPictureView::Draw(QPainter* painter)
@@ -92,17 +103,35 @@ void TRMPictureView::Draw(QPainter* painter)
     BeginDraw();
     if (canvas) {
         ShowBackground(*canvas);
-        if (!Picture.isNull()) {
-            const QRect target = DrawRect;
-            QSize size = Picture.size();
-            if (HasFlag(flPictStretched)) {
-                size = HasFlag(flPictKeepAspect) ? size.scaled(target.size(), Qt::KeepAspectRatio)
-                                                 : target.size();
+        const int l = DrawRect.left(), t = DrawRect.top();
+        if (Picture.IsEmpty()) {
+            if (RMEngineState().Designing) {
+                TRMCanvasFont font;
+                font.Name = QStringLiteral("宋体");
+                font.Height = TRMCanvasFont::PixelHeight(9, ScaleY);
+                font.Charset = RMGlobals().DefaultCharset;
+                canvas->SetFont(font);
+                canvas->TextOutClipped(DrawRect, l + 20, t + 3, GetDescription());
             }
-            QRect r(target.topLeft(), size);
-            if (HasFlag(flPictCenter))
-                r.moveCenter(target.center());
-            canvas->StretchDraw(r, Picture, target);
+        } else if (!Picture.CanDraw()) {
+            // A metafile is kept for the file but cannot be drawn here: a small crossed box
+            // in the corner says a picture is there.
+            const int side = std::min({std::max(4, RoundToInt(12 * ScaleX)), DrawRect.width(), DrawRect.height()});
+            if (side >= 2) {
+                canvas->SetPen(TRMCanvasPen{0x808080, std::max(1, RoundToInt(ScaleX)), cpsSolid});
+                canvas->SetBrushColor(kNoColor);
+                const int r = l + side - 1, b = t + side - 1;
+                canvas->Rectangle(l, t, r, b, 0);
+                canvas->Line(l, t, r, b);
+                canvas->Line(l, b, r, t);
+            }
+        } else {
+            TRMPictureOptions options;
+            options.Stretched = HasFlag(flPictStretched);
+            options.Center = HasFlag(flPictCenter);
+            options.KeepAspect = HasFlag(flPictKeepAspect);
+            const QRect target = RMPictureTarget(DrawRect, QSize(Width, Height), Picture.Size(), ScaleX, ScaleY, options);
+            canvas->StretchDraw(target, Picture, DrawRect, HasFlag(flPictTransparent));
         }
         ShowFrame(*canvas);
     }
@@ -143,39 +172,49 @@ const TRMPropTable* TRMShapeView::PropTable() const
 
 void TRMShapeView::Draw(QPainter* painter)
 {
+    SetFrameTyp(frLeft | frTop | frRight | frBottom);
     TRMPainterCanvas canvas(painter);
     Canvas = painter;
+    Memo1 = Memo;
     BeginDraw();
     if (canvas) {
-        canvas->SetPen(TRMCanvasPen{LeftFrame.Color, std::max(1, static_cast<int>(Round(LeftFrame.Width))), cpsSolid});
-        canvas->SetBrushColor(FillColor);
-        QRect r(Left, Top, Width, Height);
-        if (Shape >= skSquare) {
-            const int side = std::min(Width, Height);
-            r = QRect(Left + (Width - side) / 2, Top + (Height - side) / 2, side, side);
+        {
+            // The fill belongs to the figure, not to the box around it.
+            const RestoreOnExit<std::uint32_t> fill(FillColor, kNoColor);
+            ShowBackground(*canvas);
         }
-        const int l = r.left(), t = r.top(), right = r.left() + r.width(), bottom = r.top() + r.height();
-        const int corner = std::min(r.width(), r.height()) / 2;
-        switch (Shape) {
-        case skRoundRectangle:
-        case skRoundSquare:
-            canvas->RoundRect(l, t, right, bottom, corner, corner);
+        const int left = Left, top = Top, right = ScaledRight(), bottom = ScaledBottom();
+        // Colour and style as scripts see them ("FrameColor", "FrameStyle"), the width of
+        // the top side.
+        const auto color = static_cast<std::uint32_t>(PropInt(GetPropValue(QStringLiteral("FrameColor")), 0));
+        const auto style = static_cast<int>(PropInt(GetPropValue(QStringLiteral("FrameStyle")), psSolid));
+        canvas->SetPen(TRMCanvasPen{color, RoundToInt(TopFrame.Width), style});
+        canvas->SetBrushColor(FillColor);
+        const TRMShapeFigure f = RMShapeFigure(Shape, left, top, right, bottom, Width, Height);
+        const QRect& b = f.Box;
+        switch (f.Kind) {
+        case TRMShapeFigure::Rectangle:
+            canvas->Rectangle(b.left(), b.top(), b.right(), b.bottom());
             break;
-        case skEllipse:
-        case skCircle:
-            canvas->Ellipse(l, t, right, bottom);
+        case TRMShapeFigure::RoundRect:
+            canvas->RoundRect(b.left(), b.top(), b.right(), b.bottom(), f.Corner, f.Corner);
             break;
-        case skTriangle:
-            canvas->Polygon(QPolygon({QPoint(l + r.width() / 2, t), QPoint(right, bottom), QPoint(l, bottom)}));
+        case TRMShapeFigure::Ellipse:
+            canvas->Ellipse(b.left(), b.top(), b.right(), b.bottom());
             break;
-        case skDiagonal1:
-            canvas->Line(l, t, right, bottom);
+        case TRMShapeFigure::Lines:
+            if (f.Closed) {
+                // The triangle takes the fill as the other closed figures do.
+                QPolygon points;
+                for (const QLine& line : f.Segments)
+                    points << line.p1();
+                canvas->Polygon(points);
+            } else {
+                for (const QLine& line : f.Segments)
+                    canvas->Line(line.p1(), line.p2());
+            }
             break;
-        case skDiagonal2:
-            canvas->Line(l, bottom, right, t);
-            break;
-        default:
-            canvas->Rectangle(l, t, right, bottom);
+        case TRMShapeFigure::None:
             break;
         }
         canvas->SetBrushColor(kNoColor);
@@ -210,27 +249,47 @@ const TRMPropTable* TRMCheckBoxView::PropTable() const
     return &table;
 }
 
+bool TRMCheckBoxView::Checked(const QStringList& lines)
+{
+    return !lines.isEmpty() && !lines.first().isEmpty() && !lines.first().startsWith(QLatin1Char('0'));
+}
+
+QString TRMCheckBoxView::PrintedValue(const Variant& value)
+{
+    if (value.isEmpty() || value.isNull())
+        return {};
+    try {
+        return QString::number(Round(value.toDouble()));
+    } catch (const VariantError&) {
+    }
+    try {
+        return value.toText();
+    } catch (const VariantError&) {
+        return {};
+    }
+}
+
 void TRMCheckBoxView::Draw(QPainter* painter)
 {
     TRMPainterCanvas canvas(painter);
     Canvas = painter;
+    Memo1 = Memo;
     BeginDraw();
     if (canvas) {
         ShowBackground(*canvas);
-        // The mark shows when the printed text is a true value.
-        const QString text = Memo1.join(QString()).trimmed();
-        const bool checked = !text.isEmpty() && text != QLatin1String("0")
-            && text.compare(QLatin1String("false"), Qt::CaseInsensitive) != 0;
-        if (checked) {
-            canvas->SetPen(TRMCanvasPen{CheckColor, 2, cpsSolid});
-            const QRect r = DrawRect.adjusted(2, 2, -2, -2);
-            if (CheckStyle == csCheck) {
-                canvas->Polyline(QPolygon({QPoint(r.left(), r.center().y()),
-                    QPoint(r.left() + r.width() / 3, r.bottom()), r.topRight()}));
-            } else {
-                canvas->Line(r.topLeft(), r.bottomRight());
-                canvas->Line(r.bottomLeft(), r.topRight());
-            }
+        if (RMEngineState().Designing || Checked(Memo1)) {
+            // The marks of the platform's symbol font (0xFC a check, 0xFB a cross) are
+            // these two characters; DejaVu Sans has both.
+            TRMCanvasFont font;
+            font.Name = QStringLiteral("DejaVu Sans");
+            font.Color = CheckColor;
+            font.Height = -(DrawRect.bottom() + 1 - DrawRect.top());
+            font.Charset = 1;
+            canvas->SetFont(font);
+            const QString mark = CheckStyle == csCheck ? QStringLiteral("\u2714") : QStringLiteral("\u2718");
+            const int right = DrawRect.right() + 1;
+            const int x = DrawRect.left() + static_cast<int>(Div(right - DrawRect.left() - canvas->TextWidth(mark), 2));
+            canvas->TextOutClipped(DrawRect, x, DrawRect.top(), mark);
         }
         ShowFrame(*canvas);
     }

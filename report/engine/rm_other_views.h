@@ -2,6 +2,7 @@
 // the dialog-page controls; rich text has its own header, included here.
 #pragma once
 
+#include "report/engine/canvas/rm_graphic.h"
 #include "report/engine/rm_rich_view.h"
 #include "report/engine/rm_view.h"
 
@@ -19,16 +20,18 @@ public:
 
     std::unique_ptr<TRMView> Create() const override { return std::make_unique<TRMLineView>(); }
     QString ClassName() const override { return QStringLiteral("TRMLineView"); }
+    // Drawn as one frame side: the top one when it is less high than wide, else the left
+    // one; the other extent becomes 0.
     void Draw(QPainter* canvas) override;
     // A line is as tall as it was designed: it has no content to follow.
     int CalcHeight() override { return Height; }
-    int MinHeight() override { return 0; }
+    int MinHeight() override { return 1; }
     int RemainHeight() override { return 0; }
     int LostHeight() override { return 0; }
 };
 
 struct TRMPictureFields {
-    QImage Picture;
+    TRMGraphic Picture;
     std::uint8_t BlobType = btBMP;
     QString DataField;
 };
@@ -47,6 +50,7 @@ public:
     Variant DoMethod(const QString& name, const QList<Variant>& args) override;
     std::unique_ptr<TRMView> Create() const override { return std::make_unique<TRMPictureView>(); }
     QString ClassName() const override { return QStringLiteral("TRMPictureView"); }
+    QString GetDescription() const override;
     void Draw(QPainter* canvas) override;
 };
 
@@ -85,6 +89,11 @@ public:
     QString ClassName() const override { return QStringLiteral("TRMCheckBoxView"); }
     QString GetDescription() const override { return QStringLiteral("[CheckBox]"); }
     void Draw(QPainter* canvas) override;
+    // The mark shows for a first line that is there, not empty and not beginning with "0".
+    static bool Checked(const QStringList& lines);
+    // The printed first line: the value of the first line as an expression, rounded to an
+    // integer (a value that is no number prints as its text, null as nothing).
+    static QString PrintedValue(const Variant& value);
 };
 
 class TRMRegionView : public TRMView {

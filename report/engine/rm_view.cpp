@@ -293,25 +293,24 @@ bool FirstPass()
     return r && r->DoublePass && !r->FinalPass && RMEngineState().Preparing;
 }
 
-// The right and bottom edge of the scaled view, from its design geometry.
-int ScaledRight(const TRMView& v)
-{
-    return RoundI((v.SavedState.Left + v.SavedState.Width) * v.ScaleX + v.OffsX);
-}
-
-int ScaledBottom(const TRMView& v)
-{
-    return RoundI((v.SavedState.Top + v.SavedState.Height) * v.ScaleY + v.OffsY);
-}
-
 } // namespace
+
+int TRMView::ScaledRight() const
+{
+    return RoundI((SavedState.Left + SavedState.Width) * ScaleX + OffsX);
+}
+
+int TRMView::ScaledBottom() const
+{
+    return RoundI((SavedState.Top + SavedState.Height) * ScaleY + OffsY);
+}
 
 void TRMView::ShowBackground(TRMCanvas& canvas)
 {
     const TRMView& v = *this;
     if (FirstPass())
         return;
-    const int right = ScaledRight(v), bottom = ScaledBottom(v);
+    const int right = v.ScaledRight(), bottom = v.ScaledBottom();
     if (Designing()) {
         auto half = [](const TRMFrameLine& f) { return f.Visible ? RoundI(f.Width / 2.0) : 0; };
         canvas.FillRect(v.Left - half(v.LeftFrame), v.Top - half(v.TopFrame), right + half(v.RightFrame) + 1,
@@ -333,7 +332,7 @@ void TRMView::ShowFrame(TRMCanvas& canvas)
     const TRMReport* r = RMCurrent().CurReport;
     if (Printing() && r && r->PrintTaoda && !v.HasFlag(flPrintFrame))
         return;
-    const int l = v.Left, t = v.Top, right = ScaledRight(v), bottom = ScaledBottom(v);
+    const int l = v.Left, t = v.Top, right = v.ScaledRight(), bottom = v.ScaledBottom();
     const TRMFrameLine* sides[4] = {&v.LeftFrame, &v.TopFrame, &v.RightFrame, &v.BottomFrame};
     bool any = false;
     for (const TRMFrameLine* f : sides)

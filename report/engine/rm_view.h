@@ -155,6 +155,10 @@ public:
 
     // Bounds as a rectangle.
     QRect Bounds() const { return QRect(Left, Top, Width, Height); }
+    // Between BeginDraw and EndDraw: the right and bottom edge of the scaled view, from its
+    // design geometry (so they do not drift by the rounding of Left and Width).
+    int ScaledRight() const;
+    int ScaledBottom() const;
 
 protected:
     // Draws only the view's background and frame: what a view with no content of its own

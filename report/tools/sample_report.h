@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QImage>
 
 namespace pq {
 
@@ -14,6 +15,13 @@ class TRMReport;
 void RMBuildSampleReport(TRMReport& report);
 // Prepares the sample into report's prepared pages: two pages of printed views.
 void RMBuildSamplePreparedPages(TRMReport& report);
+
+// The pictures the sample shows: a 40 × 20 drawing, a 32 × 24 GIF, a 120 × 80 SVG and the
+// smallest enhanced metafile (a header and an end record).
+QImage RMSamplePicture();
+QByteArray RMSampleGif();
+QByteArray RMSampleSvg();
+QByteArray RMSampleEmf();
 
 // The bytes of both files.
 QByteArray RMSampleReportFile();

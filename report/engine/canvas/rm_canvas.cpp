@@ -1,12 +1,14 @@
 #include "report/engine/canvas/rm_canvas.h"
 
 #include "report/engine/canvas/rm_font_cache.h"
+#include "report/engine/canvas/rm_graphic.h"
 
 #include "base/gbk_text.h"
 #include "base/rounding.h"
 
 #include <QFontMetricsF>
 #include <QPaintDevice>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPen>
 #include <QTransform>
@@ -169,6 +171,13 @@ int TRMCanvas::FontPixelHeight() const
 {
     const QPaintDevice* d = Device();
     return m_font.PixelSize(d ? d->logicalDpiY() : 96);
+}
+
+int TRMCanvas::TextHeight() const
+{
+    const QPaintDevice* d = Device();
+    const TRMFontFace face = RMFontFace(m_font, d ? d->logicalDpiX() : 96, d ? d->logicalDpiY() : 96);
+    return static_cast<int>(std::ceil(face.Metrics.height() - 1e-6));
 }
 
 int TRMCanvas::TextWidth(const QString& text) const
@@ -409,6 +418,25 @@ void TRMCanvas::StretchDraw(const QRect& target, const QImage& picture, const QR
     const QRegion savedClip = p.clipRegion();
     p.setClipRect(clip, clipped ? Qt::IntersectClip : Qt::ReplaceClip);
     p.drawImage(target, picture);
+    if (clipped)
+        p.setClipRegion(savedClip);
+    else
+        p.setClipping(false);
+}
+
+void TRMCanvas::StretchDraw(const QRect& target, const TRMGraphic& graphic, const QRect& clip, bool andMode)
+{
+    if (!m_painter || !graphic.CanDraw() || target.isEmpty())
+        return;
+    QPainter& p = *m_painter;
+    const bool clipped = p.hasClipping();
+    const QRegion savedClip = p.clipRegion();
+    const QPainter::CompositionMode savedMode = p.compositionMode();
+    p.setClipRect(clip, clipped ? Qt::IntersectClip : Qt::ReplaceClip);
+    if (andMode && p.paintEngine() && p.paintEngine()->hasFeature(QPaintEngine::RasterOpModes))
+        p.setCompositionMode(QPainter::RasterOp_SourceAndDestination);
+    graphic.Draw(p, QRectF(target));
+    p.setCompositionMode(savedMode);
     if (clipped)
         p.setClipRegion(savedClip);
     else

@@ -28,6 +28,8 @@ class QPaintDevice;
 
 namespace pq {
 
+class TRMGraphic;
+
 // ---- fonts, pens ----
 
 struct TRMCanvasFont {
@@ -157,6 +159,9 @@ public:
     int TextWidth(const QString& text) const;
     // Pixel height of the current font on this device.
     int FontPixelHeight() const;
+    // Height of a line of text in the current font on this device (ascent and descent),
+    // the height a text output's box has.
+    int TextHeight() const;
 
     // Text drawn with its top-left point at (x, y) (for rotated fonts the point the base
     // line starts from, at the top of the character cell), transparent background.
@@ -188,6 +193,9 @@ public:
     void Polyline(const QPolygon& points);
     // The picture scaled into target and cut at clip.
     void StretchDraw(const QRect& target, const QImage& picture, const QRect& clip);
+    // The same for a graphic of any format; with andMode its pixels are combined with the
+    // page's by AND (white leaves the page as it is), where the device supports it.
+    void StretchDraw(const QRect& target, const TRMGraphic& graphic, const QRect& clip, bool andMode = false);
 
 private:
     QColor TextColor() const;

@@ -22,7 +22,8 @@ namespace pq {
 namespace {
 
 // Picture kinds in streams.
-enum : std::uint8_t { pkNone = 0, pkBitmap = 1, pkMetafile = 2, pkIcon = 3, pkJpeg = 4 };
+// 5 is this system's own, for SVG; a reader that does not know it skips it by its end.
+enum : std::uint8_t { pkNone = 0, pkBitmap = 1, pkMetafile = 2, pkIcon = 3, pkJpeg = 4, pkSvg = 5 };
 
 // Alignment bit that meant "vertical text" before memo version 10.
 constexpr int kOldVerticalBit = 0x04;
@@ -256,17 +257,39 @@ void LoadRich(TRMReader& r, TRMRichView& rich)
 
 // ---- pictures ----
 
-void RMWritePicture(TRMWriter& w, const QImage& picture, bool withBlobType, std::uint8_t blobType)
+void RMWritePicture(TRMWriter& w, const TRMGraphic& picture, bool withBlobType, std::uint8_t blobType)
 {
+    using F = TRMGraphic::TFormat;
+    std::uint8_t kind = pkNone;
     QByteArray bytes;
-    if (!picture.isNull()) {
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        QImageWriter writer(&buffer, "BMP");
-        if (!writer.write(picture))
-            bytes.clear();
+    switch (picture.Format()) {
+    case F::None: break;
+    case F::Metafile: kind = pkMetafile; bytes = picture.Bytes(); break;
+    case F::Svg: kind = pkSvg; bytes = picture.Bytes(); break;
+    case F::Jpeg:
+    case F::Icon:
+        if (!picture.Bytes().isEmpty()) {
+            kind = picture.Format() == F::Jpeg ? pkJpeg : pkIcon;
+            bytes = picture.Bytes();
+            break;
+        }
+        [[fallthrough]];
+    default:
+        kind = pkBitmap;
+        if (picture.Format() == F::Bitmap && picture.Bytes().startsWith("BM")) {
+            bytes = picture.Bytes();
+        } else {
+            QBuffer buffer(&bytes);
+            buffer.open(QIODevice::WriteOnly);
+            QImageWriter writer(&buffer, "BMP");
+            if (!writer.write(picture.Image()))
+                bytes.clear();
+        }
+        break;
     }
-    w.WriteByte(bytes.isEmpty() ? pkNone : pkBitmap);
+    if (bytes.isEmpty())
+        kind = pkNone;
+    w.WriteByte(kind);
     if (withBlobType)
         w.WriteByte(blobType);
     const qint64 at = w.Placeholder();
@@ -274,7 +297,12 @@ void RMWritePicture(TRMWriter& w, const QImage& picture, bool withBlobType, std:
     w.PatchInt(at, static_cast<std::int32_t>(w.Position()));
 }
 
-void RMReadPicture(TRMReader& r, QImage& picture, bool withBlobType, std::uint8_t* blobType)
+void RMWritePicture(TRMWriter& w, const QImage& picture, bool withBlobType, std::uint8_t blobType)
+{
+    RMWritePicture(w, TRMGraphic::FromImage(picture), withBlobType, blobType);
+}
+
+void RMReadPicture(TRMReader& r, TRMGraphic& picture, bool withBlobType, std::uint8_t* blobType)
 {
     const std::uint8_t kind = r.ReadByte();
     if (withBlobType) {
@@ -286,25 +314,24 @@ void RMReadPicture(TRMReader& r, QImage& picture, bool withBlobType, std::uint8_
     if (end != r.Position())
         r.CheckEndPosition(end);
     const QByteArray bytes = r.ReadBytes(end - r.Position());
-    picture = QImage();
-    const char* format = nullptr;
+    using F = TRMGraphic::TFormat;
+    F hint = F::None;
     switch (kind) {
-    case pkBitmap: format = "BMP"; break;
-    case pkIcon: format = "ICO"; break;
-    case pkJpeg: format = "JPEG"; break;
-    default: break; // none, or a metafile this system cannot draw
+    case pkBitmap: hint = F::Bitmap; break;
+    case pkMetafile: hint = F::Metafile; break;
+    case pkIcon: hint = F::Icon; break;
+    case pkJpeg: hint = F::Jpeg; break;
+    case pkSvg: hint = F::Svg; break;
+    default: break; // none, or a kind this system does not know: skipped by its end
     }
-    if (!format || bytes.isEmpty())
-        return;
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, format);
-    // A picture in a report is small; a header that claims more is damaged or hostile.
-    reader.setAllocationLimit(64);
-    QImage image;
-    if (reader.read(&image))
-        picture = image;
+    picture = hint == F::None ? TRMGraphic() : TRMGraphic::FromBytes(bytes, hint);
+}
+
+void RMReadPicture(TRMReader& r, QImage& picture, bool withBlobType, std::uint8_t* blobType)
+{
+    TRMGraphic graphic;
+    RMReadPicture(r, graphic, withBlobType, blobType);
+    picture = graphic.Image();
 }
 
 // ---- views ----

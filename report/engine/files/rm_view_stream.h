@@ -4,6 +4,8 @@
 // prepared layout, which carries Memo1 and leaves out the design-only fields.
 #pragma once
 
+#include "report/engine/canvas/rm_graphic.h"
+
 #include "report/engine/files/rm_stream.h"
 
 #include <QImage>
@@ -25,11 +27,16 @@ void RMSaveView(TRMWriter& w, TRMView& view);
 // Reads the record of view's class into view, following the version's rules.
 void RMLoadView(TRMReader& r, TRMView& view, const TRMStreamVersion& version);
 
-// A picture: kind byte (0 none, 1 bitmap, 2 metafile, 3 icon, 4 JPEG), the blob type byte
-// when withBlobType, a 32-bit end position, the graphic. Pictures are written as bitmaps.
+// A picture: kind byte (0 none, 1 bitmap, 2 metafile, 3 icon, 4 JPEG, 5 SVG), the blob
+// type byte when withBlobType, a 32-bit end position, the graphic in its own format. JPEG,
+// icons, metafiles and SVG keep the bytes they were read from; other raster formats are
+// written as BMP (a BMP read from a file as it was).
+void RMWritePicture(TRMWriter& w, const TRMGraphic& picture, bool withBlobType, std::uint8_t blobType);
 void RMWritePicture(TRMWriter& w, const QImage& picture, bool withBlobType, std::uint8_t blobType);
-// A graphic that cannot be decoded (a metafile, damaged bytes) leaves the picture empty;
-// the end position is honoured either way.
+// Bytes that cannot be decoded leave the picture empty, except a metafile, which is kept
+// undrawn; the end position is honoured either way.
+void RMReadPicture(TRMReader& r, TRMGraphic& picture, bool withBlobType, std::uint8_t* blobType);
+// Only what can be drawn as an image (background pictures).
 void RMReadPicture(TRMReader& r, QImage& picture, bool withBlobType, std::uint8_t* blobType);
 
 // A printed view as page streams carry it: type code, class name for code 10, the record

@@ -13,6 +13,7 @@
 #include "report/engine/rm_band_views.h"
 #include "report/engine/rm_engine_state.h"
 #include "report/engine/rm_memo_views.h"
+#include "report/engine/rm_other_views.h"
 #include "report/engine/rm_page.h"
 #include "report/engine/rm_report.h"
 #include "report/engine/rm_rich_view.h"
@@ -505,8 +506,12 @@ void TRMPrepareEngine::PrintView(TRMView& view, TRMBand* band, int top, int dx)
                         hooked->MemoPrinted(*memo);
         } else {
             RunScript(view, view.OnBeforePrint);
-            if (view.Visible)
-                m_writer->WriteView(view);
+            if (view.Visible) {
+                if (auto* check = dynamic_cast<TRMCheckBoxView*>(&view))
+                    WriteCheckBox(*check);
+                else
+                    m_writer->WriteView(view);
+            }
             RunScript(view, view.OnAfterPrint);
         }
         if (!m_firstPass && m_report.OnAfterPrint)
@@ -519,6 +524,19 @@ void TRMPrepareEngine::PrintView(TRMView& view, TRMBand* band, int top, int dx)
         RecordError(e);
         throw TRMStopBand{};
     }
+}
+
+void TRMPrepareEngine::WriteCheckBox(TRMCheckBoxView& check)
+{
+    // The printed copy carries the value of its first line as an expression, rounded to an
+    // integer; its tag is expanded for the copy only.
+    const RestoreOnExit tag(check.Tag);
+    if (check.Tag.contains(QLatin1Char('[')))
+        check.Tag = m_memoServices.ExpandText(check, check.Tag, false);
+    check.Memo1 = check.Memo;
+    if (!check.Memo1.isEmpty() && !check.Memo1.first().trimmed().isEmpty())
+        check.Memo1.first() = TRMCheckBoxView::PrintedValue(m_memoServices.Evaluate(check, check.Memo1.first()));
+    m_writer->WriteView(check);
 }
 
 void TRMPrepareEngine::PrintCalcMemo(TRMCalcMemoView& memo)

@@ -24,6 +24,7 @@ namespace pq {
 
 class TRMBand;
 class TRMCalcMemoView;
+class TRMCheckBoxView;
 class TRMCompositeReport;
 class TRMEMFPages;
 class TRMPage;
@@ -128,6 +129,7 @@ private:
     // Band placement.
     int BandHeight(TRMBand* band);
     int SplitBand(TRMBand* band, int top);
+    void WriteCheckBox(TRMCheckBoxView& check);
     void PrintCalcMemo(TRMCalcMemoView& memo);
     int ColumnFooterHeight() const;
 
