@@ -61,7 +61,7 @@ TRMGraphic TRMGraphic::FromBytes(const QByteArray& bytes, TFormat hint)
         g.m_bytes = bytes;
         return g;
     }
-    if (hint == TFormat::Svg || LooksLikeSvg(bytes)) {
+    if (hint == TFormat::Svg || (hint == TFormat::None && LooksLikeSvg(bytes))) {
         QSvgRenderer renderer(bytes);
         if (!renderer.isValid())
             return g;
@@ -79,11 +79,19 @@ TRMGraphic TRMGraphic::FromBytes(const QByteArray& bytes, TFormat hint)
         const QByteArray format = reader.format().toLower();
         return reader.read(&image) && !image.isNull() ? format : QByteArray();
     };
+    // Bytes a stream declares are read as what it says and nothing else, so a damaged or
+    // hostile file reaches no other image reader; a file's bytes tell their own format.
+    QByteArray declared;
+    switch (hint) {
+    case TFormat::Bitmap: declared = "BMP"; break;
+    case TFormat::Icon: declared = "ICO"; break;
+    case TFormat::Jpeg: declared = "JPEG"; break;
+    case TFormat::Png: declared = "PNG"; break;
+    case TFormat::Gif: declared = "GIF"; break;
+    default: break;
+    }
     QImage image;
-    QByteArray format = read({}, image);
-    // Formats without a sure signature (icons) are read as the stream says they are.
-    if (format.isEmpty() && (hint == TFormat::Icon || hint == TFormat::Jpeg || hint == TFormat::Bitmap))
-        format = read(hint == TFormat::Icon ? "ICO" : hint == TFormat::Jpeg ? "JPEG" : "BMP", image);
+    const QByteArray format = read(declared, image);
     if (format.isEmpty())
         return g;
     if (format == "bmp" || format == "dib")

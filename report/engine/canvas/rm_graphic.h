@@ -21,8 +21,9 @@ public:
     TRMGraphic() = default;
     // An image made in memory: no source bytes.
     static TRMGraphic FromImage(const QImage& image);
-    // The format is taken from the bytes; a hint names what a stream said they are and is
-    // used when the bytes do not tell. Bytes nobody reads give an empty graphic.
+    // Without a hint the bytes tell their format (a picture file); with one (what a stream
+    // says they are) they are read as that format only. Bytes nobody reads give an empty
+    // graphic.
     static TRMGraphic FromBytes(const QByteArray& bytes, TFormat hint = TFormat::None);
     // Empty when the file cannot be read or is no picture.
     static TRMGraphic FromFile(const QString& fileName);
