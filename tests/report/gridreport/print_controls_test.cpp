@@ -1,0 +1,254 @@
+// A form of ordinary Qt controls printed through the grid report: each control becomes the
+// view of its printer at its place, above the grid in the header band or below it in the
+// column-footer band, and the prepared page shows their texts.
+#include "report/gridreport/rm_grid_report.h"
+
+#include "grid_test_engine.h"
+#include "base/client_dataset.h"
+#include "base/data_source.h"
+#include "report/engine/files/rm_emf_pages.h"
+#include "report/engine/prepare/rm_prepare.h"
+#include "report/engine/rich/rtf_reader.h"
+#include "report/engine/rm_band_views.h"
+#include "report/engine/rm_memo_views.h"
+#include "report/engine/rm_other_views.h"
+#include "report/engine/rm_page.h"
+#include "report/engine/rm_report.h"
+#include "report/engine/rm_rich_view.h"
+#include "widgets/db_grid_mt.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QImage>
+#include <QPainter>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QLocale>
+#include <QPlainTextEdit>
+#include <QStyle>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QTimeEdit>
+
+#include <gtest/gtest.h>
+
+namespace pq {
+namespace {
+
+class PrintControls : public ::testing::Test, protected test::GridTestEngine {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(home.isValid());
+        qputenv("XDG_CACHE_HOME", home.path().toLocal8Bit());
+        Start();
+        form.setObjectName(QStringLiteral("frmCard"));
+        form.resize(700, 600);
+        report = new TRMFormReport(&form);
+        report->PrintControl = &form;
+        report->ShowProgress = false;
+        report->ShowPrintDialog = false;
+        report->ReportOptions = TRMGridReportOptions{rmgoWordWrap, rmgoGridLines};
+    }
+    void TearDown() override
+    {
+        delete report;
+        Stop();
+        qunsetenv("XDG_CACHE_HOME");
+    }
+    template <class W>
+    W* Put(W* w, int x, int y, int width, int height)
+    {
+        w->setParent(&form);
+        w->setGeometry(x, y, width, height);
+        return w;
+    }
+    // The views of the first design page other than bands, in page order.
+    QList<TRMView*> Views() const
+    {
+        QList<TRMView*> out;
+        for (const auto& o : report->Report()->Pages[0]->Objects)
+            if (!dynamic_cast<TRMBandView*>(o.get()))
+                out << o.get();
+        return out;
+    }
+    // The view a control's printer made: the one whose text is text.
+    TRMView* ViewWith(const QString& text) const
+    {
+        for (TRMView* v : Views())
+            if (v->Memo.join(QLatin1Char('\n')) == text)
+                return v;
+        return nullptr;
+    }
+    // The type of the band a view lies in (-1 for none).
+    int BandOf(const TRMView* v) const
+    {
+        int type = -1;
+        for (const auto& o : report->Report()->Pages[0]->Objects)
+            if (auto* b = dynamic_cast<TRMBandView*>(o.get()); b && b->Top <= v->Top && v->Top < b->Top + std::max(1, b->Height))
+                type = b->BandType();
+        return type;
+    }
+    static QRect Bounds(const TRMView* v) { return QRect(v->Left, v->Top, v->Width, v->Height); }
+
+    QTemporaryDir home;
+    QWidget form;
+    TRMFormReport* report = nullptr;
+};
+
+// Each control's view: its kind, bounds (38-pixel margins added by the build), text and
+// settings as its printer makes them.
+TEST_F(PrintControls, EachControlBecomesItsViewAtItsPlace)
+{
+    auto* label = Put(new QLabel(QStringLiteral("支付方式")), 10, 10, 120, 20);
+    label->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
+    label->setWordWrap(true);
+    auto* edit = Put(new QLineEdit(QStringLiteral("现金")), 10, 40, 150, 24);
+    auto* combo = Put(new QComboBox, 200, 40, 120, 24);
+    combo->addItems({QStringLiteral("集团总部"), QStringLiteral("华东分公司")});
+    combo->setCurrentIndex(1);
+    auto* off = Put(new QCheckBox(QStringLiteral("停用")), 10, 80, 100, 20);
+    auto* on = Put(new QCheckBox(QStringLiteral("启用")), 120, 80, 100, 20);
+    on->setChecked(true);
+    auto* memo = Put(new QPlainTextEdit(QStringLiteral("第一行\n第二行")), 10, 110, 200, 60);
+    auto* list = Put(new QListWidget, 220, 110, 100, 60);
+    list->addItems({QStringLiteral("甲"), QStringLiteral("乙")});
+    auto* date = Put(new QDateEdit(QDate(2026, 12, 11)), 10, 180, 100, 22);
+    auto* time = Put(new QTimeEdit(QTime(9, 30)), 120, 180, 100, 22);
+    auto* rich = Put(new QTextEdit, 10, 210, 200, 40);
+    rich->setHtml(QStringLiteral("<b>粗体</b>说明"));
+    report->ReportOptions.Set(rmgoDrawBorder, true);
+    ASSERT_TRUE(report->BuildReport());
+    const QList<TRMView*> views = Views();
+    for (TRMView* v : views)
+        EXPECT_EQ(BandOf(v), btReportTitle) << "no grid: everything is in the header band";
+
+    TRMView* l = ViewWith(QStringLiteral("支付方式"));
+    ASSERT_NE(l, nullptr);
+    EXPECT_EQ(Bounds(l), QRect(48, 46, 128, 24)) << "width + 8, height + 4, two pixels up";
+    auto* lm = dynamic_cast<TRMMemoView*>(l);
+    ASSERT_NE(lm, nullptr);
+    EXPECT_EQ(lm->HAlign(), 2);
+    EXPECT_EQ(lm->Layout(), 2);
+    EXPECT_TRUE(lm->HasFlag(flMemoWordwrap));
+    EXPECT_EQ(l->FrameTyp(), 15) << "rmgoDrawBorder frames every view";
+
+    const int fw = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, edit);
+    TRMView* e = ViewWith(QStringLiteral("现金"));
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(Bounds(e), QRect(48 + fw, 78 + fw, 150 - 2 * fw, 24 - 2 * fw)) << "on the client area";
+    EXPECT_EQ(dynamic_cast<TRMMemoView*>(e)->Layout(), 1);
+    ASSERT_NE(ViewWith(QStringLiteral("华东分公司")), nullptr) << "the combo box's current text";
+
+    // A check box: the mark's view (18 wide) and the caption beside it.
+    int boxes = 0;
+    QStringList marks;
+    for (TRMView* v : views)
+        if (auto* box = dynamic_cast<TRMCheckBoxView*>(v)) {
+            ++boxes;
+            marks << box->Memo.join(QString());
+            EXPECT_EQ(box->CheckStyle, TRMCheckBoxView::csCross);
+            EXPECT_EQ(box->Width, 18);
+            EXPECT_EQ(box->Height, 22);
+        }
+    EXPECT_EQ(boxes, 2);
+    EXPECT_EQ(marks, (QStringList{"0", "1"})) << "unchecked, then checked";
+    TRMView* caption = ViewWith(QStringLiteral("停用"));
+    ASSERT_NE(caption, nullptr);
+    EXPECT_EQ(Bounds(caption), QRect(48 + 18, 118, 84, 22));
+
+    EXPECT_NE(ViewWith(QStringLiteral("第一行\n第二行")), nullptr) << "a memo's lines";
+    TRMView* items = ViewWith(QStringLiteral("甲\n乙"));
+    ASSERT_NE(items, nullptr) << "a list box's items, one a line";
+    EXPECT_EQ(dynamic_cast<TRMMemoView*>(items)->Layout(), 1);
+
+    const QLocale system = QLocale::system();
+    TRMView* d = ViewWith(system.toString(QDate(2026, 12, 11), QLocale::ShortFormat));
+    ASSERT_NE(d, nullptr) << "a date edit as the short date";
+    EXPECT_EQ(Bounds(d), QRect(48, 218, 102, 24));
+    EXPECT_NE(ViewWith(system.toString(QTime(9, 30), QLocale::ShortFormat)), nullptr) << "a time edit as the short time";
+
+    TRMRichView* r = nullptr;
+    for (TRMView* v : views)
+        if ((r = dynamic_cast<TRMRichView*>(v)))
+            break;
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(Bounds(r), QRect(48, 248, 202, 42));
+    QTextDocument doc;
+    RMReadRtf(r->Rtf(), doc);
+    EXPECT_EQ(doc.toPlainText(), "粗体说明");
+    EXPECT_TRUE(doc.begin().begin().fragment().charFormat().font().bold()) << "the rich text, not only its words";
+    if (const QString out = qEnvironmentVariable("PQ_SHOT_DIR"); !out.isEmpty() && RMPrepareReport(*report->Report())) {
+        TRMEMFPages& pages = RMPreparedPages(*report->Report());
+        QImage page(794, 1123, QImage::Format_RGB32);
+        page.fill(Qt::white);
+        QPainter p(&page);
+        pages.Draw(0, &p, page.rect());
+        p.end();
+        page.save(QDir(out).filePath(QStringLiteral("pq-form-controls.png")));
+    }
+    (void)off;
+    (void)memo;
+    (void)date;
+    (void)time;
+}
+
+// Controls above the grid print above it, controls below it below the rows; without
+// rmgoDrawBorder nothing is framed.
+TEST_F(PrintControls, ControlsAboveAndBelowAGridGoAboveAndBelowItsRows)
+{
+    ClientDataSet data;
+    data.CreateTextFields({{"f_code", 4}, {"f_name", 20}});
+    data.SetOwnerAndName(&form, QStringLiteral("cdsList"));
+    for (const char* name : {"现金", "支票", "银联卡"})
+        data.AppendRecord({QStringLiteral("0%1").arg(data.RecordCount() + 1), QString::fromUtf8(name)});
+    data.First();
+    auto* source = new TDataSource(&form, &data);
+    Put(new QLabel(QStringLiteral("上面")), 10, 10, 100, 20);
+    auto* grid = Put(new TDBGridMT, 10, 40, 300, 200);
+    grid->SetDataSource(source);
+    grid->AddColumn(QStringLiteral("f_code"), QStringLiteral("编码"), 80);
+    grid->AddColumn(QStringLiteral("f_name"), QStringLiteral("名称"), 150);
+    grid->ColumnsChanged();
+    Put(new QLineEdit(QStringLiteral("下面")), 10, 260, 100, 24);
+    // The column-footer band prints only when the header prints on every page.
+    report->PageHeaderOnly1 = true;
+    ASSERT_TRUE(report->BuildReport());
+    TRMView* above = ViewWith(QStringLiteral("上面"));
+    ASSERT_NE(above, nullptr);
+    EXPECT_EQ(BandOf(above), btPageHeader);
+    TRMView* below = ViewWith(QStringLiteral("下面"));
+    ASSERT_NE(below, nullptr);
+    EXPECT_EQ(BandOf(below), btColumnFooter) << "filed after the grid";
+    EXPECT_EQ(below->FrameTyp(), 0);
+
+    ASSERT_TRUE(RMPrepareReport(*report->Report()));
+    TRMEMFPages& pages = RMPreparedPages(*report->Report());
+    ASSERT_EQ(pages.Count(), 1);
+    QStringList texts;
+    QList<int> tops;
+    pages.ExportPage(0, [&](TRMView& v) {
+        if (dynamic_cast<TRMMemoView*>(&v)) {
+            texts << v.Memo.join(QString());
+            tops << v.Top;
+        }
+    });
+    const qsizetype first = texts.indexOf(QStringLiteral("上面"));
+    const qsizetype last = texts.indexOf(QStringLiteral("银联卡"));
+    const qsizetype after = texts.indexOf(QStringLiteral("下面"));
+    ASSERT_GE(first, 0);
+    ASSERT_GE(last, 0);
+    ASSERT_GE(after, 0) << texts.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(texts.count(QStringLiteral("上面")), 1);
+    EXPECT_EQ(texts.count(QStringLiteral("下面")), 1);
+    EXPECT_LT(tops[first], tops[last]);
+    EXPECT_GT(tops[after], tops[last]) << "below the last row";
+}
+
+} // namespace
+} // namespace pq
