@@ -1,5 +1,6 @@
 #include "report/gridreport/rm_print_controls.h"
 
+#include "base/variant.h"
 #include "report/engine/rich/rtf_writer.h"
 #include "report/engine/rm_memo_views.h"
 #include "report/engine/rm_other_views.h"
@@ -7,6 +8,8 @@
 #include "report/engine/rm_rich_view.h"
 #include "report/gridreport/rm_grid_cells.h"
 #include "report/gridreport/rm_grid_report.h"
+#include "widgets/image_control.h"
+#include "widgets/shape_control.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -154,6 +157,59 @@ void TRMPrintDateTimePicker::GeneratePrintObject(TRMFormReport& r, TRMPage* page
     }
     Place(r, control, *memo, 0, 0, control->width() + 2, control->height() + 2);
     view = memo;
+}
+
+void TRMPrintShape::GeneratePrintObject(TRMFormReport& r, TRMPage* page, QWidget* control, TRMView*& view)
+{
+    auto* shape = qobject_cast<TShape*>(control);
+    const TShape::TShapeType kind = shape ? shape->Shape() : TShape::stRectangle;
+    const TShape::TPen pen = shape ? shape->Pen() : TShape::TPen{};
+    const int w = control->width(), h = control->height();
+    const bool rectangular = kind == TShape::stRectangle || kind == TShape::stRoundRect;
+    // A shape two pixels thin or less is a line on the form, and prints as one. (A full-size
+    // rectangle prints as its figure: as a line view it would print as one of its sides.)
+    TRMView* v = nullptr;
+    if (h <= 2 || (rectangular && w <= 2)) {
+        v = r.Report()->CreateObject(page, gtLine);
+        Place(r, control, *v, 0, 0, w, h);
+        const float width = static_cast<float>(w <= 2 ? w : h);
+        for (TRMFrameLine* f : v->Frames())
+            f->Width = width;
+    } else {
+        auto* figure = static_cast<TRMShapeView*>(r.Report()->CreateObject(page, gtAddIn, QStringLiteral("TRMShapeView")));
+        switch (kind) {
+        case TShape::stRectangle: figure->Shape = TRMShapeView::skRectangle; break;
+        case TShape::stSquare: figure->Shape = TRMShapeView::skSquare; break;
+        case TShape::stRoundRect: figure->Shape = TRMShapeView::skRoundRectangle; break;
+        case TShape::stRoundSquare: figure->Shape = TRMShapeView::skRoundSquare; break;
+        case TShape::stEllipse: figure->Shape = TRMShapeView::skEllipse; break;
+        case TShape::stCircle: figure->Shape = TRMShapeView::skCircle; break;
+        }
+        figure->PenMode = static_cast<std::uint8_t>(pen.Mode);
+        Place(r, control, *figure, 0, 0, w, h);
+        for (TRMFrameLine* f : figure->Frames())
+            f->Width = static_cast<float>(pen.Width);
+        v = figure;
+    }
+    v->FillColor = RMColorValue(shape ? shape->BrushColor() : QColor(Qt::white));
+    v->SetPropValue(QStringLiteral("FrameColor"), Variant::FromInt(RMColorValue(pen.Color)));
+    view = v;
+}
+
+void TRMPrintImage::GeneratePrintObject(TRMFormReport& r, TRMPage* page, QWidget* control, TRMView*& view)
+{
+    auto* picture = static_cast<TRMPictureView*>(r.Report()->CreateObject(page, gtPicture));
+    if (auto* image = qobject_cast<TImage*>(control)) {
+        if (!image->Picture().isNull())
+            picture->Picture = TRMGraphic::FromImage(image->Picture());
+        picture->SetFlag(TRMPictureView::flPictCenter, image->Center());
+        picture->SetFlag(TRMPictureView::flPictStretched, image->Stretch());
+    }
+    picture->SetFlag(TRMPictureView::flPictKeepAspect, false);
+    Place(r, control, *picture, 0, 0, control->width(), control->height());
+    for (TRMFrameLine* f : picture->Frames())
+        f->Width = 0;
+    view = picture;
 }
 
 } // namespace pq

@@ -6,6 +6,8 @@
 //   TRMPrintRichEdit        rich-text edits, their document as rich text
 //   TRMPrintCheckBox        check boxes: a check-box view and the caption beside it
 //   TRMPrintDateTimePicker  date and time edits, as the system's short date or time text
+//   TRMPrintShape           shapes (TShape): a line for a thin one, else the shape's figure
+//   TRMPrintImage           images (TImage): the picture, centred or stretched as shown
 #pragma once
 
 #include "report/gridreport/rm_control_printers.h"
@@ -33,6 +35,16 @@ public:
 };
 
 class TRMPrintDateTimePicker : public TRMFormReportObject {
+public:
+    void GeneratePrintObject(TRMFormReport& report, TRMPage* page, QWidget* control, TRMView*& view) override;
+};
+
+class TRMPrintShape : public TRMFormReportObject {
+public:
+    void GeneratePrintObject(TRMFormReport& report, TRMPage* page, QWidget* control, TRMView*& view) override;
+};
+
+class TRMPrintImage : public TRMFormReportObject {
 public:
     void GeneratePrintObject(TRMFormReport& report, TRMPage* page, QWidget* control, TRMView*& view) override;
 };

@@ -4,6 +4,8 @@
 #include "report/gridreport/rm_print_mt_grid.h"
 
 #include "widgets/db_grid_mt.h"
+#include "widgets/image_control.h"
+#include "widgets/shape_control.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -19,13 +21,15 @@ namespace pq {
 std::vector<std::pair<const QMetaObject*, TRMControlPrinterClass>> RMStandardControlPrinters()
 {
     return {
-        {&QLabel::staticMetaObject, TRMControlPrinterClass::Of<TRMPrintControl>("TRMPrintControl")},
-        {&QPlainTextEdit::staticMetaObject, TRMControlPrinterClass::Of<TRMPrintControl>("TRMPrintControl")},
-        {&QListWidget::staticMetaObject, TRMControlPrinterClass::Of<TRMPrintControl>("TRMPrintControl")},
-        {&QLineEdit::staticMetaObject, TRMControlPrinterClass::Of<TRMPrintEdit>("TRMPrintEdit")},
-        {&QComboBox::staticMetaObject, TRMControlPrinterClass::Of<TRMPrintEdit>("TRMPrintEdit")},
-        {&QTextEdit::staticMetaObject, TRMControlPrinterClass::Of<TRMPrintRichEdit>("TRMPrintRichEdit")},
         {&QCheckBox::staticMetaObject, TRMControlPrinterClass::Of<TRMPrintCheckBox>("TRMPrintCheckBox")},
+        {&TShape::staticMetaObject, TRMControlPrinterClass::Of<TRMPrintShape>("TRMPrintShape")},
+        {&TImage::staticMetaObject, TRMControlPrinterClass::Of<TRMPrintImage>("TRMPrintImage")},
+        {&QListWidget::staticMetaObject, TRMControlPrinterClass::Of<TRMPrintControl>("TRMPrintControl")},
+        {&QComboBox::staticMetaObject, TRMControlPrinterClass::Of<TRMPrintEdit>("TRMPrintEdit")},
+        {&QLineEdit::staticMetaObject, TRMControlPrinterClass::Of<TRMPrintEdit>("TRMPrintEdit")},
+        {&QPlainTextEdit::staticMetaObject, TRMControlPrinterClass::Of<TRMPrintControl>("TRMPrintControl")},
+        {&QTextEdit::staticMetaObject, TRMControlPrinterClass::Of<TRMPrintRichEdit>("TRMPrintRichEdit")},
+        {&QLabel::staticMetaObject, TRMControlPrinterClass::Of<TRMPrintControl>("TRMPrintControl")},
         {&QDateTimeEdit::staticMetaObject, TRMControlPrinterClass::Of<TRMPrintDateTimePicker>("TRMPrintDateTimePicker")},
         {&TDBGridMT::staticMetaObject, TRMControlPrinterClass::Of<TRMPrintMTGrid>("TRMPrintMTGrid")},
     };

@@ -16,6 +16,8 @@
 #include "report/engine/rm_report.h"
 #include "report/engine/rm_rich_view.h"
 #include "widgets/db_grid_mt.h"
+#include "widgets/image_control.h"
+#include "widgets/shape_control.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -122,6 +124,14 @@ TEST_F(PrintControls, EachControlBecomesItsViewAtItsPlace)
     auto* time = Put(new QTimeEdit(QTime(9, 30)), 120, 180, 100, 22);
     auto* rich = Put(new QTextEdit, 10, 210, 200, 40);
     rich->setHtml(QStringLiteral("<b>粗体</b>说明"));
+    auto* circle = Put(new TShape, 260, 210, 60, 40);
+    circle->SetShape(TShape::stCircle);
+    circle->SetBrushColor(QColor(200, 230, 255));
+    auto* image = Put(new TImage, 340, 210, 60, 40);
+    QImage picture(20, 10, QImage::Format_RGB32);
+    picture.fill(QColor(220, 60, 60));
+    image->SetPicture(picture);
+    image->SetStretch(true);
     report->ReportOptions.Set(rmgoDrawBorder, true);
     ASSERT_TRUE(report->BuildReport());
     const QList<TRMView*> views = Views();
@@ -248,6 +258,88 @@ TEST_F(PrintControls, ControlsAboveAndBelowAGridGoAboveAndBelowItsRows)
     EXPECT_EQ(texts.count(QStringLiteral("下面")), 1);
     EXPECT_LT(tops[first], tops[last]);
     EXPECT_GT(tops[after], tops[last]) << "below the last row";
+}
+
+// Shapes print as their figure, or as a line when they are two pixels thin or less; the
+// brush gives the fill, the pen the frame colour and width.
+TEST_F(PrintControls, ShapesPrintAsTheirFigureOrAsALine)
+{
+    struct Case {
+        const char* what;
+        TShape::TShapeType shape;
+        QSize size;
+        int penWidth;
+        bool line;
+        int code;       // shape views
+        float width;    // frame width
+    };
+    const Case cases[] = {
+        {"ellipse 100x50, pen 2", TShape::stEllipse, {100, 50}, 2, false, TRMShapeView::skEllipse, 2},
+        {"the same 100x2", TShape::stEllipse, {100, 2}, 2, true, 0, 2},
+        {"rounded rectangle 2 wide", TShape::stRoundRect, {2, 50}, 1, true, 0, 2},
+        {"rectangle 1 wide", TShape::stRectangle, {1, 40}, 3, true, 0, 1},
+        {"rectangle 100x50, its figure", TShape::stRectangle, {100, 50}, 1, false, TRMShapeView::skRectangle, 1},
+        {"square", TShape::stSquare, {80, 40}, 1, false, TRMShapeView::skSquare, 1},
+        {"rounded rectangle", TShape::stRoundRect, {80, 40}, 3, false, TRMShapeView::skRoundRectangle, 3},
+        {"rounded square", TShape::stRoundSquare, {80, 40}, 1, false, TRMShapeView::skRoundSquare, 1},
+        {"circle", TShape::stCircle, {80, 40}, 1, false, TRMShapeView::skCircle, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto* shape = Put(new TShape, 20, 30, c.size.width(), c.size.height());
+        shape->SetShape(c.shape);
+        shape->SetPen({c.penWidth, QColor(255, 0, 0), 4});
+        shape->SetBrushColor(QColor(0, 0, 255));
+        ASSERT_TRUE(report->BuildReport());
+        const QList<TRMView*> views = Views();
+        ASSERT_EQ(views.size(), 1);
+        TRMView* v = views[0];
+        EXPECT_EQ(Bounds(v), QRect(58, 68, c.size.width(), c.size.height()));
+        EXPECT_EQ(dynamic_cast<TRMLineView*>(v) != nullptr, c.line);
+        if (!c.line) {
+            auto* figure = dynamic_cast<TRMShapeView*>(v);
+            ASSERT_NE(figure, nullptr);
+            EXPECT_EQ(figure->Shape, c.code);
+            EXPECT_EQ(figure->PenMode, 4);
+        }
+        for (TRMFrameLine* f : v->Frames()) {
+            EXPECT_EQ(f->Width, c.width);
+            EXPECT_EQ(f->Color, 0x0000FFu) << "the pen's red as 0x00BBGGRR";
+        }
+        EXPECT_EQ(v->FillColor, 0xFF0000u) << "the brush's blue";
+        delete shape;
+    }
+}
+
+// An image prints its picture at its size, centred or stretched as the control shows it,
+// without a frame; an image without a picture prints an empty picture view.
+TEST_F(PrintControls, ImagesPrintTheirPicture)
+{
+    QImage picture(40, 20, QImage::Format_RGB32);
+    picture.fill(QColor(10, 200, 30));
+    auto* image = Put(new TImage, 30, 20, 100, 60);
+    image->SetPicture(picture);
+    image->SetCenter(true);
+    auto* empty = Put(new TImage, 200, 20, 50, 50);
+    empty->SetStretch(true);
+    ASSERT_TRUE(report->BuildReport());
+    QList<TRMPictureView*> pictures;
+    for (TRMView* v : Views())
+        if (auto* p = dynamic_cast<TRMPictureView*>(v))
+            pictures << p;
+    ASSERT_EQ(pictures.size(), 2);
+    TRMPictureView& a = *pictures[0];
+    EXPECT_EQ(Bounds(&a), QRect(68, 58, 100, 60));
+    EXPECT_EQ(a.Picture.Image().size(), QSize(40, 20));
+    EXPECT_EQ(a.Picture.Image().pixelColor(5, 5), QColor(10, 200, 30));
+    EXPECT_TRUE(a.HasFlag(TRMPictureView::flPictCenter));
+    EXPECT_FALSE(a.HasFlag(TRMPictureView::flPictStretched));
+    EXPECT_FALSE(a.HasFlag(TRMPictureView::flPictKeepAspect));
+    for (TRMFrameLine* f : a.Frames())
+        EXPECT_EQ(f->Width, 0.0f);
+    TRMPictureView& b = *pictures[1];
+    EXPECT_TRUE(b.Picture.IsEmpty());
+    EXPECT_TRUE(b.HasFlag(TRMPictureView::flPictStretched));
 }
 
 } // namespace
