@@ -1,4 +1,6 @@
 #include "report/gridreport/rm_grid_cells.h"
+#include "report/gridreport/rm_grid_placement.h"
+#include "report/gridreport/rm_grid_report.h"
 
 #include "base/result_packet.h"
 #include "base/rounding.h"
@@ -55,6 +57,27 @@ void RMHeavySide(TRMView& view, TRMSide side)
     TRMFrameLine* line = view.Frames()[static_cast<size_t>(side)];
     line->Visible = true;
     line->Width = 2.0f;
+}
+
+bool RMGridBreaks(const TRMFormReport& report, int x, int width, int count)
+{
+    const TRMScaleOptions& s = report.ScaleMode();
+    if (s.ScaleMode == rmsmFit && s.FitPageWidth)
+        return false;
+    return count > 0 && RMScaledForWidthTest(x + width + 1, s) > report.AvailWidth;
+}
+
+TRMPage* RMAddGridPage(TRMFormReport& report)
+{
+    TRMPage* page = report.AddDesignPage();
+    report.ContentWidths << QStringLiteral("0");
+    return page;
+}
+
+void RMGridContentWidth(TRMFormReport& report, const QWidget* grid, int sum)
+{
+    if (report.PrintControl == grid || report.ContentWidths.value(0).toInt() < sum)
+        report.ContentWidths[0] = QString::number((report.OriginX + grid->x()) * 2 + sum);
 }
 
 } // namespace pq

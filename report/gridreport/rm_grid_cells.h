@@ -7,11 +7,14 @@
 #include <cstdint>
 
 class QFont;
+class QWidget;
 
 namespace pq {
 
 struct PacketField;
 struct TRMFont;
+class TRMFormReport;
+class TRMPage;
 class TRMView;
 
 // The view's font takes face, size (points; a pixel size at 96 dpi), style and colour of the
@@ -33,5 +36,13 @@ void RMSetFrameLines(TRMView& view, bool all);
 enum class TRMSide { Left, Top, Right, Bottom };
 // The side visible and 2 pixels wide.
 void RMHeavySide(TRMView& view, TRMSide side);
+
+// What every grid printer does with the page width: whether a cell of this width at x goes
+// onto a further design page (never the first cell of a page, never when fitting the width),
+// a further design page with its content width entry, and the content width of page 0 from
+// the grid's place and the sum of its column widths.
+bool RMGridBreaks(const TRMFormReport& report, int x, int width, int count);
+TRMPage* RMAddGridPage(TRMFormReport& report);
+void RMGridContentWidth(TRMFormReport& report, const QWidget* grid, int sum);
 
 } // namespace pq

@@ -55,17 +55,12 @@ TRMMemoView* NewMemo(TRMFormReport& r, TRMPage* page, int type = gtMemo)
 
 bool TRMPrintMTGrid::Breaks(int x, int width, int count) const
 {
-    const TRMScaleOptions& s = m_report->ScaleMode();
-    if (s.ScaleMode == rmsmFit && s.FitPageWidth)
-        return false;
-    return count > 0 && RMScaledForWidthTest(x + width + 1, s) > m_report->AvailWidth;
+    return RMGridBreaks(*m_report, x, width, count);
 }
 
 TRMPage* TRMPrintMTGrid::AddPage()
 {
-    TRMPage* page = m_report->AddDesignPage();
-    m_report->ContentWidths << QStringLiteral("0");
-    return page;
+    return RMAddGridPage(*m_report);
 }
 
 void TRMPrintMTGrid::GeneratePrintObject(TRMFormReport& report, TRMPage* page, QWidget* control, TRMView*& view)
@@ -108,8 +103,7 @@ void TRMPrintMTGrid::GeneratePrintObject(TRMFormReport& report, TRMPage* page, Q
     for (int i = 0; i < g.ColumnCount(); ++i)
         if (g.Column(i).Visible)
             sum += g.Column(i).Width + 1;
-    if (report.PrintControl == control || report.ContentWidths.value(0).toInt() < sum)
-        report.ContentWidths[0] = QString::number((report.OriginX + g.x()) * 2 + sum);
+    RMGridContentWidth(report, control, sum);
     m_x0 = g.x() + report.OriginX;
 
     if (g.Options() & dgTitles) {

@@ -2,10 +2,12 @@
 #include "report/gridreport/rm_control_printers.h"
 #include "report/gridreport/rm_print_controls.h"
 #include "report/gridreport/rm_print_mt_grid.h"
+#include "report/gridreport/rm_print_string_grid.h"
 
 #include "widgets/db_grid_mt.h"
 #include "widgets/image_control.h"
 #include "widgets/shape_control.h"
+#include "widgets/string_grid.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -31,6 +33,7 @@ std::vector<std::pair<const QMetaObject*, TRMControlPrinterClass>> RMStandardCon
         {&QTextEdit::staticMetaObject, TRMControlPrinterClass::Of<TRMPrintRichEdit>("TRMPrintRichEdit")},
         {&QLabel::staticMetaObject, TRMControlPrinterClass::Of<TRMPrintControl>("TRMPrintControl")},
         {&QDateTimeEdit::staticMetaObject, TRMControlPrinterClass::Of<TRMPrintDateTimePicker>("TRMPrintDateTimePicker")},
+        {&TStringGrid::staticMetaObject, TRMControlPrinterClass::Of<TRMFormPrintStringGrid>("TRMFormPrintStringGrid")},
         {&TDBGridMT::staticMetaObject, TRMControlPrinterClass::Of<TRMPrintMTGrid>("TRMPrintMTGrid")},
     };
 }

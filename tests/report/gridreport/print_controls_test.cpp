@@ -18,6 +18,7 @@
 #include "widgets/db_grid_mt.h"
 #include "widgets/image_control.h"
 #include "widgets/shape_control.h"
+#include "widgets/string_grid.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -340,6 +341,104 @@ TEST_F(PrintControls, ImagesPrintTheirPicture)
     TRMPictureView& b = *pictures[1];
     EXPECT_TRUE(b.Picture.IsEmpty());
     EXPECT_TRUE(b.HasFlag(TRMPictureView::flPictStretched));
+}
+
+// A string grid: its fixed rows become title cells, and each grid row below them prints as a
+// data row with that row's texts, as high as the grid row; "[Error]" prints empty.
+TEST_F(PrintControls, AStringGridPrintsItsRowsAtTheirHeights)
+{
+    auto* g = Put(new TStringGrid, 10, 10, 400, 200);
+    g->SetColCount(3);
+    g->SetRowCount(4);
+    g->SetFixedRows(1);
+    const QStringList titles{QStringLiteral("编码"), QStringLiteral("名称"), QStringLiteral("备注")};
+    for (int c = 0; c < 3; ++c) {
+        g->SetColWidth(c, 80 + 20 * c);
+        g->SetCells(c, 0, titles[c]);
+        for (int r = 1; r < 4; ++r)
+            g->SetCells(c, r, QStringLiteral("%1-%2").arg(r).arg(c));
+    }
+    g->SetCells(2, 2, QStringLiteral("[Error]"));
+    g->SetRowHeight(0, 18);
+    g->SetRowHeight(1, 20);
+    g->SetRowHeight(2, 34);
+    g->SetRowHeight(3, 26);
+    ASSERT_TRUE(report->BuildReport());
+    // Titles at the grid's place, each column width + 1 wide, row height + 4 high.
+    TRMView* title = ViewWith(QStringLiteral("名称"));
+    ASSERT_NE(title, nullptr);
+    EXPECT_EQ(Bounds(title), QRect(48 + 81, 48, 101, 22));
+    EXPECT_EQ(BandOf(title), btReportTitle);
+
+    ASSERT_TRUE(RMPrepareReport(*report->Report()));
+    TRMEMFPages& pages = RMPreparedPages(*report->Report());
+    ASSERT_EQ(pages.Count(), 1);
+    QList<QStringList> rows;
+    QList<int> heights;
+    int lastTop = -1;
+    pages.ExportPage(0, [&](TRMView& v) {
+        if (!dynamic_cast<TRMMemoView*>(&v))
+            return;
+        if (v.Top != lastTop) {
+            rows.append(QStringList());
+            heights << v.Height;
+            lastTop = v.Top;
+        }
+        rows.last() << v.Memo.join(QString());
+    });
+    EXPECT_EQ(rows, (QList<QStringList>{titles, {"1-0", "1-1", "1-2"}, {"2-0", "2-1", ""}, {"3-0", "3-1", "3-2"}}));
+    EXPECT_EQ(heights, (QList<int>{22, 20, 34, 26})) << "each data row as high as its grid row";
+}
+
+// A string grid wider than the page continues on a further design page that starts with the
+// first GridFixedCols columns again; every data cell shows the column it was made for.
+TEST_F(PrintControls, AWideStringGridRepeatsItsFixedColumnsOnTheNextPage)
+{
+    auto* g = Put(new TStringGrid, 0, 0, 1500, 100);
+    g->SetColCount(6);
+    g->SetRowCount(3);
+    g->SetFixedRows(1);
+    for (int c = 0; c < 6; ++c) {
+        g->SetColWidth(c, 200);
+        g->SetCells(c, 0, QStringLiteral("T%1").arg(c));
+        for (int r = 1; r < 3; ++r)
+            g->SetCells(c, r, QStringLiteral("r%1c%2").arg(r).arg(c));
+    }
+    report->GridFixedCols = 1;
+    // Titles at the top of every printed page.
+    report->PageHeaderOnly1 = true;
+    ASSERT_TRUE(report->BuildReport());
+    ASSERT_GE(report->Report()->Pages.Count(), 2);
+    ASSERT_TRUE(RMPrepareReport(*report->Report()));
+    TRMEMFPages& pages = RMPreparedPages(*report->Report());
+    ASSERT_GE(pages.Count(), 2);
+    QList<QStringList> texts;
+    for (int p = 0; p < pages.Count(); ++p) {
+        QStringList t;
+        pages.ExportPage(p, [&](TRMView& v) {
+            if (dynamic_cast<TRMMemoView*>(&v))
+                t << v.Memo.join(QString());
+        });
+        texts << t;
+    }
+    // Page 1 takes the columns that fit; the next design page starts with column 0 again.
+    const qsizetype firstTitles = texts[0].indexOf(QStringLiteral("r1c0"));
+    ASSERT_GT(firstTitles, 0);
+    const QStringList page1Titles = texts[0].mid(0, firstTitles);
+    EXPECT_EQ(page1Titles.first(), "T0");
+    const QString firstOfNext = QStringLiteral("T%1").arg(page1Titles.size());
+    bool found = false;
+    for (int p = 1; p < texts.size(); ++p)
+        if (texts[p].contains(firstOfNext)) {
+            found = true;
+            EXPECT_EQ(texts[p].first(), "T0") << "the fixed column first";
+            EXPECT_TRUE(texts[p].contains(QStringLiteral("r2c%1").arg(page1Titles.size())));
+            EXPECT_EQ(texts[p].count(QStringLiteral("r1c0")), 1);
+        }
+    QStringList all;
+    for (const QStringList& t : texts)
+        all << t.join(QLatin1Char(','));
+    EXPECT_TRUE(found) << all.join(QLatin1Char('|')).toStdString();
 }
 
 } // namespace
