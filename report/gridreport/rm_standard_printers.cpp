@@ -1,6 +1,7 @@
 // The control printers this library brings and the controls they print.
 #include "report/gridreport/rm_control_printers.h"
 #include "report/gridreport/rm_print_controls.h"
+#include "report/gridreport/rm_print_list_view.h"
 #include "report/gridreport/rm_print_mt_grid.h"
 #include "report/gridreport/rm_print_string_grid.h"
 
@@ -17,6 +18,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QTextEdit>
+#include <QTreeWidget>
 
 namespace pq {
 
@@ -33,6 +35,7 @@ std::vector<std::pair<const QMetaObject*, TRMControlPrinterClass>> RMStandardCon
         {&QTextEdit::staticMetaObject, TRMControlPrinterClass::Of<TRMPrintRichEdit>("TRMPrintRichEdit")},
         {&QLabel::staticMetaObject, TRMControlPrinterClass::Of<TRMPrintControl>("TRMPrintControl")},
         {&QDateTimeEdit::staticMetaObject, TRMControlPrinterClass::Of<TRMPrintDateTimePicker>("TRMPrintDateTimePicker")},
+        {&QTreeWidget::staticMetaObject, TRMControlPrinterClass::Of<TRMPrintListView>("TRMPrintListView")},
         {&TStringGrid::staticMetaObject, TRMControlPrinterClass::Of<TRMFormPrintStringGrid>("TRMFormPrintStringGrid")},
         {&TDBGridMT::staticMetaObject, TRMControlPrinterClass::Of<TRMPrintMTGrid>("TRMPrintMTGrid")},
     };

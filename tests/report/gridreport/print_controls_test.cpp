@@ -37,6 +37,7 @@
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QTimeEdit>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
@@ -439,6 +440,44 @@ TEST_F(PrintControls, AWideStringGridRepeatsItsFixedColumnsOnTheNextPage)
     for (const QStringList& t : texts)
         all << t.join(QLatin1Char(','));
     EXPECT_TRUE(found) << all.join(QLatin1Char('|')).toStdString();
+}
+
+// A list view: one title row of its column captions and one data row per item, with the
+// item's caption and sub-items; a second grid on the form is not printed.
+TEST_F(PrintControls, AListViewPrintsItsColumnsAndItems)
+{
+    auto* list = Put(new QTreeWidget, 10, 10, 400, 150);
+    list->setRootIsDecorated(false);
+    list->setColumnCount(3);
+    list->setHeaderLabels({QStringLiteral("编码"), QStringLiteral("名称"), QStringLiteral("单位")});
+    list->headerItem()->setTextAlignment(2, Qt::AlignRight);
+    for (int c = 0; c < 3; ++c)
+        list->setColumnWidth(c, 100);
+    new QTreeWidgetItem(list, {QStringLiteral("01"), QStringLiteral("现金"), QStringLiteral("总部")});
+    new QTreeWidgetItem(list, {QStringLiteral("02"), QStringLiteral("支票"), QStringLiteral("分公司")});
+    auto* second = Put(new TStringGrid, 10, 200, 200, 100);
+    second->SetCells(0, 0, QStringLiteral("不印"));
+    ASSERT_TRUE(report->BuildReport());
+    TRMView* unit = ViewWith(QStringLiteral("单位"));
+    ASSERT_NE(unit, nullptr);
+    EXPECT_EQ(dynamic_cast<TRMMemoView*>(unit)->HAlign(), 1) << "the column's alignment";
+    EXPECT_EQ(ViewWith(QStringLiteral("不印")), nullptr) << "only the first grid of a form prints";
+
+    ASSERT_TRUE(RMPrepareReport(*report->Report()));
+    TRMEMFPages& pages = RMPreparedPages(*report->Report());
+    ASSERT_EQ(pages.Count(), 1);
+    QList<QStringList> rows;
+    int lastTop = -1;
+    pages.ExportPage(0, [&](TRMView& v) {
+        if (!dynamic_cast<TRMMemoView*>(&v))
+            return;
+        if (v.Top != lastTop) {
+            rows.append(QStringList());
+            lastTop = v.Top;
+        }
+        rows.last() << v.Memo.join(QString());
+    });
+    EXPECT_EQ(rows, (QList<QStringList>{{"编码", "名称", "单位"}, {"01", "现金", "总部"}, {"02", "支票", "分公司"}}));
 }
 
 } // namespace
