@@ -8,6 +8,8 @@
 #include "report/engine/rm_report.h"
 #include "report/gridreport/rm_grid_cells.h"
 #include "report/gridreport/rm_grid_report.h"
+#include "base/variant.h"
+#include "widgets/column_grid.h"
 #include "widgets/string_grid.h"
 
 namespace pq {
@@ -38,7 +40,9 @@ TRMView* TRMFormPrintStringGrid::TitleCell(int row, int col, int x, int y, TRMPa
 {
     TRMFormReport& r = *m_report;
     const TStringGrid& g = *m_grid;
-    auto* memo = static_cast<TRMMemoView*>(r.Report()->CreateObject(page, gtMemo));
+    const QString cls = TitleClass(col, row);
+    auto* memo = static_cast<TRMMemoView*>(cls.isEmpty() ? r.Report()->CreateObject(page, gtMemo)
+                                                         : r.Report()->CreateObject(page, gtAddIn, cls));
     memo->SetBounds(x, y, g.ColWidth(col) + 1, g.RowHeight(row) + 4);
     memo->SetHAlign(2);
     memo->SetLayout(1);
@@ -61,7 +65,7 @@ TRMView* TRMFormPrintStringGrid::DataCell(int col, int x, TRMPage* page, bool fi
     TRMFormReport& r = *m_report;
     const TStringGrid& g = *m_grid;
     auto* memo = static_cast<TRMMemoView*>(r.Report()->CreateObject(page, gtMemo));
-    memo->SetBounds(x, 0, g.ColWidth(col) + 1, 4);
+    memo->SetBounds(x, 0, Shown(col) ? g.ColWidth(col) + 1 : 0, 4);
     memo->SetHAlign(2);
     memo->SetLayout(1);
     memo->SetStretched(r.ReportOptions.Has(rmgoStretch));
@@ -132,7 +136,8 @@ void TRMFormPrintStringGrid::GeneratePrintObject(TRMFormReport& r, TRMPage* page
     m_doubleFrame = r.ReportOptions.Has(rmgoDoubleFrame);
     int sum = 0;
     for (int c = 0; c < g.ColCount(); ++c)
-        sum += g.ColWidth(c) + 1;
+        if (Shown(c))
+            sum += g.ColWidth(c) + 1;
     RMGridContentWidth(r, control, sum);
     const int x0 = g.x() + r.OriginX;
     TRMPage* first = r.Report()->Pages[0];
@@ -148,6 +153,8 @@ void TRMFormPrintStringGrid::GeneratePrintObject(TRMFormReport& r, TRMPage* page
         bool firstOnPage = true;
         TRMView* last = nullptr;
         for (int c = 0; c < g.ColCount(); ++c) {
+            if (!Shown(c))
+                continue;
             if (RMGridBreaks(r, x, g.ColWidth(c), count)) {
                 if (m_doubleFrame && last)
                     RMHeavySide(*last, TRMSide::Right);
@@ -160,6 +167,8 @@ void TRMFormPrintStringGrid::GeneratePrintObject(TRMFormReport& r, TRMPage* page
                 count = 0;
                 firstOnPage = true;
                 for (int f = 0; f < r.GridFixedCols && f < g.ColCount(); ++f) {
+                    if (!Shown(f))
+                        continue;
                     last = TitleCell(row, f, x, y, on, firstOnPage);
                     firstOnPage = false;
                     x += g.ColWidth(f) + 1;
@@ -186,7 +195,9 @@ void TRMFormPrintStringGrid::GeneratePrintObject(TRMFormReport& r, TRMPage* page
     bool firstOnPage = true;
     TRMView* last = nullptr;
     for (int c = 0; c < g.ColCount(); ++c) {
-        if (RMGridBreaks(r, x, g.ColWidth(c), count)) {
+        // A hidden column keeps a data cell of no width, so its entry stays in the row.
+        const int width = Shown(c) ? g.ColWidth(c) + 1 : 0;
+        if (width > 0 && RMGridBreaks(r, x, g.ColWidth(c), count)) {
             if (m_doubleFrame && last)
                 RMHeavySide(*last, TRMSide::Right);
             r.ContentWidths[pageIndex] = QString::number(x);
@@ -198,15 +209,20 @@ void TRMFormPrintStringGrid::GeneratePrintObject(TRMFormReport& r, TRMPage* page
             count = 0;
             firstOnPage = true;
             for (int f = 0; f < r.GridFixedCols && f < g.ColCount(); ++f) {
+                if (!Shown(f))
+                    continue;
                 last = DataCell(f, x, on, firstOnPage);
                 firstOnPage = false;
                 x += g.ColWidth(f) + 1;
                 ++count;
             }
         }
-        last = DataCell(c, x, on, firstOnPage);
+        TRMView* cell = DataCell(c, x, on, firstOnPage && width > 0);
+        if (width == 0)
+            continue;
+        last = cell;
         firstOnPage = false;
-        x += g.ColWidth(c) + 1;
+        x += width;
         ++count;
     }
     if (m_doubleFrame && last)
@@ -215,20 +231,64 @@ void TRMFormPrintStringGrid::GeneratePrintObject(TRMFormReport& r, TRMPage* page
         r.ContentWidths.last() = QString::number(x);
 }
 
+void TRMFormPrintStringGrid::FillCell(TRMView& view, int col, int row)
+{
+    view.Height = m_grid->RowHeight(row);
+    view.Memo = {CellText(*m_grid, col, row)};
+}
+
 void TRMFormPrintStringGrid::Fill()
 {
     if (!m_grid || !m_target || m_row < 0 || m_row >= m_grid->RowCount())
         return;
-    const TStringGrid& g = *m_grid;
     for (const auto& [name, col] : m_entries) {
         for (int p = 0; p < m_target->Pages.Count(); ++p) {
             for (const auto& o : m_target->Pages[p]->Objects) {
-                if (o->Name.compare(name, Qt::CaseInsensitive) != 0)
-                    continue;
-                o->Height = g.RowHeight(m_row);
-                o->Memo = {CellText(g, col, m_row)};
+                if (o->Name.compare(name, Qt::CaseInsensitive) == 0)
+                    FillCell(*o, col, m_row);
             }
         }
+    }
+}
+
+// --- the column grid ------------------------------------------------------------------------
+
+bool TRMFormPrintADVStringGridPro::Shown(int col) const
+{
+    const auto* g = qobject_cast<const TAdvColumnGrid*>(Grid());
+    return !g || g->Column(col).Visible;
+}
+
+QString TRMFormPrintADVStringGridPro::TitleClass(int col, int row) const
+{
+    const auto* g = qobject_cast<const TAdvColumnGrid*>(Grid());
+    return g && g->CellType(col, row) == TAdvColumnGrid::ctXXX ? QStringLiteral("TRMDiagonalView") : QString();
+}
+
+void TRMFormPrintADVStringGridPro::FillCell(TRMView& view, int col, int row)
+{
+    const auto* g = qobject_cast<const TAdvColumnGrid*>(Grid());
+    if (!g)
+        return;
+    const TGridColumnItem& c = g->Column(col);
+    if (!c.Visible) {
+        view.SetPropValue(QStringLiteral("width"), Variant::FromInt(0));
+        view.Visible = false;
+        return;
+    }
+    TRMFormPrintStringGrid::FillCell(view, col, row);
+    auto* memo = dynamic_cast<TRMMemoView*>(&view);
+    if (!memo)
+        return;
+    memo->SetLayout(1);
+    memo->SetHAlign(c.Alignment);
+    if (Report()->ReportOptions.Has(rmgoUseColor)) {
+        memo->Font.Color = RMColorValue(g->FixedFontColor());
+        const QColor own = g->CellColor(col, row);
+        memo->FillColor = own.isValid() ? RMColorValue(own) : kNoColor;
+    } else {
+        memo->Font.Color = 0;
+        memo->FillColor = RMColorValue(c.Color);
     }
 }
 

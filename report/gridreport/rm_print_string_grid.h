@@ -28,6 +28,15 @@ public:
 
     void GeneratePrintObject(TRMFormReport& report, TRMPage* page, QWidget* control, TRMView*& view) override;
 
+protected:
+    // What a column grid does differently: which columns print titles and width, the class
+    // of a title cell (empty: a memo view), and what a data cell shows for a grid cell.
+    virtual bool Shown(int /*col*/) const { return true; }
+    virtual QString TitleClass(int /*col*/, int /*row*/) const { return {}; }
+    virtual void FillCell(TRMView& view, int col, int row);
+    TStringGrid* Grid() const { return m_grid; }
+    TRMFormReport* Report() const { return m_report; }
+
 private:
     TRMView* TitleCell(int row, int col, int x, int y, TRMPage* page, bool first);
     TRMView* DataCell(int col, int x, TRMPage* page, bool first);
@@ -42,6 +51,16 @@ private:
     bool m_frames = false;
     bool m_doubleFrame = false;
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
+};
+
+// TRMFormPrintADVStringGridPro: a column grid (TAdvColumnGrid) printed as a string grid, with
+// its hidden columns left out (their data cells kept at width 0), diagonal title cells, and
+// the columns' alignment and colours.
+class TRMFormPrintADVStringGridPro : public TRMFormPrintStringGrid {
+protected:
+    bool Shown(int col) const override;
+    QString TitleClass(int col, int row) const override;
+    void FillCell(TRMView& view, int col, int row) override;
 };
 
 } // namespace pq

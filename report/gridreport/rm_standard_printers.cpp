@@ -5,6 +5,7 @@
 #include "report/gridreport/rm_print_mt_grid.h"
 #include "report/gridreport/rm_print_string_grid.h"
 
+#include "widgets/column_grid.h"
 #include "widgets/db_grid_mt.h"
 #include "widgets/image_control.h"
 #include "widgets/shape_control.h"
@@ -37,6 +38,7 @@ std::vector<std::pair<const QMetaObject*, TRMControlPrinterClass>> RMStandardCon
         {&QDateTimeEdit::staticMetaObject, TRMControlPrinterClass::Of<TRMPrintDateTimePicker>("TRMPrintDateTimePicker")},
         {&QTreeWidget::staticMetaObject, TRMControlPrinterClass::Of<TRMPrintListView>("TRMPrintListView")},
         {&TStringGrid::staticMetaObject, TRMControlPrinterClass::Of<TRMFormPrintStringGrid>("TRMFormPrintStringGrid")},
+        {&TAdvColumnGrid::staticMetaObject, TRMControlPrinterClass::Of<TRMFormPrintADVStringGridPro>("TRMFormPrintADVStringGridPro")},
         {&TDBGridMT::staticMetaObject, TRMControlPrinterClass::Of<TRMPrintMTGrid>("TRMPrintMTGrid")},
     };
 }

@@ -15,6 +15,7 @@
 #include "report/engine/rm_page.h"
 #include "report/engine/rm_report.h"
 #include "report/engine/rm_rich_view.h"
+#include "widgets/column_grid.h"
 #include "widgets/db_grid_mt.h"
 #include "widgets/image_control.h"
 #include "widgets/shape_control.h"
@@ -478,6 +479,52 @@ TEST_F(PrintControls, AListViewPrintsItsColumnsAndItems)
         rows.last() << v.Memo.join(QString());
     });
     EXPECT_EQ(rows, (QList<QStringList>{{"编码", "名称", "单位"}, {"01", "现金", "总部"}, {"02", "支票", "分公司"}}));
+}
+
+// A column grid: a hidden column prints no title and an empty data cell of no width; the
+// other cells take their column's alignment and colour, a diagonal title cell its own view.
+TEST_F(PrintControls, AColumnGridLeavesItsHiddenColumnOut)
+{
+    auto* g = Put(new TAdvColumnGrid, 10, 10, 400, 120);
+    g->SetColCount(3);
+    g->SetRowCount(3);
+    g->SetFixedRows(1);
+    for (int c = 0; c < 3; ++c) {
+        g->SetColWidth(c, 100);
+        g->SetCells(c, 0, QStringLiteral("T%1").arg(c));
+        for (int r = 1; r < 3; ++r)
+            g->SetCells(c, r, QStringLiteral("r%1c%2").arg(r).arg(c));
+    }
+    g->SetColumn(1, {false, taLeftJustify, Qt::white});
+    g->SetColumn(2, {true, taRightJustify, QColor(255, 255, 0)});
+    g->SetCellType(0, 0, TAdvColumnGrid::ctXXX);
+    ASSERT_TRUE(report->BuildReport());
+    EXPECT_EQ(ViewWith(QStringLiteral("T1")), nullptr) << "no title for the hidden column";
+    TRMView* diagonal = ViewWith(QStringLiteral("T0"));
+    ASSERT_NE(diagonal, nullptr);
+    EXPECT_EQ(diagonal->ClassName(), "TRMDiagonalView");
+    TRMView* t2 = ViewWith(QStringLiteral("T2"));
+    ASSERT_NE(t2, nullptr);
+    EXPECT_EQ(t2->Left, 48 + 101) << "the hidden column takes no room";
+
+    ASSERT_TRUE(RMPrepareReport(*report->Report()));
+    TRMEMFPages& pages = RMPreparedPages(*report->Report());
+    ASSERT_EQ(pages.Count(), 1);
+    QStringList shown;
+    int rightAligned = 0, yellow = 0;
+    pages.ExportPage(0, [&](TRMView& v) {
+        auto* m = dynamic_cast<TRMMemoView*>(&v);
+        if (!m || v.Top < 70)
+            return;
+        shown << m->Memo.join(QString());
+        if (m->Memo.join(QString()).endsWith(QStringLiteral("c2"))) {
+            rightAligned += m->HAlign() == 1 ? 1 : 0;
+            yellow += m->FillColor == 0x00FFFFu ? 1 : 0;
+        }
+    });
+    EXPECT_EQ(shown, (QStringList{"r1c0", "r1c2", "r2c0", "r2c2"})) << shown.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(rightAligned, 2);
+    EXPECT_EQ(yellow, 2) << "the column's colour without rmgoUseColor";
 }
 
 } // namespace
