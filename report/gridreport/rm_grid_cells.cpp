@@ -6,6 +6,8 @@
 #include "base/rounding.h"
 #include "report/engine/expr/display_format.h"
 #include "report/engine/rm_view.h"
+#include "report/engine/rm_report.h"
+#include "report/engine/rm_page.h"
 
 #include <QFont>
 
@@ -78,6 +80,78 @@ void RMGridContentWidth(TRMFormReport& report, const QWidget* grid, int sum)
 {
     if (report.PrintControl == grid || report.ContentWidths.value(0).toInt() < sum)
         report.ContentWidths[0] = QString::number((report.OriginX + grid->x()) * 2 + sum);
+}
+
+bool RMStartGridPrint(TRMFormReport& report, const QWidget* grid)
+{
+    if (report.GridPrinted)
+        return false;
+    report.GridPrinted = true;
+    report.GridTop = report.OriginY + grid->y();
+    report.GridHeight = grid->height();
+    return true;
+}
+
+void RMGridBottomLine(TRMFormReport& report, TRMPage* page, const TRMView& cell)
+{
+    TRMView* line = report.Report()->CreateObject(page, gtMemo);
+    line->SetFrameTyp(frTop);
+    line->TopFrame.Width = 2.0f;
+    line->Gapx = 0;
+    line->Gapy = 0;
+    line->SetBounds(cell.Left, report.GridTop + report.GridHeight, cell.Width, 2);
+    line->SetStretched(report.ReportOptions.Has(rmgoStretch));
+    report.ColumnFooterObjects << line;
+}
+
+void RMLayGridRow(TRMFormReport& r, TRMPage* start, int x0, const TRMGridRow& row)
+{
+    int x = x0;
+    int pageIndex = 0;
+    TRMPage* on = start;
+    int count = 0;
+    bool firstOnPage = row.StartsPage;
+    TRMView* last = nullptr;
+    auto place = [&](int col) {
+        const int width = row.Width(col);
+        TRMView* cell = row.Make(col, x, on, firstOnPage && width > 0);
+        if (width == 0)
+            return;
+        last = cell;
+        firstOnPage = false;
+        x += width;
+        ++count;
+    };
+    for (int col : row.Columns) {
+        const int width = row.Width(col);
+        if (width > 0 && RMGridBreaks(r, x, width - 1, count)) {
+            if (row.Heavy && last)
+                RMHeavySide(*last, TRMSide::Right);
+            r.ContentWidths[pageIndex] = QString::number(x);
+            ++pageIndex;
+            if (r.Report()->Pages.Count() <= pageIndex)
+                RMAddGridPage(r);
+            on = r.Report()->Pages[pageIndex];
+            x = x0;
+            count = 0;
+            firstOnPage = true;
+            for (int f : row.Repeated)
+                place(f);
+        }
+        place(col);
+    }
+    if (row.Heavy && last)
+        RMHeavySide(*last, TRMSide::Right);
+    if (r.Report()->Pages.Count() > 1)
+        r.ContentWidths.last() = QString::number(x);
+}
+
+void RMForViewsNamed(TRMReport& report, const QString& name, const std::function<void(TRMView&)>& fn)
+{
+    for (int p = 0; p < report.Pages.Count(); ++p)
+        for (const auto& o : report.Pages[p]->Objects)
+            if (o->Name.compare(name, Qt::CaseInsensitive) == 0)
+                fn(*o);
 }
 
 } // namespace pq

@@ -4,7 +4,11 @@
 
 #include <QColor>
 
+#include <QList>
+#include <QString>
+
 #include <cstdint>
+#include <functional>
 
 class QFont;
 class QWidget;
@@ -15,6 +19,7 @@ struct PacketField;
 struct TRMFont;
 class TRMFormReport;
 class TRMPage;
+class TRMReport;
 class TRMView;
 
 // The view's font takes face, size (points; a pixel size at 96 dpi), style and colour of the
@@ -44,5 +49,30 @@ void RMHeavySide(TRMView& view, TRMSide side);
 bool RMGridBreaks(const TRMFormReport& report, int x, int width, int count);
 TRMPage* RMAddGridPage(TRMFormReport& report);
 void RMGridContentWidth(TRMFormReport& report, const QWidget* grid, int sum);
+
+// The start every printer of a form's other grids makes: false when a grid of the form has
+// printed already; else the report learns where this grid is.
+bool RMStartGridPrint(TRMFormReport& report, const QWidget* grid);
+
+// The heavy bottom edge of a grid under one of its data cells: a 2-pixel top line at the
+// grid's bottom, filed into the column-footer band.
+void RMGridBottomLine(TRMFormReport& report, TRMPage* page, const TRMView& cell);
+
+// One row of grid cells laid across the design pages from x0: before a cell that no longer
+// fits, the last cell gets its heavy right side (with heavy), the page's content width is
+// recorded, and the next design page (added when there is none) starts at x0 with the
+// repeated columns again. A column whose width is 0 makes its cell and takes no room.
+struct TRMGridRow {
+    QList<int> Columns;
+    QList<int> Repeated;
+    std::function<int(int col)> Width; // the cell's width
+    std::function<TRMView*(int col, int x, TRMPage* page, bool firstOnPage)> Make;
+    bool Heavy = false;
+    bool StartsPage = true; // the first cell is the first on its page
+};
+void RMLayGridRow(TRMFormReport& report, TRMPage* start, int x0, const TRMGridRow& row);
+
+// Every view of that name on the report's design pages.
+void RMForViewsNamed(TRMReport& report, const QString& name, const std::function<void(TRMView&)>& fn);
 
 } // namespace pq

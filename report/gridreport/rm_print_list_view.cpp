@@ -45,16 +45,8 @@ TRMView* TRMPrintListView::Cell(TRMPage* page, int x, int y, int width, bool tit
     }
     memo->SetStretched(r.ReportOptions.Has(rmgoStretch));
     r.MasterObjects << memo;
-    if (m_doubleFrame) {
-        auto* line = static_cast<TRMMemoView*>(r.Report()->CreateObject(page, gtMemo));
-        line->SetFrameTyp(frTop);
-        line->TopFrame.Width = 2.0f;
-        line->Gapx = 0;
-        line->Gapy = 0;
-        line->SetBounds(x, r.GridTop + r.GridHeight, width, 2);
-        line->SetStretched(r.ReportOptions.Has(rmgoStretch));
-        r.ColumnFooterObjects << line;
-    }
+    if (m_doubleFrame)
+        RMGridBottomLine(r, page, *memo);
     return memo;
 }
 
@@ -62,14 +54,11 @@ void TRMPrintListView::GeneratePrintObject(TRMFormReport& r, TRMPage* page, QWid
 {
     view = nullptr;
     auto* list = qobject_cast<QTreeWidget*>(control);
-    if (!list || r.GridPrinted)
+    if (!list || !RMStartGridPrint(r, list))
         return;
     m_report = &r;
     m_list = list;
     m_target = r.Report();
-    r.GridPrinted = true;
-    r.GridTop = r.OriginY + list->y();
-    r.GridHeight = list->height();
 
     if (!m_data)
         m_data = std::make_unique<TRMUserDataset>();
@@ -97,25 +86,25 @@ void TRMPrintListView::GeneratePrintObject(TRMFormReport& r, TRMPage* page, QWid
 
     // Titles, then the data row, with the same breaks; continued pages repeat columns 1 to
     // GridFixedCols (column 0, the captions, is not among them).
+    TRMGridRow row;
+    row.Heavy = m_doubleFrame;
+    row.StartsPage = !numbers;
+    row.Width = [list](int c) { return list->columnWidth(c) + 1; };
+    for (int c = 0; c < columns; ++c)
+        row.Columns << c;
+    for (int f = 1; f <= r.GridFixedCols && f < columns; ++f)
+        row.Repeated << f;
     for (const bool title : {true, false}) {
         const int y = title ? list->y() + r.OriginY : 0;
         int x = list->x() + r.OriginX;
-        TRMPage* on = title ? r.Report()->Pages[0] : page;
-        int pageIndex = 0;
-        bool first = true;
-        TRMView* last = nullptr;
         if (numbers) {
             auto* number = static_cast<TRMMemoView*>(Cell(r.Report()->Pages[0], x, y, numberWidth, title, true));
             number->Memo = {title ? r.GridNumOptions().Text : QStringLiteral("[Line#]")};
             number->SetHAlign(2);
-            first = false;
             x += numberWidth;
         }
-        const int x1 = x;
-        int count = 0;
-        auto make = [&](int c) {
-            TRMView* cell = Cell(on, x, y, list->columnWidth(c) + 1, title, first);
-            auto* memo = static_cast<TRMMemoView*>(cell);
+        row.Make = [&, title, y](int c, int cx, TRMPage* on, bool first) {
+            auto* memo = static_cast<TRMMemoView*>(Cell(on, cx, y, row.Width(c), title, first));
             const Qt::Alignment a = Qt::Alignment(header->textAlignment(c));
             memo->SetHAlign(a & Qt::AlignRight ? 1 : (a & Qt::AlignHCenter ? 2 : 0));
             if (title) {
@@ -125,32 +114,9 @@ void TRMPrintListView::GeneratePrintObject(TRMFormReport& r, TRMPage* page, QWid
                 if (r.OnAfterCreateGridObjectEvent)
                     r.OnAfterCreateGridObjectEvent(m_list, QString::number(c), memo);
             }
-            first = false;
-            last = cell;
-            x += list->columnWidth(c) + 1;
-            ++count;
+            return memo;
         };
-        for (int c = 0; c < columns; ++c) {
-            if (RMGridBreaks(r, x, list->columnWidth(c), count)) {
-                if (m_doubleFrame && last)
-                    RMHeavySide(*last, TRMSide::Right);
-                r.ContentWidths[pageIndex] = QString::number(x);
-                ++pageIndex;
-                if (r.Report()->Pages.Count() <= pageIndex)
-                    RMAddGridPage(r);
-                on = r.Report()->Pages[pageIndex];
-                x = x1;
-                count = 0;
-                first = true;
-                for (int f = 1; f <= r.GridFixedCols && f < columns; ++f)
-                    make(f);
-            }
-            make(c);
-        }
-        if (m_doubleFrame && last)
-            RMHeavySide(*last, TRMSide::Right);
-        if (r.Report()->Pages.Count() > 1)
-            r.ContentWidths.last() = QString::number(x);
+        RMLayGridRow(r, title ? r.Report()->Pages[0] : page, x, row);
     }
 }
 
@@ -160,10 +126,7 @@ void TRMPrintListView::Fill()
         return;
     const QTreeWidgetItem* item = m_list->topLevelItem(m_data->RecNo);
     for (const auto& [name, col] : m_entries)
-        for (int p = 0; p < m_target->Pages.Count(); ++p)
-            for (const auto& o : m_target->Pages[p]->Objects)
-                if (o->Name.compare(name, Qt::CaseInsensitive) == 0)
-                    o->Memo = {item ? item->text(col) : QString()};
+        RMForViewsNamed(*m_target, name, [item, col = col](TRMView& v) { v.Memo = {item ? item->text(col) : QString()}; });
 }
 
 } // namespace pq

@@ -361,14 +361,7 @@ void TRMPrintMTGrid::DataCell(int column, int& x, bool& first)
     if (m_doubleFrame) {
         if (first)
             RMHeavySide(*cell, TRMSide::Left);
-        TRMMemoView* line = NewMemo(r, m_page);
-        line->SetFrameTyp(frTop);
-        line->TopFrame.Width = 2.0f;
-        line->Gapx = 0;
-        line->Gapy = 0;
-        line->SetBounds(cell->Left, r.GridTop + r.GridHeight, cell->Width, 2);
-        line->SetStretched(r.ReportOptions.Has(rmgoStretch));
-        r.ColumnFooterObjects << line;
+        RMGridBottomLine(r, m_page, *cell);
     }
     first = false;
     if (r.ShowMasterData) {

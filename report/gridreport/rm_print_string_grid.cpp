@@ -77,15 +77,7 @@ TRMView* TRMFormPrintStringGrid::DataCell(int col, int x, TRMPage* page, bool fi
     if (m_doubleFrame) {
         if (first)
             RMHeavySide(*memo, TRMSide::Left);
-        // The grid's bottom edge, below the last row (it opens the column-footer band).
-        auto* line = static_cast<TRMMemoView*>(r.Report()->CreateObject(page, gtMemo));
-        line->SetFrameTyp(frTop);
-        line->TopFrame.Width = 2.0f;
-        line->Gapx = 0;
-        line->Gapy = 0;
-        line->SetBounds(memo->Left, r.GridTop + r.GridHeight, memo->Width, 2);
-        line->SetStretched(r.ReportOptions.Has(rmgoStretch));
-        r.ColumnFooterObjects << line;
+        RMGridBottomLine(r, page, *memo);
     }
     return memo;
 }
@@ -94,15 +86,12 @@ void TRMFormPrintStringGrid::GeneratePrintObject(TRMFormReport& r, TRMPage* page
 {
     view = nullptr;
     auto* grid = qobject_cast<TStringGrid*>(control);
-    if (!grid || r.GridPrinted)
+    if (!grid || !RMStartGridPrint(r, grid))
         return;
     m_report = &r;
     m_grid = grid;
     m_target = r.Report();
     const TStringGrid& g = *grid;
-    r.GridPrinted = true;
-    r.GridTop = r.OriginY + g.y();
-    r.GridHeight = g.height();
 
     // The report's rows are the grid's rows.
     if (!m_data)
@@ -134,101 +123,32 @@ void TRMFormPrintStringGrid::GeneratePrintObject(TRMFormReport& r, TRMPage* page
 
     m_frames = r.ReportOptions.Has(rmgoGridLines);
     m_doubleFrame = r.ReportOptions.Has(rmgoDoubleFrame);
+    // Titles and the data row break alike; a continued page starts with the fixed columns.
+    TRMGridRow row;
+    row.Heavy = m_doubleFrame;
+    row.Width = [this](int c) { return Shown(c) ? m_grid->ColWidth(c) + 1 : 0; };
     int sum = 0;
-    for (int c = 0; c < g.ColCount(); ++c)
+    for (int c = 0; c < g.ColCount(); ++c) {
         if (Shown(c))
-            sum += g.ColWidth(c) + 1;
+            row.Columns << c;
+        if (c < r.GridFixedCols && Shown(c))
+            row.Repeated << c;
+        sum += row.Width(c);
+    }
     RMGridContentWidth(r, control, sum);
     const int x0 = g.x() + r.OriginX;
-    TRMPage* first = r.Report()->Pages[0];
-
-    // Title rows.
-    int x = x0;
     int y = g.y() + r.OriginY;
-    for (int row = 0; row < g.FixedRows() && row < g.RowCount(); ++row) {
-        x = x0;
-        int pageIndex = 0;
-        TRMPage* on = first;
-        int count = 0;
-        bool firstOnPage = true;
-        TRMView* last = nullptr;
-        for (int c = 0; c < g.ColCount(); ++c) {
-            if (!Shown(c))
-                continue;
-            if (RMGridBreaks(r, x, g.ColWidth(c), count)) {
-                if (m_doubleFrame && last)
-                    RMHeavySide(*last, TRMSide::Right);
-                r.ContentWidths[pageIndex] = QString::number(x);
-                ++pageIndex;
-                if (r.Report()->Pages.Count() <= pageIndex)
-                    RMAddGridPage(r);
-                on = r.Report()->Pages[pageIndex];
-                x = x0;
-                count = 0;
-                firstOnPage = true;
-                for (int f = 0; f < r.GridFixedCols && f < g.ColCount(); ++f) {
-                    if (!Shown(f))
-                        continue;
-                    last = TitleCell(row, f, x, y, on, firstOnPage);
-                    firstOnPage = false;
-                    x += g.ColWidth(f) + 1;
-                    ++count;
-                }
-            }
-            last = TitleCell(row, c, x, y, on, firstOnPage);
-            firstOnPage = false;
-            x += g.ColWidth(c) + 1;
-            ++count;
-        }
-        if (m_doubleFrame && last)
-            RMHeavySide(*last, TRMSide::Right);
-        y += g.RowHeight(row) + 4;
+    for (int fixed = 0; fixed < g.FixedRows() && fixed < g.RowCount(); ++fixed) {
+        row.Make = [this, fixed, y](int c, int x, TRMPage* on, bool first) { return TitleCell(fixed, c, x, y, on, first); };
+        RMLayGridRow(r, r.Report()->Pages[0], x0, row);
+        y += g.RowHeight(fixed) + 4;
     }
-    if (r.Report()->Pages.Count() > 1)
-        r.ContentWidths.last() = QString::number(x);
-
-    // The data row.
-    x = x0;
-    int pageIndex = 0;
-    TRMPage* on = page ? page : first;
-    int count = 0;
-    bool firstOnPage = true;
-    TRMView* last = nullptr;
-    for (int c = 0; c < g.ColCount(); ++c) {
-        // A hidden column keeps a data cell of no width, so its entry stays in the row.
-        const int width = Shown(c) ? g.ColWidth(c) + 1 : 0;
-        if (width > 0 && RMGridBreaks(r, x, g.ColWidth(c), count)) {
-            if (m_doubleFrame && last)
-                RMHeavySide(*last, TRMSide::Right);
-            r.ContentWidths[pageIndex] = QString::number(x);
-            ++pageIndex;
-            if (r.Report()->Pages.Count() <= pageIndex)
-                RMAddGridPage(r);
-            on = r.Report()->Pages[pageIndex];
-            x = x0;
-            count = 0;
-            firstOnPage = true;
-            for (int f = 0; f < r.GridFixedCols && f < g.ColCount(); ++f) {
-                if (!Shown(f))
-                    continue;
-                last = DataCell(f, x, on, firstOnPage);
-                firstOnPage = false;
-                x += g.ColWidth(f) + 1;
-                ++count;
-            }
-        }
-        TRMView* cell = DataCell(c, x, on, firstOnPage && width > 0);
-        if (width == 0)
-            continue;
-        last = cell;
-        firstOnPage = false;
-        x += width;
-        ++count;
-    }
-    if (m_doubleFrame && last)
-        RMHeavySide(*last, TRMSide::Right);
-    if (r.Report()->Pages.Count() > 1)
-        r.ContentWidths.last() = QString::number(x);
+    // Every column has a data cell: a hidden one of no width.
+    row.Columns.clear();
+    for (int c = 0; c < g.ColCount(); ++c)
+        row.Columns << c;
+    row.Make = [this](int c, int x, TRMPage* on, bool first) { return DataCell(c, x, on, first); };
+    RMLayGridRow(r, page ? page : r.Report()->Pages[0], x0, row);
 }
 
 void TRMFormPrintStringGrid::FillCell(TRMView& view, int col, int row)
@@ -241,14 +161,8 @@ void TRMFormPrintStringGrid::Fill()
 {
     if (!m_grid || !m_target || m_row < 0 || m_row >= m_grid->RowCount())
         return;
-    for (const auto& [name, col] : m_entries) {
-        for (int p = 0; p < m_target->Pages.Count(); ++p) {
-            for (const auto& o : m_target->Pages[p]->Objects) {
-                if (o->Name.compare(name, Qt::CaseInsensitive) == 0)
-                    FillCell(*o, col, m_row);
-            }
-        }
-    }
+    for (const auto& [name, col] : m_entries)
+        RMForViewsNamed(*m_target, name, [this, col = col](TRMView& v) { FillCell(v, col, m_row); });
 }
 
 // --- the column grid ------------------------------------------------------------------------

@@ -100,6 +100,25 @@ protected:
         return type;
     }
     static QRect Bounds(const TRMView* v) { return QRect(v->Left, v->Top, v->Width, v->Height); }
+    // The memo texts of the first prepared page, a list per printed line (views at one top),
+    // and the height of each line's first view.
+    static QList<QStringList> PrintedRows(TRMEMFPages& pages, QList<int>* heights = nullptr)
+    {
+        QList<QStringList> rows;
+        int lastTop = -1;
+        pages.ExportPage(0, [&](TRMView& v) {
+            if (!dynamic_cast<TRMMemoView*>(&v))
+                return;
+            if (v.Top != lastTop) {
+                rows.append(QStringList());
+                if (heights)
+                    *heights << v.Height;
+                lastTop = v.Top;
+            }
+            rows.last() << v.Memo.join(QString());
+        });
+        return rows;
+    }
 
     QTemporaryDir home;
     QWidget form;
@@ -375,19 +394,8 @@ TEST_F(PrintControls, AStringGridPrintsItsRowsAtTheirHeights)
     ASSERT_TRUE(RMPrepareReport(*report->Report()));
     TRMEMFPages& pages = RMPreparedPages(*report->Report());
     ASSERT_EQ(pages.Count(), 1);
-    QList<QStringList> rows;
     QList<int> heights;
-    int lastTop = -1;
-    pages.ExportPage(0, [&](TRMView& v) {
-        if (!dynamic_cast<TRMMemoView*>(&v))
-            return;
-        if (v.Top != lastTop) {
-            rows.append(QStringList());
-            heights << v.Height;
-            lastTop = v.Top;
-        }
-        rows.last() << v.Memo.join(QString());
-    });
+    const QList<QStringList> rows = PrintedRows(pages, &heights);
     EXPECT_EQ(rows, (QList<QStringList>{titles, {"1-0", "1-1", "1-2"}, {"2-0", "2-1", ""}, {"3-0", "3-1", "3-2"}}));
     EXPECT_EQ(heights, (QList<int>{22, 20, 34, 26})) << "each data row as high as its grid row";
 }
@@ -467,17 +475,7 @@ TEST_F(PrintControls, AListViewPrintsItsColumnsAndItems)
     ASSERT_TRUE(RMPrepareReport(*report->Report()));
     TRMEMFPages& pages = RMPreparedPages(*report->Report());
     ASSERT_EQ(pages.Count(), 1);
-    QList<QStringList> rows;
-    int lastTop = -1;
-    pages.ExportPage(0, [&](TRMView& v) {
-        if (!dynamic_cast<TRMMemoView*>(&v))
-            return;
-        if (v.Top != lastTop) {
-            rows.append(QStringList());
-            lastTop = v.Top;
-        }
-        rows.last() << v.Memo.join(QString());
-    });
+    const QList<QStringList> rows = PrintedRows(pages);
     EXPECT_EQ(rows, (QList<QStringList>{{"编码", "名称", "单位"}, {"01", "现金", "总部"}, {"02", "支票", "分公司"}}));
 }
 
