@@ -246,6 +246,18 @@ Variant ClientDataSet::ValueAt(int row, int index) const
     return index < r.size() ? r.at(index) : Variant::Null();
 }
 
+QString ClientDataSet::TextAt(int row, int index) const
+{
+    if (index < 0 || index >= FieldCount())
+        return {};
+    try {
+        const Variant v = ValueAt(row, index);
+        return v.isNull() || v.isEmpty() ? QString() : v.toText();
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
 QString ClientDataSet::Text(int index) const
 {
     const Variant v = Value(index);

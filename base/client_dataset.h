@@ -100,6 +100,9 @@ public:
     QString Text(int index) const;
     // A value of any row (0-based), without moving the cursor; NULL outside the rows.
     Variant ValueAt(int row, int index) const;
+    // A value of any row as a grid shows it: empty for NULL, outside the rows, for an
+    // unknown field or a value that has no text.
+    QString TextAt(int row, int index) const;
 
     // Appends a row; a text longer than its field is cut to the field's GBK size at a
     // character boundary. Missing values are empty; extra values are an error.

@@ -3,7 +3,7 @@
 // cell), and whose title rows use a font of their own (FixedFont).
 #pragma once
 
-#include "widgets/db_grid_mt.h"
+#include "widgets/db_grid_options.h"
 #include "widgets/string_grid.h"
 
 #include <QColor>

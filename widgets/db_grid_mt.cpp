@@ -238,7 +238,7 @@ void TDBGridMT::ColumnsChanged()
     viewport()->update();
 }
 
-void TDBGridMT::SetOptions(TDBGridMTOptions options)
+void TDBGridMT::SetOptions(TDBGridOptions options)
 {
     m_options = options;
     if (!(options & dgMultiSelect))
@@ -376,14 +376,7 @@ QString TDBGridMT::CellText(int record, int column) const
 
 QString TDBGridMT::TextOf(const ClientDataSet* ds, int record, int field)
 {
-    if (!ds || field < 0)
-        return {};
-    try {
-        const Variant v = ds->ValueAt(record, field);
-        return v.isNull() || v.isEmpty() ? QString() : v.toText();
-    } catch (const std::exception&) {
-        return {};
-    }
+    return ds ? ds->TextAt(record, field) : QString();
 }
 
 QString TDBGridMT::FooterText(int footerRow, int column) const

@@ -18,33 +18,12 @@
 #include <vector>
 
 #include "base/data_source.h"
+#include "widgets/db_grid_options.h"
 
 namespace pq {
 
-enum TAlignment { taLeftJustify = 0, taRightJustify = 1, taCenter = 2 };
 enum TTitleOrientation { tohHorizontal = 0, tohVertical = 1 };
 enum TFooterValueType { fvtNon = 0, fvtSum = 1, fvtAvg = 2, fvtCount = 3, fvtFieldValue = 4, fvtStaticText = 5 };
-
-enum TDBGridMTOption : unsigned {
-    dgEditing = 1u << 0,
-    dgAlwaysShowEditor = 1u << 1,
-    dgTitles = 1u << 2,
-    dgIndicator = 1u << 3,
-    dgColumnResize = 1u << 4,
-    dgColLines = 1u << 5,
-    dgRowLines = 1u << 6,
-    dgTabs = 1u << 7,
-    dgRowSelect = 1u << 8,
-    dgAlwaysShowSelection = 1u << 9,
-    dgConfirmDelete = 1u << 10,
-    dgCancelOnExit = 1u << 11,
-    dgMultiSelect = 1u << 12,
-};
-Q_DECLARE_FLAGS(TDBGridMTOptions, TDBGridMTOption)
-Q_DECLARE_OPERATORS_FOR_FLAGS(TDBGridMTOptions)
-
-inline constexpr TDBGridMTOptions kDefaultDBGridMTOptions = TDBGridMTOptions(dgTitles | dgIndicator | dgColumnResize
-    | dgColLines | dgRowLines | dgTabs | dgConfirmDelete | dgCancelOnExit);
 
 struct TColumnTitleMT {
     QString Caption;
@@ -147,8 +126,8 @@ public:
     void ClearColumns();
     void ColumnsChanged();
 
-    TDBGridMTOptions Options() const { return m_options; }
-    void SetOptions(TDBGridMTOptions options);
+    TDBGridOptions Options() const { return m_options; }
+    void SetOptions(TDBGridOptions options);
     bool UseMultiTitle() const { return m_useMultiTitle; }
     void SetUseMultiTitle(bool on);
 
@@ -237,7 +216,7 @@ private:
 
     QPointer<TDataSource> m_dataSource;
     std::vector<std::unique_ptr<TColumnMT>> m_columns;
-    TDBGridMTOptions m_options = kDefaultDBGridMTOptions;
+    TDBGridOptions m_options = kDefaultDBGridOptions;
     bool m_useMultiTitle = false;
     QFont m_titleFont;
     QColor m_titleFontColor = Qt::black;

@@ -2,7 +2,9 @@
 #include "report/gridreport/rm_grid_placement.h"
 #include "report/gridreport/rm_grid_report.h"
 
+#include "base/client_dataset.h"
 #include "base/result_packet.h"
+#include "report/engine/rm_dataset.h"
 #include "base/rounding.h"
 #include "report/engine/expr/display_format.h"
 #include "report/engine/rm_view.h"
@@ -10,6 +12,7 @@
 #include "report/engine/rm_page.h"
 
 #include <QFont>
+#include <QFontMetrics>
 
 namespace pq {
 
@@ -50,6 +53,32 @@ void RMFormatFromField(TRMView& view, const PacketField& field)
     const int separator = kind == fkNumber ? '.' : FormatSeparator(view.Format).unicode();
     view.Format = MakeFormat(kind, style, FormatDecimals(view.Format), separator);
     view.FormatStr = field.displayFormat;
+}
+
+QString RMFieldExpression(TRMFormReport& report, const ClientDataSet* ds, const QString& field)
+{
+    QString form, name;
+    if (ds->Owner() && !ds->Owner()->objectName().isEmpty()) {
+        form = ds->Owner()->objectName();
+        name = ds->Name();
+    } else {
+        const TRMDBDataSet* own = report.ReportDataSet();
+        form = own->parent() ? own->parent()->objectName() : QString();
+        name = own->Name();
+        if (QObject* owner = report.parent())
+            for (auto* published : owner->findChildren<TRMFormDataSet*>(Qt::FindDirectChildrenOnly))
+                if (published->DataSet() == ds && !owner->objectName().isEmpty()) {
+                    form = owner->objectName();
+                    name = published->objectName();
+                    break;
+                }
+    }
+    return QStringLiteral("[%1.%2.\"%3\"]").arg(form, name, field);
+}
+
+int RMGridNumberWidth(const TRMFormReport& report, const QFont& gridFont)
+{
+    return QFontMetrics(gridFont).height() * report.GridNumOptions().Number();
 }
 
 void RMSetFrameLines(TRMView& view, bool all) { view.SetFrameTyp(all ? 15 : 0); }

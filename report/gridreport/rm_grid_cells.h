@@ -15,6 +15,7 @@ class QWidget;
 
 namespace pq {
 
+class ClientDataSet;
 struct PacketField;
 struct TRMFont;
 class TRMFormReport;
@@ -33,6 +34,15 @@ std::uint32_t RMColorValue(const QColor& c);
 // style 4, "." separator), date-times (kind 2, style 7), Booleans (kind 4, style 4); only when
 // the field has a display format, and other field types leave the view as it is.
 void RMFormatFromField(TRMView& view, const PacketField& field);
+
+// The expression of a grid cell that prints a field of the grid's data set: the data set
+// by its own name on its form, through a form's published name for it, or else through the
+// grid report's data set, which reads the same rows through the grid's data source.
+QString RMFieldExpression(TRMFormReport& report, const ClientDataSet* dataSet, const QString& field);
+
+// The width of the row-number column: the height of the letter "a" in the grid's font times
+// the number the options give.
+int RMGridNumberWidth(const TRMFormReport& report, const QFont& gridFont);
 
 // All four sides visible (frame type 15) or none.
 void RMSetFrameLines(TRMView& view, bool all);

@@ -76,7 +76,7 @@ void TRMPrintListView::GeneratePrintObject(TRMFormReport& r, TRMPage* page, QWid
     m_frames = r.ReportOptions.Has(rmgoGridLines);
     m_doubleFrame = r.ReportOptions.Has(rmgoDoubleFrame);
     const bool numbers = r.ReportOptions.Has(rmgoGridNumber);
-    const int numberWidth = rh * r.GridNumOptions().Number();
+    const int numberWidth = RMGridNumberWidth(r, list->font());
     const int columns = list->columnCount();
     int sum = numbers ? numberWidth : 0;
     for (int c = 0; c < columns; ++c)

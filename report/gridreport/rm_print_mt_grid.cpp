@@ -22,30 +22,6 @@ namespace pq {
 
 namespace {
 
-// How report expressions name the grid's data set: by its own name on its form, through a
-// form's published name for it, or else through the grid report's data set, which reads
-// the same rows through the grid's data source.
-struct DataSetRef {
-    QString Form, Name;
-};
-
-DataSetRef RefOf(TRMFormReport& report, ClientDataSet* ds)
-{
-    if (ds->Owner() && !ds->Owner()->objectName().isEmpty())
-        return {ds->Owner()->objectName(), ds->Name()};
-    if (QObject* form = report.parent())
-        for (auto* published : form->findChildren<TRMFormDataSet*>(Qt::FindDirectChildrenOnly))
-            if (published->DataSet() == ds && !form->objectName().isEmpty())
-                return {form->objectName(), published->objectName()};
-    TRMDBDataSet* own = report.ReportDataSet();
-    return {own->parent() ? own->parent()->objectName() : QString(), own->Name()};
-}
-
-QString FieldExpression(const DataSetRef& ref, const QString& field)
-{
-    return QStringLiteral("[%1.%2.\"%3\"]").arg(ref.Form, ref.Name, field);
-}
-
 TRMMemoView* NewMemo(TRMFormReport& r, TRMPage* page, int type = gtMemo)
 {
     return static_cast<TRMMemoView*>(r.Report()->CreateObject(page, type));
@@ -352,7 +328,7 @@ void TRMPrintMTGrid::DataCell(int column, int& x, bool& first)
     cell->SetBounds(x, 0, c.Width + 1, m_rowHeight);
     RMSetFrameLines(*cell, m_frames);
     if (!c.FieldName.isEmpty())
-        cell->Memo = {FieldExpression(RefOf(r, ds), c.FieldName)};
+        cell->Memo = {RMFieldExpression(r, ds, c.FieldName)};
     cell->SetStretched(false);
     r.MasterObjects << cell;
     x += c.Width + 1;
@@ -423,7 +399,7 @@ void TRMPrintMTGrid::FooterCell(int row, int column, int& x, int y)
         if (footer->FieldName.isEmpty())
             footer->FieldName = c.FieldName;
         if (!footer->FieldName.isEmpty()) {
-            calc->Memo = {FieldExpression(RefOf(r, ds), footer->FieldName)};
+            calc->Memo = {RMFieldExpression(r, ds, footer->FieldName)};
             if (const int f = ds->FieldIndex(footer->FieldName); f >= 0)
                 RMFormatFromField(*calc, ds->Field(f));
         }

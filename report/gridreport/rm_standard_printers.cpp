@@ -1,11 +1,13 @@
 // The control printers this library brings and the controls they print.
 #include "report/gridreport/rm_control_printers.h"
 #include "report/gridreport/rm_print_controls.h"
+#include "report/gridreport/rm_print_db_grid.h"
 #include "report/gridreport/rm_print_list_view.h"
 #include "report/gridreport/rm_print_mt_grid.h"
 #include "report/gridreport/rm_print_string_grid.h"
 
 #include "widgets/column_grid.h"
+#include "widgets/db_grid.h"
 #include "widgets/db_grid_mt.h"
 #include "widgets/image_control.h"
 #include "widgets/shape_control.h"
@@ -38,6 +40,7 @@ std::vector<std::pair<const QMetaObject*, TRMControlPrinterClass>> RMStandardCon
         {&QDateTimeEdit::staticMetaObject, TRMControlPrinterClass::Of<TRMPrintDateTimePicker>("TRMPrintDateTimePicker")},
         {&QTreeWidget::staticMetaObject, TRMControlPrinterClass::Of<TRMPrintListView>("TRMPrintListView")},
         {&TStringGrid::staticMetaObject, TRMControlPrinterClass::Of<TRMFormPrintStringGrid>("TRMFormPrintStringGrid")},
+        {&TDBGrid::staticMetaObject, TRMControlPrinterClass::Of<TRMFormPrintDBGrid>("TRMFormPrintDBGrid")},
         {&TAdvColumnGrid::staticMetaObject, TRMControlPrinterClass::Of<TRMFormPrintADVStringGridPro>("TRMFormPrintADVStringGridPro")},
         {&TDBGridMT::staticMetaObject, TRMControlPrinterClass::Of<TRMPrintMTGrid>("TRMPrintMTGrid")},
     };

@@ -3,7 +3,7 @@
 // column-footer band, and the prepared page shows their texts.
 #include "report/gridreport/rm_grid_report.h"
 
-#include "grid_test_engine.h"
+#include "form_print_fixture.h"
 #include "base/client_dataset.h"
 #include "base/data_source.h"
 #include "report/engine/files/rm_emf_pages.h"
@@ -45,89 +45,11 @@
 namespace pq {
 namespace {
 
-class PrintControls : public ::testing::Test, protected test::GridTestEngine {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(home.isValid());
-        qputenv("XDG_CACHE_HOME", home.path().toLocal8Bit());
-        Start();
-        form.setObjectName(QStringLiteral("frmCard"));
-        form.resize(700, 600);
-        report = new TRMFormReport(&form);
-        report->PrintControl = &form;
-        report->ShowProgress = false;
-        report->ShowPrintDialog = false;
-        report->ReportOptions = TRMGridReportOptions{rmgoWordWrap, rmgoGridLines};
-    }
-    void TearDown() override
-    {
-        delete report;
-        Stop();
-        qunsetenv("XDG_CACHE_HOME");
-    }
-    template <class W>
-    W* Put(W* w, int x, int y, int width, int height)
-    {
-        w->setParent(&form);
-        w->setGeometry(x, y, width, height);
-        return w;
-    }
-    // The views of the first design page other than bands, in page order.
-    QList<TRMView*> Views() const
-    {
-        QList<TRMView*> out;
-        for (const auto& o : report->Report()->Pages[0]->Objects)
-            if (!dynamic_cast<TRMBandView*>(o.get()))
-                out << o.get();
-        return out;
-    }
-    // The view a control's printer made: the one whose text is text.
-    TRMView* ViewWith(const QString& text) const
-    {
-        for (TRMView* v : Views())
-            if (v->Memo.join(QLatin1Char('\n')) == text)
-                return v;
-        return nullptr;
-    }
-    // The type of the band a view lies in (-1 for none).
-    int BandOf(const TRMView* v) const
-    {
-        int type = -1;
-        for (const auto& o : report->Report()->Pages[0]->Objects)
-            if (auto* b = dynamic_cast<TRMBandView*>(o.get()); b && b->Top <= v->Top && v->Top < b->Top + std::max(1, b->Height))
-                type = b->BandType();
-        return type;
-    }
-    static QRect Bounds(const TRMView* v) { return QRect(v->Left, v->Top, v->Width, v->Height); }
-    // The memo texts of the first prepared page, a list per printed line (views at one top),
-    // and the height of each line's first view.
-    static QList<QStringList> PrintedRows(TRMEMFPages& pages, QList<int>* heights = nullptr)
-    {
-        QList<QStringList> rows;
-        int lastTop = -1;
-        pages.ExportPage(0, [&](TRMView& v) {
-            if (!dynamic_cast<TRMMemoView*>(&v))
-                return;
-            if (v.Top != lastTop) {
-                rows.append(QStringList());
-                if (heights)
-                    *heights << v.Height;
-                lastTop = v.Top;
-            }
-            rows.last() << v.Memo.join(QString());
-        });
-        return rows;
-    }
-
-    QTemporaryDir home;
-    QWidget form;
-    TRMFormReport* report = nullptr;
-};
+using test::FormPrint;
 
 // Each control's view: its kind, bounds (38-pixel margins added by the build), text and
 // settings as its printer makes them.
-TEST_F(PrintControls, EachControlBecomesItsViewAtItsPlace)
+TEST_F(FormPrint, EachControlBecomesItsViewAtItsPlace)
 {
     auto* label = Put(new QLabel(QStringLiteral("支付方式")), 10, 10, 120, 20);
     label->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
@@ -232,7 +154,7 @@ TEST_F(PrintControls, EachControlBecomesItsViewAtItsPlace)
 
 // Controls above the grid print above it, controls below it below the rows; without
 // rmgoDrawBorder nothing is framed.
-TEST_F(PrintControls, ControlsAboveAndBelowAGridGoAboveAndBelowItsRows)
+TEST_F(FormPrint, ControlsAboveAndBelowAGridGoAboveAndBelowItsRows)
 {
     ClientDataSet data;
     data.CreateTextFields({{"f_code", 4}, {"f_name", 20}});
@@ -284,7 +206,7 @@ TEST_F(PrintControls, ControlsAboveAndBelowAGridGoAboveAndBelowItsRows)
 
 // Shapes print as their figure, or as a line when they are two pixels thin or less; the
 // brush gives the fill, the pen the frame colour and width.
-TEST_F(PrintControls, ShapesPrintAsTheirFigureOrAsALine)
+TEST_F(FormPrint, ShapesPrintAsTheirFigureOrAsALine)
 {
     struct Case {
         const char* what;
@@ -335,7 +257,7 @@ TEST_F(PrintControls, ShapesPrintAsTheirFigureOrAsALine)
 
 // An image prints its picture at its size, centred or stretched as the control shows it,
 // without a frame; an image without a picture prints an empty picture view.
-TEST_F(PrintControls, ImagesPrintTheirPicture)
+TEST_F(FormPrint, ImagesPrintTheirPicture)
 {
     QImage picture(40, 20, QImage::Format_RGB32);
     picture.fill(QColor(10, 200, 30));
@@ -366,7 +288,7 @@ TEST_F(PrintControls, ImagesPrintTheirPicture)
 
 // A string grid: its fixed rows become title cells, and each grid row below them prints as a
 // data row with that row's texts, as high as the grid row; "[Error]" prints empty.
-TEST_F(PrintControls, AStringGridPrintsItsRowsAtTheirHeights)
+TEST_F(FormPrint, AStringGridPrintsItsRowsAtTheirHeights)
 {
     auto* g = Put(new TStringGrid, 10, 10, 400, 200);
     g->SetColCount(3);
@@ -402,7 +324,7 @@ TEST_F(PrintControls, AStringGridPrintsItsRowsAtTheirHeights)
 
 // A string grid wider than the page continues on a further design page that starts with the
 // first GridFixedCols columns again; every data cell shows the column it was made for.
-TEST_F(PrintControls, AWideStringGridRepeatsItsFixedColumnsOnTheNextPage)
+TEST_F(FormPrint, AWideStringGridRepeatsItsFixedColumnsOnTheNextPage)
 {
     auto* g = Put(new TStringGrid, 0, 0, 1500, 100);
     g->SetColCount(6);
@@ -453,7 +375,7 @@ TEST_F(PrintControls, AWideStringGridRepeatsItsFixedColumnsOnTheNextPage)
 
 // A list view: one title row of its column captions and one data row per item, with the
 // item's caption and sub-items; a second grid on the form is not printed.
-TEST_F(PrintControls, AListViewPrintsItsColumnsAndItems)
+TEST_F(FormPrint, AListViewPrintsItsColumnsAndItems)
 {
     auto* list = Put(new QTreeWidget, 10, 10, 400, 150);
     list->setRootIsDecorated(false);
@@ -481,7 +403,7 @@ TEST_F(PrintControls, AListViewPrintsItsColumnsAndItems)
 
 // A column grid: a hidden column prints no title and an empty data cell of no width; the
 // other cells take their column's alignment and colour, a diagonal title cell its own view.
-TEST_F(PrintControls, AColumnGridLeavesItsHiddenColumnOut)
+TEST_F(FormPrint, AColumnGridLeavesItsHiddenColumnOut)
 {
     auto* g = Put(new TAdvColumnGrid, 10, 10, 400, 120);
     g->SetColCount(3);
