@@ -30,6 +30,9 @@ TRMView* TRMFormPrintDBGrid::NumberCell(bool title, int x, int y, TRMPage* page)
     TRMMemoView* memo = NewMemo(r, page);
     memo->SetBounds(x, y, m_numberWidth, title ? m_titleHeight : m_rowHeight);
     memo->Memo = {title ? r.GridNumOptions().Text : QStringLiteral("[Line#]")};
+    // The numbers in the grid's own font, as the rows beside them.
+    RMFontFromGrid(memo->Font, title && m_grid->ColumnCount() > 0 ? m_grid->Column(0).Title.Font : m_grid->font(),
+        Qt::black, false);
     memo->SetHAlign(2);
     memo->SetLayout(1);
     RMSetFrameLines(*memo, m_frames);

@@ -114,11 +114,22 @@ void TRMFormPrintStringGrid::GeneratePrintObject(TRMFormReport& r, TRMPage* page
     r.UseGridDataSet = false;
     // Each data row is as high as the grid row it shows.
     const std::weak_ptr<bool> alive = m_alive;
+    m_designHeights.clear();
     r.Report()->OnBeginBand = [this, alive](TRMBand* band) {
         if (alive.expired() || !band || band->Typ != btMasterData || !band->View || !m_grid)
             return;
         if (m_row >= 0 && m_row < m_grid->RowCount())
-            band->View->Height = m_grid->RowHeight(m_row);
+            SetRowHeight(*band->View, m_grid->RowHeight(m_row));
+    };
+    // A row's height is the band's and its cells' only while the row prints: the design keeps
+    // its own, or the next pass would find the views below the band inside the taller band.
+    r.Report()->OnEndBand = [this, alive, before = r.Report()->OnEndBand](TRMBand* band) {
+        if (before)
+            before(band);
+        if (alive.expired() || !band || band->Typ != btMasterData)
+            return;
+        for (auto it = m_designHeights.cbegin(); it != m_designHeights.cend(); ++it)
+            it.key()->Height = it.value();
     };
 
     m_frames = r.ReportOptions.Has(rmgoGridLines);
@@ -151,9 +162,16 @@ void TRMFormPrintStringGrid::GeneratePrintObject(TRMFormReport& r, TRMPage* page
     RMLayGridRow(r, page ? page : r.Report()->Pages[0], x0, row);
 }
 
+void TRMFormPrintStringGrid::SetRowHeight(TRMView& view, int height)
+{
+    if (!m_designHeights.contains(&view))
+        m_designHeights.insert(&view, view.Height);
+    view.Height = height;
+}
+
 void TRMFormPrintStringGrid::FillCell(TRMView& view, int col, int row)
 {
-    view.Height = m_grid->RowHeight(row);
+    SetRowHeight(view, m_grid->RowHeight(row));
     view.Memo = {CellText(*m_grid, col, row)};
 }
 

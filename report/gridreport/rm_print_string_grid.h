@@ -8,6 +8,7 @@
 
 #include "report/gridreport/rm_control_printers.h"
 
+#include <QHash>
 #include <QList>
 #include <QPair>
 #include <QPointer>
@@ -34,6 +35,9 @@ protected:
     virtual bool Shown(int /*col*/) const { return true; }
     virtual QString TitleClass(int /*col*/, int /*row*/) const { return {}; }
     virtual void FillCell(TRMView& view, int col, int row);
+    // A data band's or cell's height for the row being printed; the design's comes back
+    // when the row has printed.
+    void SetRowHeight(TRMView& view, int height);
     TStringGrid* Grid() const { return m_grid; }
     TRMFormReport* Report() const { return m_report; }
 
@@ -50,6 +54,7 @@ private:
     QList<QPair<QString, int>> m_entries; // data view name, grid column
     bool m_frames = false;
     bool m_doubleFrame = false;
+    QHash<TRMView*, int> m_designHeights; // of the views printing the current row, during a print
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };
 

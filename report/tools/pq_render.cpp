@@ -12,6 +12,7 @@
 #include "report/preview/printer/printer.h"
 #include "report/preview/window/rm_preview_form.h"
 #include "report/tools/csv_grid_report.h"
+#include "report/tools/form_demo.h"
 #include "report/tools/headless_engine.h"
 #include "report/tools/report_data.h"
 #include "report/tools/sample_report.h"
@@ -53,6 +54,7 @@ const char* const kUsage =
     "       pq-render FILE.rmp|REPORT.rpf ... --print QUEUE [--pages LIST] [--copies N]\n"
     "       pq-render FILE.rmp|REPORT.rpf ... --print-file OUT.pdf [--pages LIST] [--copies N]\n"
     "       pq-render --grid TABLE.csv [--title TEXT] [--fixed-cols N] --pdf OUT.pdf\n"
+    "       pq-render --form-demo [--control NAME] --pdf OUT.pdf\n"
     "       pq-render --write-sample FILE.rmp\n"
     "\n"
     "  --pdf OUT.pdf       write every page into one PDF file\n"
@@ -79,6 +81,12 @@ const char* const kUsage =
     "  --title TEXT        with --grid: the title above the table\n"
     "  --fixed-cols N      with --grid: the first N columns again on pages that continue a\n"
     "                      table wider than the paper\n"
+    "  --form-demo         no report file: a form of ordinary controls (a title, two edits,\n"
+    "                      a check box, a data grid of receipts, a string grid summing them)\n"
+    "                      printed as the grid report lays it out; a form prints its first\n"
+    "                      grid, here the data grid\n"
+    "  --control NAME      with --form-demo: print only that control of the form (for\n"
+    "                      example sgSummary, the string grid)\n"
     "  --write-sample F    write a small two-page prepared report to F and exit\n"
     "  --data NAME=FILE    a report file is prepared first; NAME is the data set the report\n"
     "                      uses, FILE a CSV file with a header row (repeatable)\n"
@@ -106,6 +114,8 @@ struct Options {
     QString title;
     bool titleGiven = false;
     int fixedCols = -1;
+    bool formDemo = false; // --form-demo: the demonstration form printed as a report
+    QString control;
 };
 
 // "NAME=VALUE" split at the first "="; false when either side is empty.
@@ -179,6 +189,11 @@ std::optional<Options> Parse(const QStringList& args)
                 return std::nullopt;
             }
             o.fixedCols = *v;
+        } else if (a == QLatin1String("--form-demo")) {
+            o.formDemo = true;
+        } else if (a == QLatin1String("--control")) {
+            if (!value(o.control))
+                return std::nullopt;
         } else if (a == QLatin1String("--server")) {
             if (!value(o.server))
                 return std::nullopt;
@@ -240,6 +255,17 @@ std::optional<Options> Parse(const QStringList& args)
     if (o.grid.isEmpty() && (o.titleGiven || o.fixedCols >= 0)) {
         Err(QStringLiteral("--title and --fixed-cols go with --grid"));
         return std::nullopt;
+    }
+    if (!o.control.isEmpty() && !o.formDemo) {
+        Err(QStringLiteral("--control goes with --form-demo"));
+        return std::nullopt;
+    }
+    if (o.formDemo) {
+        if (!o.input.isEmpty() || !o.grid.isEmpty() || !o.csv.isEmpty() || !o.sql.isEmpty()) {
+            Err(QStringLiteral("--form-demo takes no input file, no --grid and no --data or --sql"));
+            return std::nullopt;
+        }
+        o.input = QStringLiteral("form-demo");
     }
     if (!o.grid.isEmpty()) {
         if (!o.input.isEmpty() || !o.csv.isEmpty() || !o.sql.isEmpty()) {
@@ -522,6 +548,16 @@ int main(int argc, char** argv)
             return kExitWriteFailed;
         }
         return kExitOk;
+    }
+
+    if (options->formDemo) {
+        try {
+            pq::TRMFormDemo demo;
+            return Output(demo.Prepare(options->control), *options);
+        } catch (const std::exception& e) {
+            Err(QStringLiteral("--form-demo: %1").arg(QString::fromStdString(e.what())));
+            return kExitBadInput;
+        }
     }
 
     QString error;

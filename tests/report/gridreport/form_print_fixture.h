@@ -77,8 +77,8 @@ protected:
     }
     static QRect Bounds(const TRMView* v) { return QRect(v->Left, v->Top, v->Width, v->Height); }
     // The memo texts of the first prepared page, a list per printed line (views at one top),
-    // and the height of each line's first view.
-    static QList<QStringList> PrintedRows(TRMEMFPages& pages, QList<int>* heights = nullptr)
+    // and the height and top of each line's first view.
+    static QList<QStringList> PrintedRows(TRMEMFPages& pages, QList<int>* heights = nullptr, QList<int>* tops = nullptr)
     {
         QList<QStringList> rows;
         int lastTop = -1;
@@ -89,6 +89,8 @@ protected:
                 rows.append(QStringList());
                 if (heights)
                     *heights << v.Height;
+                if (tops)
+                    *tops << v.Top;
                 lastTop = v.Top;
             }
             rows.last() << v.Memo.join(QString());

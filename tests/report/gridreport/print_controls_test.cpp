@@ -316,10 +316,47 @@ TEST_F(FormPrint, AStringGridPrintsItsRowsAtTheirHeights)
     ASSERT_TRUE(RMPrepareReport(*report->Report()));
     TRMEMFPages& pages = RMPreparedPages(*report->Report());
     ASSERT_EQ(pages.Count(), 1);
-    QList<int> heights;
-    const QList<QStringList> rows = PrintedRows(pages, &heights);
+    QList<int> heights, tops;
+    const QList<QStringList> rows = PrintedRows(pages, &heights, &tops);
     EXPECT_EQ(rows, (QList<QStringList>{titles, {"1-0", "1-1", "1-2"}, {"2-0", "2-1", ""}, {"3-0", "3-1", "3-2"}}));
     EXPECT_EQ(heights, (QList<int>{22, 20, 34, 26})) << "each data row as high as its grid row";
+    ASSERT_EQ(tops.size(), 4);
+    for (int i = 1; i < 4; ++i)
+        EXPECT_EQ(tops[i], tops[i - 1] + heights[i - 1]) << "row " << i << " follows the one above without a gap";
+}
+
+// Printed alone, with the heavy outer frame and two passes, the rows still follow each other
+// at their heights: the heavy line that closes the grid stays below its last row.
+TEST_F(FormPrint, AStringGridAloneWithTheHeavyFrame)
+{
+    auto* g = Put(new TStringGrid, 10, 300, 300, 150);
+    g->SetColCount(2);
+    g->SetRowCount(4);
+    g->SetFixedRows(1);
+    for (int r = 0; r < 4; ++r) {
+        g->SetCells(0, r, QStringLiteral("a%1").arg(r));
+        g->SetCells(1, r, QStringLiteral("b%1").arg(r));
+        g->SetRowHeight(r, 20);
+    }
+    report->PrintControl = g;
+    report->PageHeaderOnly1 = true;
+    report->PageLayout().DoublePass = true;
+    report->ReportOptions = TRMGridReportOptions{rmgoWordWrap, rmgoGridLines, rmgoDoubleFrame};
+    ASSERT_TRUE(report->BuildReport());
+    ASSERT_TRUE(RMPrepareReport(*report->Report()));
+    TRMEMFPages& pages = RMPreparedPages(*report->Report());
+    QList<int> heights, tops;
+    QStringList dump;
+    pages.ExportPage(0, [&](TRMView& v) {
+        dump << QStringLiteral("%1@%2+%3 f%4").arg(v.Memo.join(QString())).arg(v.Top).arg(v.Height).arg(v.FrameTyp());
+    });
+    const QList<QStringList> rows = PrintedRows(pages, &heights, &tops);
+    ASSERT_GE(rows.size(), 4) << dump.join(QLatin1Char(' ')).toStdString();
+    for (int i = 1; i < 4; ++i)
+        EXPECT_EQ(tops[i], tops[i - 1] + heights[i - 1]) << dump.join(QLatin1Char(' ')).toStdString();
+    int heavy = 0;
+    pages.ExportPage(0, [&](TRMView& v) { heavy += v.Height == 2 && v.Memo.isEmpty(); });
+    EXPECT_EQ(heavy, 2) << "one closing line per column: " << dump.join(QLatin1Char(' ')).toStdString();
 }
 
 // A string grid wider than the page continues on a further design page that starts with the

@@ -26,6 +26,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
 #include <vector>
 
 #include <csignal>
@@ -493,6 +494,47 @@ TEST(RenderTool, PrintFileRunsThePrintLoopIntoAPdf)
 
 // A CSV table straight to a paged report: spanning titles and page numbers on every page, the
 // rows in order, the same pages through a CUPS queue; and the options that go with it.
+// The demonstration form from the command line: the PDF holds the form's controls and every
+// receipt of its data grid; the string grid prints alone when asked; a control the form
+// does not have is named with the ones it has.
+TEST(RenderTool, FormDemoPrintsTheFormAsAReport)
+{
+    QTemporaryDir dir;
+    qputenv("XDG_CACHE_HOME", dir.filePath(QStringLiteral("cache")).toLocal8Bit());
+    const QString pdf = dir.filePath(QStringLiteral("form.pdf"));
+    const RenderRun r = Render({QStringLiteral("--form-demo"), QStringLiteral("--pdf"), pdf});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    auto text = [](const QString& file) {
+        QProcess p;
+        p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), file, QStringLiteral("-")});
+        if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit)
+            return std::optional<QString>();
+        return std::optional<QString>(QString::fromUtf8(p.readAllStandardOutput()));
+    };
+    const std::optional<QString> form = text(pdf);
+    if (!form)
+        GTEST_SKIP() << "pdftotext (poppler-utils, in the setup script) is not available";
+    for (const char* expected : {"收款登记表", "集团总部", "张三", "已审核", "序号", "支付方式", "SK00001", "SK00040", "1,009.75"})
+        EXPECT_TRUE(form->contains(QString::fromUtf8(expected))) << expected;
+    EXPECT_FALSE(form->contains(QStringLiteral("金额合计"))) << "a form prints its first grid only";
+
+    const QString summary = dir.filePath(QStringLiteral("summary.pdf"));
+    ASSERT_EQ(Render({QStringLiteral("--form-demo"), QStringLiteral("--control"), QStringLiteral("sgSummary"),
+                  QStringLiteral("--pdf"), summary}).code, 0);
+    const std::optional<QString> alone = text(summary);
+    ASSERT_TRUE(alone);
+    EXPECT_TRUE(alone->contains(QStringLiteral("金额合计")));
+    EXPECT_TRUE(alone->contains(QStringLiteral("微信支付")));
+    EXPECT_FALSE(alone->contains(QStringLiteral("SK00001")));
+
+    const RenderRun unknown = Render({QStringLiteral("--form-demo"), QStringLiteral("--control"), QStringLiteral("nope"),
+        QStringLiteral("--pdf"), pdf});
+    EXPECT_EQ(unknown.code, 2);
+    EXPECT_TRUE(unknown.err.contains(QStringLiteral("dbgReceipts"))) << unknown.err.toStdString();
+    EXPECT_EQ(Render({QStringLiteral("--control"), QStringLiteral("x"), QStringLiteral("--pdf"), pdf}).code, 1);
+    EXPECT_EQ(Render({QStringLiteral("--form-demo"), pdf, QStringLiteral("--pdf"), pdf}).code, 1);
+}
+
 TEST(RenderTool, GridTurnsATableIntoAPagedReport)
 {
     QTemporaryDir dir;
