@@ -126,10 +126,12 @@ void TRMFormPrintStringGrid::GeneratePrintObject(TRMFormReport& r, TRMPage* page
     r.Report()->OnEndBand = [this, alive, before = r.Report()->OnEndBand](TRMBand* band) {
         if (before)
             before(band);
-        if (alive.expired() || !band || band->Typ != btMasterData)
+        if (alive.expired() || !band || band->Typ != btMasterData || !m_target)
             return;
+        // Found again by name: the report may hold other views by now.
         for (auto it = m_designHeights.cbegin(); it != m_designHeights.cend(); ++it)
-            it.key()->Height = it.value();
+            RMForViewsNamed(*m_target, it.key(), [height = it.value()](TRMView& v) { v.Height = height; });
+        m_designHeights.clear();
     };
 
     m_frames = r.ReportOptions.Has(rmgoGridLines);
@@ -164,8 +166,8 @@ void TRMFormPrintStringGrid::GeneratePrintObject(TRMFormReport& r, TRMPage* page
 
 void TRMFormPrintStringGrid::SetRowHeight(TRMView& view, int height)
 {
-    if (!m_designHeights.contains(&view))
-        m_designHeights.insert(&view, view.Height);
+    if (!m_designHeights.contains(view.Name))
+        m_designHeights.insert(view.Name, view.Height);
     view.Height = height;
 }
 

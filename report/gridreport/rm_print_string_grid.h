@@ -54,7 +54,7 @@ private:
     QList<QPair<QString, int>> m_entries; // data view name, grid column
     bool m_frames = false;
     bool m_doubleFrame = false;
-    QHash<TRMView*, int> m_designHeights; // of the views printing the current row, during a print
+    QHash<QString, int> m_designHeights; // view name: its design height, while a row prints
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };
 
