@@ -10,7 +10,7 @@
 #include "resources/rm_locale.h"
 
 #include <QDialogButtonBox>
-#include <QDir>
+#include <QFile>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QRadioButton>

@@ -18,6 +18,8 @@
 #include <QRadioButton>
 #include <QScrollBar>
 
+#include <algorithm>
+
 namespace pq {
 
 namespace {
@@ -148,7 +150,6 @@ bool RMPreviewFindNext(TRMPreview& preview, QWidget* owner)
         });
         if (!alive || alive->Pages() != pages)
             return false;
-        found = found && s.Found;
     }
     if (!found)
         return false;
