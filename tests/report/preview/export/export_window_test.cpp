@@ -28,6 +28,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 #include <optional>
 
@@ -158,6 +159,8 @@ TEST_F(ExportWindowTest, SaveToSpreadsheetAsksTheOptionsThenTheFileAndWritesAWor
     bool options = false, file = false;
     Answer<TRMXLSXExportForm>(&scope, [](TRMXLSXExportForm& d) {
         EXPECT_TRUE(d.SheetPerPage()->isChecked()) << "one sheet per page by default";
+        if (const char* shots = std::getenv("PQ_SHOT_DIR"))
+            d.grab().save(QString::fromLocal8Bit(shots) + "/xlsx-options-dialog.png");
         QTest::mouseClick(d.OneSheet(), Qt::LeftButton);
         d.accept();
     }, &options);
@@ -255,6 +258,8 @@ TEST_P(DataExportCases, ThePathBoxAndTheMessages)
         EXPECT_FALSE(d.Note()->isEnabled());
         EXPECT_TRUE(d.Note()->toPlainText().startsWith("按照原始数据来源"));
         QTest::keyClicks(d.PathBox(), typed);
+        if (const char* shots = std::getenv("PQ_SHOT_DIR"))
+            d.grab().save(QString::fromLocal8Bit(shots) + "/data-export-dialog.png");
         QTest::mouseClick(d.OkButton(), Qt::LeftButton);
     }, &seen);
     f.Item("btnSuperExp")->trigger();

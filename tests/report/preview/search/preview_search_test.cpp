@@ -28,6 +28,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -138,6 +139,8 @@ protected:
             ASSERT_NE(dialog, nullptr);
             seen = true;
             EXPECT_EQ(dialog->windowTitle(), "查找文本");
+            if (const char* shots = std::getenv("PQ_SHOT_DIR"))
+                dialog->grab().save(QString::fromLocal8Bit(shots) + "/preview-find-dialog.png");
             EXPECT_TRUE(dialog->FromFirstPage()->isChecked()) << "the first page is the default";
             EXPECT_EQ(dialog->TextBox()->selectedText(), dialog->TextBox()->text()) << "shown selected";
             QTest::keyClick(dialog->TextBox(), Qt::Key_A, Qt::ControlModifier);
