@@ -12,6 +12,9 @@ PACKAGES=(
   cups cups-client cups-bsd printer-driver-cups-pdf libcups2-dev
   fonts-wqy-zenhei fonts-dejavu-core
   poppler-utils xvfb xauth
+  # the workbook export writes .xlsx through libxlsxwriter; its tests read the workbooks
+  # back with LibreOffice Calc, headless
+  libxlsxwriter-dev libreoffice-calc-nogui
 )
 
 # The fuzz targets (fuzz/build.sh) build with clang's libFuzzer; they are not part of the

@@ -206,6 +206,14 @@ void TRMRichView::Draw(QPainter* painter)
             QTextDocument& doc = OwnDocument();
             RMRichLayout(doc, width);
             RMRichDraw(doc, *painter, QRectF(r), ScaleX, ScaleY);
+            // Whoever collects the page's text gets the rich lines as outputs of their own.
+            if (canvas->HasTextSink())
+                for (const TRMRichLine& line : RMRichLines(doc)) {
+                    const QRectF shown = QRectF(r.left() + line.Rect.left() * ScaleX, r.top() + line.Rect.top() * ScaleY,
+                        line.Rect.width() * ScaleX, line.Rect.height() * ScaleY) & QRectF(r);
+                    if (!shown.isEmpty())
+                        canvas->ReportText(line.Text, shown);
+                }
         }
         ShowFrame(*canvas);
     }

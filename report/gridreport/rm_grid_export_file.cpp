@@ -3,7 +3,6 @@
 #include "base/client_dataset.h"
 #include "base/file_io.h"
 #include "base/gbk_text.h"
-#include "base/private_folder.h"
 
 namespace pq {
 
@@ -40,12 +39,6 @@ QStringList RMGridExportLines(const QStringList& captions, const QStringList& fi
             data.Next();
     }
     return lines;
-}
-
-QString RMGridExportFileName(QString* error)
-{
-    const std::optional<QString> folder = RMPrivateFolder(error);
-    return folder ? *folder + QStringLiteral("/~superfile.tmp") : QString();
 }
 
 bool RMWriteGridExportFile(const QStringList& lines, QString* error)

@@ -3,6 +3,9 @@
 // temporary file renamed into place, so no other local user can read or redirect it.
 #pragma once
 
+// Where the file lives (RMGridExportFileName) is the data export's to say.
+#include "report/preview/export/rm_data_export.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -14,10 +17,6 @@ class ClientDataSet;
 // the trimmed text of each field joined by ", " (every field its own text; a number whose
 // display format holds "*" as "***.**"). The data set is left on its last record.
 QStringList RMGridExportLines(const QStringList& captions, const QStringList& fields, ClientDataSet& data);
-
-// Where the file lives: "~superfile.tmp" in the private folder; empty with the reason when
-// that folder cannot be had.
-QString RMGridExportFileName(QString* error = nullptr);
 
 // Writes the lines (GBK, CR LF) whole, or keeps the earlier file; false with the reason.
 bool RMWriteGridExportFile(const QStringList& lines, QString* error = nullptr);

@@ -7,6 +7,7 @@
 #include "report/engine/files/rm_report_file.h"
 #include "report/engine/prepare/rm_prepare.h"
 #include "report/engine/rm_report.h"
+#include "report/preview/export/rm_xlsx_filter.h"
 #include "report/preview/print/rm_page_list.h"
 #include "report/preview/print/rm_print_job.h"
 #include "report/preview/printer/printer.h"
@@ -48,6 +49,7 @@ enum ExitCode : int {
 const char* const kUsage =
     "usage: pq-render FILE.rmp --pdf OUT.pdf\n"
     "       pq-render FILE.rmp --png OUT-%d.png [--dpi N]\n"
+    "       pq-render FILE.rmp|REPORT.rpf ... --xlsx OUT.xlsx [--xlsx-one-sheet]\n"
     "       pq-render REPORT.rpf --data NAME=FILE.csv ... --pdf OUT.pdf\n"
     "       pq-render REPORT.rpf --sql NAME=\"select ...\" --server sqlite:DB --png OUT-%d.png\n"
     "       pq-render FILE.rmp --preview [--screenshot SHOT.png]\n"
@@ -61,6 +63,9 @@ const char* const kUsage =
     "  --png PATTERN       write one PNG per page; %d in PATTERN becomes the page number\n"
     "                      (from 1); without it, pages after the first get -N before the\n"
     "                      extension\n"
+    "  --xlsx OUT.xlsx     write the pages as an Excel workbook: one worksheet per page, a\n"
+    "                      cell per text at the place it has on the page\n"
+    "  --xlsx-one-sheet    with --xlsx: every page on one worksheet, one below the other\n"
     "  --dpi N             PNG resolution, 10 to 1200 (default 96: one pixel per report pixel)\n"
     "  --pdf-dpi N         PDF drawing resolution, 72 to 2400 (default 600)\n"
     "  --preview           open the pages in the preview window (needs a display) instead\n"
@@ -97,6 +102,8 @@ struct Options {
     QString input;
     QString pdf;
     QString png;
+    QString xlsx;
+    bool xlsxOneSheet = false;
     int dpi = 96;
     int pdfDpi = 600;
     QString sample;
@@ -162,6 +169,11 @@ std::optional<Options> Parse(const QStringList& args)
         } else if (a == QLatin1String("--png")) {
             if (!value(o.png))
                 return std::nullopt;
+        } else if (a == QLatin1String("--xlsx")) {
+            if (!value(o.xlsx))
+                return std::nullopt;
+        } else if (a == QLatin1String("--xlsx-one-sheet")) {
+            o.xlsxOneSheet = true;
         } else if (a == QLatin1String("--data") || a == QLatin1String("--sql")) {
             QString text;
             QPair<QString, QString> pair;
@@ -299,8 +311,12 @@ std::optional<Options> Parse(const QStringList& args)
         Err(QStringLiteral("printing and --preview exclude each other"));
         return std::nullopt;
     }
-    if (o.pdf.isEmpty() && o.png.isEmpty() && !o.preview && !printing) {
-        Err(QStringLiteral("nothing to write: give --pdf or --png, --print or --preview"));
+    if (o.xlsxOneSheet && o.xlsx.isEmpty()) {
+        Err(QStringLiteral("--xlsx-one-sheet goes with --xlsx"));
+        return std::nullopt;
+    }
+    if (o.pdf.isEmpty() && o.png.isEmpty() && o.xlsx.isEmpty() && !o.preview && !printing) {
+        Err(QStringLiteral("nothing to write: give --pdf, --png or --xlsx, --print or --preview"));
         return std::nullopt;
     }
     return o;
@@ -366,6 +382,19 @@ int WritePdf(pq::TRMEMFPages& pages, const QString& fileName, int dpi)
         &error);
     if (!written) {
         Err(QStringLiteral("cannot write %1: %2").arg(fileName, error));
+        return kExitWriteFailed;
+    }
+    return kExitOk;
+}
+
+int WriteXlsx(pq::TRMEMFPages& pages, const QString& fileName, bool oneSheet)
+{
+    pq::TRMXLSXExportFilter filter;
+    filter.OneSheetPerPage = !oneSheet;
+    filter.ShowDialog = false;
+    QString error;
+    if (!pq::RMExportPages(pages, filter, fileName, nullptr, &error)) {
+        Err(error);
         return kExitWriteFailed;
     }
     return kExitOk;
@@ -513,6 +542,9 @@ int Output(pq::TRMReport& report, const Options& options)
             return rc;
     if (!options.png.isEmpty())
         if (const int rc = WritePngs(pages, options.png, options.dpi); rc != kExitOk)
+            return rc;
+    if (!options.xlsx.isEmpty())
+        if (const int rc = WriteXlsx(pages, options.xlsx, options.xlsxOneSheet); rc != kExitOk)
             return rc;
     if (!options.printQueue.isEmpty() || !options.printFile.isEmpty())
         return Print(report, options);

@@ -271,6 +271,15 @@ void TRMCanvas::Output(const QRect* clip, int x, int y, const QString& text, boo
     ++m_textCount;
 }
 
+void TRMCanvas::ReportText(const QString& text, const QRectF& bounds)
+{
+    if (!m_painter || text.isEmpty())
+        return;
+    if (m_sink)
+        m_sink(TRMTextRecord{m_textCount, text, m_painter->transform().mapRect(bounds).toAlignedRect()});
+    ++m_textCount;
+}
+
 void TRMCanvas::UsePen()
 {
     QPainter& p = *m_painter;

@@ -150,7 +150,11 @@ public:
     bool Monochrome() const { return m_monochrome; }
 
     void SetTextSink(TRMTextSink sink) { m_sink = std::move(sink); }
+    bool HasTextSink() const { return static_cast<bool>(m_sink); }
     int TextOutputs() const { return m_textCount; }
+    // A text output drawn by other means (rich text lays out and draws its own lines):
+    // counted and reported like TextOut's, bounds in the painter's logical coordinates.
+    void ReportText(const QString& text, const QRectF& bounds);
 
     // Measuring goes through the measurer when one is set (layout), else through the
     // metrics of the painter's device.

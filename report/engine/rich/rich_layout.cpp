@@ -170,4 +170,26 @@ void RMRichDraw(const QTextDocument& document, QPainter& painter, const QRectF& 
     painter.restore();
 }
 
+std::vector<TRMRichLine> RMRichLines(const QTextDocument& document)
+{
+    std::vector<TRMRichLine> lines;
+    for (QTextBlock b = document.begin(); b.isValid(); b = b.next()) {
+        const QTextLayout* layout = b.layout();
+        if (!layout)
+            continue;
+        const QString text = b.text();
+        const QPointF at = layout->position();
+        for (int i = 0; i < layout->lineCount(); ++i) {
+            const QTextLine line = layout->lineAt(i);
+            QString part = text.mid(line.textStart(), line.textLength());
+            // Line separators and object marks are no text a reader sees.
+            part.replace(QChar::LineSeparator, QLatin1Char(' ')).remove(QChar::ObjectReplacementCharacter);
+            if (part.trimmed().isEmpty())
+                continue;
+            lines.push_back({part, line.naturalTextRect().translated(at)});
+        }
+    }
+    return lines;
+}
+
 } // namespace pq

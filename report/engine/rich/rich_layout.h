@@ -5,6 +5,9 @@
 #pragma once
 
 #include <QRectF>
+#include <QString>
+
+#include <vector>
 
 class QPainter;
 class QTextDocument;
@@ -39,6 +42,15 @@ void RMRichCut(QTextDocument& document, int from, int to);
 // Draws the laid-out document with its top-left corner at target's, scaled by sx and sy,
 // clipped to target.
 void RMRichDraw(const QTextDocument& document, QPainter& painter, const QRectF& target, double sx, double sy);
+
+// The text of every line of the laid-out document with its rectangle in report pixels
+// (document coordinates, as RMRichDraw places them before scaling): what the page shows
+// as text, for searching it.
+struct TRMRichLine {
+    QString Text;
+    QRectF Rect;
+};
+std::vector<TRMRichLine> RMRichLines(const QTextDocument& document);
 
 // True when the document holds at least one character or more than one paragraph.
 bool RMRichHasText(const QTextDocument& document);

@@ -143,6 +143,12 @@ void TRMDrawPanel::paintEvent(QPaintEvent* event)
         pages->Draw(static_cast<int>(k), &p, r);
         p.restore();
     }
+    if (!m_preview.m_inverted.isEmpty()) {
+        // White in exclusive-or mode: the match shows in inverted colours.
+        p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        p.fillRect(m_preview.m_inverted, Qt::white);
+        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    }
 }
 
 void TRMDrawPanel::mousePressEvent(QMouseEvent* event)
@@ -452,6 +458,7 @@ void TRMPreview::Layout()
     m_hbar->setGeometry(80, 1, std::max(0, w - 80 - kStripWidth), 16);
     m_panel->setGeometry(0, 0, std::max(0, w - kStripWidth), std::max(0, h - kStripHeight));
 
+    ClearInverted();
     if (!m_pages)
         return;
     m_ready = false;
@@ -494,9 +501,26 @@ void TRMPreview::ScrollToCurrent()
     m_vbar->setValue(m_rects[m_currentPage - 1].top() - kPreviewGap);
 }
 
+void TRMPreview::ShowInverted(const QRect& panelRect)
+{
+    m_inverted = panelRect;
+    m_panel->repaint();
+}
+
+void TRMPreview::ClearInverted()
+{
+    if (m_inverted.isEmpty())
+        return;
+    const QRect was = m_inverted;
+    m_inverted = QRect();
+    m_panel->update(was);
+}
+
 void TRMPreview::VScrolled(int value)
 {
     const int delta = m_lastV - value;
+    if (delta != 0)
+        ClearInverted();
     m_lastV = value;
     m_offset.setY(-value);
     if (delta != 0)
@@ -511,6 +535,8 @@ void TRMPreview::VScrolled(int value)
 void TRMPreview::HScrolled(int value)
 {
     const int delta = m_lastH - value;
+    if (delta != 0)
+        ClearInverted();
     m_lastH = value;
     m_offset.setX(-value);
     if (delta != 0)

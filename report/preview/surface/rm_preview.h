@@ -25,6 +25,18 @@ class TRMPageSetting;
 class TRMReport;
 class TRMPreview;
 
+// Where a text search of the pages stands; it lives as long as the preview and survives
+// page and zoom changes.
+struct TRMSearchState {
+    QString SearchText;     // upper-cased when the search is not case-sensitive
+    bool CaseSensitive = false;
+    bool WholeWords = false;
+    int SearchPage = 0;     // 0-based page the next search starts on
+    int SearchRecord = 0;   // the first text output of that page the next search looks at
+    bool Found = false;
+    QRect FoundRect;        // the last match in page pixels at 100 %
+};
+
 // The panel the pages are painted on.
 class TRMDrawPanel : public QWidget {
 public:
@@ -109,6 +121,14 @@ public:
     // shown whatever happens. False with error naming the file when it failed.
     bool SaveToFile(const QString& name, QString* error = nullptr);
 
+    // --- search ------------------------------------------------------------------------------
+    TRMSearchState& Search() { return m_search; }
+    const TRMSearchState& Search() const { return m_search; }
+    // Inverts a rectangle of the drawing panel (panel coordinates) at once; it stays until
+    // the panel is next scrolled, zoomed, laid out or refreshed. An empty one clears it.
+    void ShowInverted(const QRect& panelRect);
+    QRect Inverted() const { return m_inverted; }
+
     // --- what the window around it reads -------------------------------------------------
     QString PageLabel() const;
     const QList<QRect>& PageRects() const { return m_rects; }
@@ -143,8 +163,12 @@ private:
             event();
     }
 
+    void ClearInverted();
+
     QPointer<TRMReport> m_report;
     std::unique_ptr<TRMEMFPages> m_pages;
+    TRMSearchState m_search;
+    QRect m_inverted;
     int m_currentPage = 1;
     double m_scale = 1.0;
     double m_chosenScale = 1.0;

@@ -1,7 +1,10 @@
 #include "report/preview/window/rm_preview_form.h"
 
 #include "report/preview/pagesetup/rm_page_setup_command.h"
+#include "report/preview/export/rm_data_export.h"
+#include "report/preview/export/rm_export_commands.h"
 #include "report/preview/print/rm_print_commands.h"
+#include "report/preview/search/rm_preview_search.h"
 
 #include "base/file_io.h"
 #include "base/guard.h"
@@ -52,12 +55,6 @@ TRMPreviewMemory& RMPreviewMemory()
 {
     static TRMPreviewMemory memory;
     return memory;
-}
-
-TRMPreviewHooks& RMPreviewHooks()
-{
-    static TRMPreviewHooks hooks;
-    return hooks;
 }
 
 void TRMPreviewForm::SetSettingsFile(const QString& iniFile) { SettingsFile() = iniFile; }
@@ -169,7 +166,7 @@ void TRMPreviewForm::BuildToolBar()
     add("btnNext", 6, RMLoadStr(45034), [this](bool) { m_preview->Next(); });
     add("btnLast", 7, RMLoadStr(45035), [this](bool) { m_preview->Last(); });
     m_findSeparator = m_toolBar->addSeparator();
-    add("btnFind", 8, RMLoadStr(45028), [this](bool) { RunHook(RMPreviewHooks().Find); });
+    add("btnFind", 8, RMLoadStr(45028), [this](bool) { Find(); });
     m_fileSeparator = m_toolBar->addSeparator();
     add("btnOpen", 9, RMLoadStr(45025), [this](bool) {
         QFileDialog dialog(this, QString(), m_preview->property("InitialDir").toString(), ReportFileFilter());
@@ -178,12 +175,7 @@ void TRMPreviewForm::BuildToolBar()
         if (dialog.exec() == QDialog::Accepted)
             OpenFiles(dialog.selectedFiles());
     });
-    add("btnSave", 10, RMLoadStr(45026), [this](bool) {
-        const QString file = QFileDialog::getSaveFileName(this, QString(),
-            m_preview->property("InitialDir").toString(), ReportFileFilter());
-        if (!file.isEmpty())
-            SaveTo(file);
-    });
+    add("btnSave", 10, RMLoadStr(45026), [this](bool) { SaveWithDialog(); });
     add("btnExportPdf", 17, QStringLiteral("导出为PDF文件 Ctrl+Shift+E"), [this](bool) {
         const QString file = QFileDialog::getSaveFileName(this, QString(),
             m_preview->property("InitialDir").toString(), QStringLiteral("PDF (*.pdf)"));
@@ -193,8 +185,8 @@ void TRMPreviewForm::BuildToolBar()
         if (!ExportPdf(file, &error))
             ShowErrorBox(this, error);
     });
-    add("btnSuperExp", 16, QStringLiteral("超级数据格式转换"), [](bool) {});
-    add("btnSaveToXLS", 15, RMLoadStr(45009), [this](bool) { RunHook(RMPreviewHooks().SaveToSpreadsheet); });
+    add("btnSuperExp", 16, QStringLiteral("超级数据格式转换"), [this](bool) { DataExport(); });
+    add("btnSaveToXLS", 15, RMLoadStr(45009), [this](bool) { SaveToSpreadsheet(); });
     add("btnPrint", 11, RMLoadStr(45027), [this](bool) {
         if (PrintEnabled())
             PrintWithDialog();
@@ -239,11 +231,32 @@ void TRMPreviewForm::BuildMenu()
     connect(pdf, &QAction::triggered, this, [this] { Item(QStringLiteral("btnExportPdf"))->trigger(); });
 }
 
-void TRMPreviewForm::RunHook(const std::function<void(TRMPreviewForm&)>& hook)
+void TRMPreviewForm::SaveWithDialog()
 {
-    if (hook)
-        hook(*this);
+    // The prepared-report format first, then every registered export filter.
+    QFileDialog dialog(this, QString(), m_preview->property("InitialDir").toString());
+    dialog.setObjectName(QStringLiteral("SaveDialog"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setNameFilters(QStringList{ReportFileFilter()} + RMExportDialogFilters());
+    dialog.selectNameFilter(ReportFileFilter());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    const QString file = dialog.selectedFiles().first();
+    const TRMExportFilterEntry entry = RMExportFilterFor(dialog.selectedNameFilter());
+    if (entry.Filter)
+        RMPreviewExport(*m_preview, entry, file, this, true);
+    else
+        SaveTo(file);
 }
+
+void TRMPreviewForm::SaveToSpreadsheet() { RMPreviewSaveToSpreadsheet(*m_preview, this); }
+
+void TRMPreviewForm::DataExport() { RMPreviewDataExport(*m_preview, this); }
+
+void TRMPreviewForm::Find() { RMPreviewFind(*m_preview, this); }
+
+void TRMPreviewForm::FindNext() { RMPreviewFindAgain(*m_preview, this); }
 
 void TRMPreviewForm::PrintWithDialog() { RMPreviewPrintWithDialog(*m_preview, this); }
 
@@ -500,7 +513,7 @@ bool TRMPreviewForm::HandleKey(int key, Qt::KeyboardModifiers mods)
         return true;
     case Qt::Key_Escape: trigger("btnExit"); return true;
     case Qt::Key_F3:
-        RunHook(RMPreviewHooks().FindNext);
+        FindNext();
         return true;
     default: break;
     }

@@ -9,7 +9,6 @@
 #include <QMainWindow>
 #include <QPointer>
 
-#include <functional>
 
 class QAction;
 class QActionGroup;
@@ -30,15 +29,6 @@ struct TRMPreviewMemory {
     bool LastMagnifier = false;
 };
 TRMPreviewMemory& RMPreviewMemory();
-
-// What the window hands on to the dialogs that arrive with search and
-// the spreadsheet export; each is one clearly named hook, empty until its feature exists.
-struct TRMPreviewHooks {
-    std::function<void(class TRMPreviewForm&)> Find;
-    std::function<void(class TRMPreviewForm&)> FindNext;
-    std::function<void(class TRMPreviewForm&)> SaveToSpreadsheet;
-};
-TRMPreviewHooks& RMPreviewHooks();
 
 class TRMPreviewForm : public QMainWindow {
     Q_OBJECT
@@ -65,6 +55,13 @@ public:
     // The commands behind the buttons (the keys run these too, hidden buttons or not).
     void OpenFiles(const QStringList& files);
     bool SaveTo(const QString& file);
+    // The save button: a save dialog offering the prepared-report format and every
+    // registered export filter (whose options come before the export).
+    void SaveWithDialog();
+    // The first spreadsheet filter's options, a file name, the export.
+    void SaveToSpreadsheet();
+    // The grid's data file copied to a CSV file (TRM_SuperExp).
+    void DataExport();
     // Writes the pages into a PDF at their own paper sizes; the file is written beside the
     // target and renamed into place, so a failure leaves no half file. False with error.
     bool ExportPdf(const QString& file, QString* error = nullptr);
@@ -75,6 +72,9 @@ public:
     void PrintCurrentPage();
     // The page setup: the report prepared again with the new paper, shown from page 1.
     void PageSetup();
+    // The find dialog (Ctrl+F) and find next (F3).
+    void Find();
+    void FindNext();
 
     // Where the placement lives; tests give a file of their own.
     static void SetSettingsFile(const QString& iniFile);
@@ -99,7 +99,6 @@ private:
     void SavePlacement();
     void RestorePlacement();
     std::unique_ptr<QSettings> Settings() const;
-    void RunHook(const std::function<void(TRMPreviewForm&)>& hook);
     bool PrintEnabled() const;
 
     QPointer<TRMReport> m_report;
