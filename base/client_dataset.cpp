@@ -16,7 +16,11 @@ QList<ClientDataSet*>& NamedDataSets()
 } // namespace
 
 ClientDataSet::ClientDataSet(const ClientDataSet& other)
-    : m_active(other.m_active), m_fields(other.m_fields), m_rows(other.m_rows), m_cursor(other.m_cursor)
+    : m_active(other.m_active)
+    , m_fields(other.m_fields)
+    , m_fieldIndex(other.m_fieldIndex)
+    , m_rows(other.m_rows)
+    , m_cursor(other.m_cursor)
 {
 }
 
@@ -25,6 +29,7 @@ ClientDataSet& ClientDataSet::operator=(const ClientDataSet& other)
     if (this != &other) {
         m_active = other.m_active;
         m_fields = other.m_fields;
+        m_fieldIndex = other.m_fieldIndex;
         m_rows = other.m_rows;
         m_cursor = other.m_cursor;
         Notify(Change::Data);
@@ -105,6 +110,7 @@ void ClientDataSet::LoadPacket(const Variant& data)
     if (!packet)
         throw DataSetError("The data received is not a data packet");
     m_fields = packet->fields;
+    IndexFields();
     m_rows = packet->rows;
     m_cursor = 0;
     m_active = true;
@@ -116,6 +122,7 @@ void ClientDataSet::CreateTextFields(const QList<TextFieldDef>& fields)
     m_fields.clear();
     for (const TextFieldDef& f : fields)
         m_fields.append(PacketField{f.name, Variant::Type::String, f.size});
+    IndexFields();
     m_rows.clear();
     m_cursor = 0;
     m_active = true;
@@ -174,12 +181,21 @@ const PacketField& ClientDataSet::Field(int index) const
     return m_fields.at(index);
 }
 
+void ClientDataSet::IndexFields()
+{
+    m_fieldIndex.clear();
+    m_fieldIndex.reserve(m_fields.size());
+    for (qsizetype i = 0; i < m_fields.size(); ++i) {
+        const QString key = m_fields.at(i).name.toCaseFolded();
+        if (!m_fieldIndex.contains(key))
+            m_fieldIndex.insert(key, static_cast<int>(i));
+    }
+}
+
 int ClientDataSet::FieldIndex(const QString& name) const
 {
-    for (qsizetype i = 0; i < m_fields.size(); ++i)
-        if (m_fields.at(i).name.compare(name, Qt::CaseInsensitive) == 0)
-            return static_cast<int>(i);
-    return -1;
+    // Case folding is what a case-insensitive comparison compares.
+    return m_fieldIndex.value(name.toCaseFolded(), -1);
 }
 
 void ClientDataSet::SetDisplayFormat(int index, const QString& format)

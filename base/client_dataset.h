@@ -1,6 +1,7 @@
 // An in-memory client data set: loads a server result packet, or is created empty with
 // text fields of given byte sizes and appended to. Fields are found by name without regard
-// to case (PostgreSQL folds unquoted names to lower case) or by position.
+// to case (PostgreSQL folds unquoted names to lower case) or by position; the names are
+// indexed once per packet, so a lookup by name costs one hash probe however many rows read it.
 //
 // A data set may be placed on a form under a name, as a form's components are; reports then
 // reach it as form.name. Data sources (base/data_source.h) watch it: every change of its rows
@@ -10,6 +11,7 @@
 #include "base/result_packet.h"
 #include "base/variant.h"
 
+#include <QHash>
 #include <QPointer>
 #include <QStringList>
 
@@ -85,8 +87,10 @@ public:
 
     int FieldCount() const { return static_cast<int>(m_fields.size()); }
     const PacketField& Field(int index) const;
-    // -1 when there is no field of that name.
+    // -1 when there is no field of that name; the first of equal names.
     int FieldIndex(const QString& name) const;
+    // The same; throws DataSetError for a name that is no field (as Value(name) does).
+    int RequireFieldIndex(const QString& name) const { return RequireField(name); }
     // A field's display format and label (the label reads as the name until set).
     void SetDisplayFormat(int index, const QString& format);
     void SetDisplayLabel(int index, const QString& label);
@@ -116,9 +120,12 @@ private:
     void RequireActive() const;
     int RequireField(const QString& name) const;
     const QList<Variant>& CurrentRow() const;
+    // Builds the name index after the fields changed.
+    void IndexFields();
 
     bool m_active = false;
     QList<PacketField> m_fields;
+    QHash<QString, int> m_fieldIndex; // case-folded name -> first field of that name
     QList<QList<Variant>> m_rows;
     int m_cursor = 0;
 

@@ -9,19 +9,25 @@
 
 namespace pq {
 
-std::optional<QString> RMPrivateFolder(QString* error)
+namespace {
+
+QString CacheBase()
+{
+    QString base = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    if (base.isEmpty())
+        base = QDir::homePath() + QStringLiteral("/.cache");
+    return base;
+}
+
+// Creates folder mode 0700 when missing; refuses a link, a non-folder and another user's
+// folder, and makes an own folder private.
+std::optional<QString> MakePrivate(const QString& folder, QString* error)
 {
     const auto fail = [error](const QString& why) -> std::optional<QString> {
         if (error)
             *error = why;
         return std::nullopt;
     };
-    QString base = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
-    if (base.isEmpty())
-        base = QDir::homePath() + QStringLiteral("/.cache");
-    const QString folder = base + QStringLiteral("/Pagequill");
-    if (!QDir().mkpath(base))
-        return fail(QStringLiteral("无法创建文件夹“%1”。").arg(base));
     const QByteArray path = QFile::encodeName(folder);
     if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
         return fail(QStringLiteral("无法创建文件夹“%1”。").arg(folder));
@@ -34,6 +40,29 @@ std::optional<QString> RMPrivateFolder(QString* error)
     if ((st.st_mode & 0777) != 0700 && ::chmod(path.constData(), 0700) != 0)
         return fail(QStringLiteral("无法保护文件夹“%1”。").arg(folder));
     return folder;
+}
+
+} // namespace
+
+QString RMPrivateFolderPath()
+{
+    return CacheBase() + QStringLiteral("/Pagequill");
+}
+
+std::optional<QString> RMPrivateFolder(QString* error)
+{
+    const QString base = CacheBase();
+    if (!QDir().mkpath(base)) {
+        if (error)
+            *error = QStringLiteral("无法创建文件夹“%1”。").arg(base);
+        return std::nullopt;
+    }
+    return MakePrivate(base + QStringLiteral("/Pagequill"), error);
+}
+
+std::optional<QString> RMMakePrivateFolder(const QString& folder, QString* error)
+{
+    return MakePrivate(folder, error);
 }
 
 } // namespace pq

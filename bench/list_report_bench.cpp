@@ -1,16 +1,20 @@
 // The payment-type list over N records: prepared by the engine (double pass) and written to
 // PDF, beside the floor, the same cells drawn straight into a PDF with QPainter. Prints time,
-// records and pages per second and peak memory of each, and the ratio.
+// records and pages per second and peak memory of each, and the ratios. The engine runs
+// twice: serially (prepared, then written) and pipelined (the PDF written on a thread of its
+// own while the final pass prepares the next pages, as on a machine with two or more cores).
 //
 //   pq_list_report_bench            10,000 records
 //   pq_list_report_bench 100000     or PQ_BENCH_RECORDS=100000
-//   PQ_BENCH_OUT=/tmp/bench ...     keeps engine.pdf and floor.pdf there
+//   PQ_BENCH_OUT=/tmp/bench ...     keeps engine.pdf, engine-pipelined.pdf and floor.pdf there
+//   PQ_BENCH_MODES=pipelined        only one of the engine's runs (serial, pipelined)
 //
 // Google Benchmark is used only to keep the build and the optimiser honest (DoNotOptimize);
 // one run of each side is the measurement, since a big run takes minutes.
 #include "report/engine/files/rm_emf_pages.h"
 #include "report/engine/files/rm_pdf_export.h"
 #include "report/engine/prepare/rm_prepare.h"
+#include "report/engine/prepare/rm_prepare_output.h"
 #include "report/engine/rm_band.h"
 #include "report/engine/rm_dataset.h"
 #include "report/engine/rm_memo_views.h"
@@ -35,11 +39,14 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QWidget>
 
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -94,11 +101,12 @@ bool ResetPeak()
 
 struct Result {
     double prepareSec = 0;
-    double renderSec = 0;
+    double renderSec = 0; // 0 when pipelined: the PDF is written while preparing
     int pages = 0;
     long peakKiB = 0;
     long startKiB = 0;
     qint64 pdfBytes = 0;
+    int pagesInFile = 0; // prepared pages that went to the temporary file
     bool ok = false;
 };
 
@@ -169,7 +177,7 @@ QPageLayout A4Layout()
         QPageLayout::Portrait, QMarginsF(0, 0, 0, 0));
 }
 
-Result RunEngine(int records, const QString& pdf)
+Result RunEngine(int records, const QString& pdf, bool pipelined)
 {
     Result r;
     // The data set is the caller's, not the engine's: filled before the clock and the peak.
@@ -190,28 +198,40 @@ Result RunEngine(int records, const QString& pdf)
         r.startKiB = ReadMemory().rssKiB;
         QElapsedTimer clock;
         clock.start();
-        pq::TRMPrepare prepare(report);
-        r.ok = prepare.PrepareReport();
-        r.prepareSec = clock.nsecsElapsed() / 1e9;
-        if (!r.ok) {
-            std::fprintf(stderr, "preparation failed: %s\n", qPrintable(prepare.ErrorText()));
+        QFile file(pdf);
+        if (!file.open(QIODevice::WriteOnly)) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(pdf));
             delete ds;
             return r;
         }
-        pq::TRMEMFPages& pages = pq::RMPreparedPages(report);
-        r.pages = pages.Count();
-
-        clock.restart();
-        {
-            QFile file(pdf);
-            pq::TRMPdfExportOptions options;
-            options.Dpi = kPdfDpi;
-            if (!file.open(QIODevice::WriteOnly) || !pq::RMExportPdf(pages, file, options)) {
+        pq::TRMPdfExportOptions options;
+        options.Dpi = kPdfDpi;
+        if (pipelined) {
+            const pq::TRMPreparedOutput done = pq::RMPrepareToPdf(report, file, options, pq::TRMOutputMode::Pipelined);
+            r.ok = done.Written;
+            if (!done.Written)
+                std::fprintf(stderr, "pipelined run failed: %s\n", qPrintable(done.OutputError));
+            r.prepareSec = clock.nsecsElapsed() / 1e9;
+        } else {
+            pq::TRMPrepare prepare(report);
+            r.ok = prepare.PrepareReport();
+            r.prepareSec = clock.nsecsElapsed() / 1e9;
+            if (!r.ok) {
+                std::fprintf(stderr, "preparation failed: %s\n", qPrintable(prepare.ErrorText()));
+                delete ds;
+                return r;
+            }
+            clock.restart();
+            if (!pq::RMExportPdf(pq::RMPreparedPages(report), file, options)) {
                 std::fprintf(stderr, "cannot write %s\n", qPrintable(pdf));
                 r.ok = false;
             }
+            r.renderSec = clock.nsecsElapsed() / 1e9;
         }
-        r.renderSec = clock.nsecsElapsed() / 1e9;
+        file.close();
+        pq::TRMEMFPages& pages = pq::RMPreparedPages(report);
+        r.pages = pages.Count();
+        r.pagesInFile = pages.PagesInFile();
         r.peakKiB = ReadMemory().hwmKiB;
     }
     delete ds;
@@ -329,9 +349,9 @@ int RecordCount(int argc, char** argv)
 void Print(const char* side, int records, const Result& r)
 {
     const double total = r.prepareSec + r.renderSec;
-    std::printf("%-7s %9d %7d %9.2f %9.2f %9.2f %11.0f %9.1f %9.1f %9.1f %9.1f %9.1f\n", side, records, r.pages,
+    std::printf("%-10s %9d %7d %9.2f %9.2f %9.2f %11.0f %9.1f %9.1f %9.1f %9.1f %9.1f %8d\n", side, records, r.pages,
         r.prepareSec, r.renderSec, total, records / total, r.pages / total, r.peakKiB / 1024.0,
-        (r.peakKiB - r.startKiB) / 1024.0, r.startKiB / 1024.0, r.pdfBytes / 1048576.0);
+        (r.peakKiB - r.startKiB) / 1024.0, r.startKiB / 1024.0, r.pdfBytes / 1048576.0, r.pagesInFile);
 }
 
 } // namespace
@@ -362,20 +382,32 @@ int main(int argc, char** argv)
     // then does not inflate the engine's figure.
     RunFloor(100, dir.filePath(QStringLiteral("warmup.pdf")));
     const Result floor = RunFloor(records, dir.filePath(QStringLiteral("floor.pdf")));
-    const Result engine = RunEngine(records, dir.filePath(QStringLiteral("engine.pdf")));
-    benchmark::DoNotOptimize(engine.pages);
-    if (!engine.ok)
+    const QString modes = qEnvironmentVariable("PQ_BENCH_MODES", QStringLiteral("serial,pipelined"));
+    std::optional<Result> serial, pipelined;
+    if (modes.contains(QLatin1String("serial")))
+        serial = RunEngine(records, dir.filePath(QStringLiteral("engine.pdf")), false);
+    if (modes.contains(QLatin1String("pipelined")))
+        pipelined = RunEngine(records, dir.filePath(QStringLiteral("engine-pipelined.pdf")), true);
+    if ((serial && !serial->ok) || (pipelined && !pipelined->ok))
         return 1;
+    benchmark::DoNotOptimize(floor.pages);
 
-    std::printf("list report, %d records, A4, PDF at %d dpi%s\n", records, kPdfDpi,
+    std::printf("list report, %d records, A4, PDF at %d dpi, %d cores%s\n", records, kPdfDpi, QThread::idealThreadCount(),
         peakResets ? "" : " (peak memory could not be reset between sides: it is cumulative)");
-    std::printf("%-7s %9s %7s %9s %9s %9s %11s %9s %9s %9s %9s %9s\n", "side", "records", "pages", "prep s",
-        "render s", "total s", "records/s", "pages/s", "peak MiB", "+MiB", "start MiB", "pdf MiB");
-    Print("engine", records, engine);
+    std::printf("%-10s %9s %7s %9s %9s %9s %11s %9s %9s %9s %9s %9s %8s\n", "side", "records", "pages", "prep s",
+        "render s", "total s", "records/s", "pages/s", "peak MiB", "+MiB", "start MiB", "pdf MiB", "in file");
+    if (serial)
+        Print("engine", records, *serial);
+    if (pipelined)
+        Print("pipelined", records, *pipelined);
     Print("floor", records, floor);
-    const double engineTotal = engine.prepareSec + engine.renderSec;
     const double floorTotal = floor.prepareSec + floor.renderSec;
-    std::printf("ratio engine/floor: time %.2fx, peak memory %.2fx\n", engineTotal / floorTotal,
-        double(engine.peakKiB) / double(floor.peakKiB));
+    for (const auto& [name, r] : {std::pair{"engine", serial}, std::pair{"pipelined", pipelined}}) {
+        if (!r)
+            continue;
+        const double total = r->prepareSec + r->renderSec;
+        std::printf("ratio %s/floor: time %.2fx, time per page %.2fx, peak memory %.2fx\n", name, total / floorTotal,
+            (total / r->pages) / (floorTotal / floor.pages), double(r->peakKiB) / double(floor.peakKiB));
+    }
     return 0;
 }

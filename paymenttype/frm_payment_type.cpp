@@ -291,13 +291,12 @@ void TfrmpaymentType::FillGrid()
         return;
     }
     g->SetRowCount(static_cast<int>(recs.size()) + 1);
-    for (qsizetype i = 0; i < recs.size(); ++i) {
-        const int row = static_cast<int>(i) + 1;
-        g->SetCell(0, row, recs[i].Code);
-        g->SetCell(1, row, TrimBlanks(recs[i].Name));
-        g->SetCell(2, row, TrimBlanks(recs[i].UnitNo));
-        g->SetCell(3, row, TrimBlanks(recs[i].UnitName));
-    }
+    // All rows at once: one repaint, not one per cell.
+    QList<QStringList> rows;
+    rows.reserve(recs.size());
+    for (const TPaymentTypeRecord& r : recs)
+        rows.append(QStringList{r.Code, TrimBlanks(r.Name), TrimBlanks(r.UnitNo), TrimBlanks(r.UnitName)});
+    g->SetRows(1, std::move(rows));
 }
 
 bool TfrmpaymentType::eventFilter(QObject* watched, QEvent* e)

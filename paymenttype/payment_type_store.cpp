@@ -98,13 +98,21 @@ void TPaymentTypeClass::LoadList()
     }
     CloseOnExit closer{m_cdsmain};
     m_cdsmain->LoadPacket(data);
+    if (m_cdsmain->IsEmpty())
+        return;
+    // The fields are found once for the packet, not once per row.
+    const int code = m_cdsmain->RequireFieldIndex(QStringLiteral("f_Zffsbm"));
+    const int name = m_cdsmain->RequireFieldIndex(QStringLiteral("f_Zffsmc"));
+    const int unitNo = m_cdsmain->RequireFieldIndex(QStringLiteral("f_zdfkhsdwh"));
+    const int unitName = m_cdsmain->RequireFieldIndex(QStringLiteral("f_hsdwmc"));
+    Records.reserve(m_cdsmain->RecordCount());
     for (m_cdsmain->First(); !m_cdsmain->Eof(); m_cdsmain->Next()) {
         TPaymentTypeRecord r;
-        r.Code = m_cdsmain->Text(QStringLiteral("f_Zffsbm"));
-        r.Name = m_cdsmain->Text(QStringLiteral("f_Zffsmc")); // a NULL name reads as empty text
-        r.UnitNo = m_cdsmain->Text(QStringLiteral("f_zdfkhsdwh"));
-        r.UnitName = m_cdsmain->Text(QStringLiteral("f_hsdwmc"));
-        Records.append(r);
+        r.Code = m_cdsmain->Text(code);
+        r.Name = m_cdsmain->Text(name); // a NULL name reads as empty text
+        r.UnitNo = m_cdsmain->Text(unitNo);
+        r.UnitName = m_cdsmain->Text(unitName);
+        Records.append(std::move(r));
     }
 }
 

@@ -276,6 +276,22 @@ void EditableStringGrid::SetCell(int col, int row, const QString& text)
     viewport()->update();
 }
 
+void EditableStringGrid::SetRows(int firstRow, QList<QStringList> rows)
+{
+    const QString current = Cell(m_col, m_row);
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const qsizetype row = firstRow + i;
+        if (row < 0 || row >= RowCount())
+            continue;
+        QStringList& cells = rows[i];
+        cells.resize(m_colCount);
+        m_cells[row] = std::move(cells);
+    }
+    if (Cell(m_col, m_row) != current)
+        LoadEditor(false);
+    viewport()->update();
+}
+
 // ---- current cell ---------------------------------------------------------------------------
 
 void EditableStringGrid::SetRow(int row)

@@ -44,6 +44,9 @@ public:
     // Out of range: empty text on read, ignored on write.
     QString Cell(int col, int row) const;
     void SetCell(int col, int row, const QString& text);
+    // The rows from firstRow on get these texts (each row cut or padded to the columns; rows
+    // beyond the grid are left out): as SetCell cell by cell, with one repaint for all.
+    void SetRows(int firstRow, QList<QStringList> rows);
 
     // The current cell. Setting it raises OnSelectCell(col, row) first (not when the cell is
     // already current); a refusal throws SilentAbort and nothing moves. A target outside the

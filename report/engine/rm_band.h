@@ -70,6 +70,9 @@ public:
     Variant LastGroupValue;
     int CurColumn = 0;
     int CalculatedHeight = 0;
+    // The height measured for the print in progress (-1: none): the fit test measures the
+    // band once and placing it takes that height instead of measuring its memos again.
+    int MeasuredHeight = -1;
     int PrintedHeight = 0;
     int CurTop = 0;
     bool Visible = true;

@@ -5,6 +5,8 @@
 
 #include "report/engine/rm_progress.h"
 
+#include <QString>
+
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -15,6 +17,10 @@ namespace pq {
 
 class TRMMemoServices;
 class TRMTextMeasurer;
+
+// Bytes of page streams a prepared-pages store keeps in memory before it writes pages to
+// its temporary file, unless told otherwise.
+inline constexpr qint64 kDefaultPagesMemoryBudget = qint64(64) << 20;
 
 // Thrown when a part of the engine is used before the engine's start-up.
 class TRMEngineNotStarted : public std::logic_error {
@@ -36,6 +42,10 @@ public:
     std::unique_ptr<TRMProgress> CreateProgress(TRMReport& report) const;
     // Pages take their size from their paper alone, without asking a printer.
     bool PagesFromPaper() const { return m_pagesFromPaper; }
+    // What a prepared-pages store keeps in memory, and where its temporary file goes (empty:
+    // the user's private folder).
+    qint64 PagesMemoryBudget() const { return m_pagesMemoryBudget; }
+    const QString& PagesFolder() const { return m_pagesFolder; }
     // The hidden document every rich-text view expands and measures its text in: made on
     // first use, freed when the engine stops.
     QTextDocument& RichScratch() const;
@@ -48,6 +58,8 @@ private:
     const TRMTextMeasurer* m_measurer = nullptr;
     TRMProgressFactory m_progress;
     bool m_pagesFromPaper = false;
+    qint64 m_pagesMemoryBudget = kDefaultPagesMemoryBudget;
+    QString m_pagesFolder;
     mutable std::shared_ptr<QTextDocument> m_richScratch;
 };
 

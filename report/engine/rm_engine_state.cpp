@@ -15,16 +15,33 @@ namespace pq {
 
 // ---- state and current objects ----
 
+// One of each per thread: a thread that draws prepared pages for output while the
+// user-interface thread prepares the next ones has a state and current objects of its own.
+// Both are plain values (no destructor), so a plug-in holding this code can still be unloaded.
+namespace {
+thread_local TRMEngineState t_state;
+thread_local TRMCurrent t_current;
+thread_local bool t_outputThread = false;
+} // namespace
+
 TRMEngineState& RMEngineState()
 {
-    static TRMEngineState state;
-    return state;
+    return t_state;
 }
 
 TRMCurrent& RMCurrent()
 {
-    static TRMCurrent current;
-    return current;
+    return t_current;
+}
+
+void RMSetOutputThread(bool on)
+{
+    t_outputThread = on;
+}
+
+bool RMIsOutputThread()
+{
+    return t_outputThread;
 }
 
 TRMCurrentScope::TRMCurrentScope(TRMReport* report, TRMPage* page, TRMBand* band, TRMView* view)
@@ -87,8 +104,10 @@ void RMForgetView(const TRMView* view)
     TRMCurrent& c = RMCurrent();
     if (c.CurView == view)
         c.CurView = nullptr;
-    auto& hooks = RMGlobals().HookList;
-    std::erase(hooks, view);
+    // Only preparation hooks views, on its own thread; views an output thread builds from
+    // prepared pages are never in the list.
+    if (!t_outputThread)
+        std::erase(RMGlobals().HookList, view);
 }
 
 void RMForgetBand(const TRMBand* band)
@@ -121,7 +140,10 @@ void RMRegisterConstants(const std::vector<std::pair<QString, int>>& constants)
 
 void RMRegisterCalcMemoConstants()
 {
-    RMAddCalcMemoConstants();
+    // Once: every later calculated memo (one an output thread reads back among them) only
+    // looks.
+    if (!RMConstants().Exists(QStringLiteral("rmdcUser")))
+        RMAddCalcMemoConstants();
 }
 
 // ---- globals object ----

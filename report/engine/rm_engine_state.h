@@ -21,7 +21,10 @@ class TRMReport;
 class TRMView;
 
 
-// What the engine is doing; BeginDraw and creation numbers depend on it.
+// What the engine is doing; BeginDraw and creation numbers depend on it. The state and the
+// current objects below are the calling thread's: the user-interface thread prepares,
+// previews and prints; an output thread (RMSetOutputThread) draws prepared pages into a PDF
+// or onto a printer meanwhile, with a state of its own.
 struct TRMEngineState {
     bool Designing = false;
     bool Preparing = false;
@@ -40,6 +43,11 @@ struct TRMCurrent {
     int CurPageNo = 0; // index of the prepared page being built or drawn
 };
 TRMCurrent& RMCurrent();
+
+// Marks the calling thread as one that draws prepared pages for output while another thread
+// prepares: it touches nothing of the preparation's (the hooked views).
+void RMSetOutputThread(bool on);
+bool RMIsOutputThread();
 
 // Sets the current pointers for a scope and restores the previous ones afterwards.
 class TRMCurrentScope {

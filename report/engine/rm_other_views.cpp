@@ -12,6 +12,51 @@
 
 namespace pq {
 
+// ---- the names of the views' constants, registered when the first view of a kind is made ----
+
+namespace {
+
+void RegisterPictureConstants()
+{
+    RMRegisterConstants({{QStringLiteral("btBMP"), btBMP}, {QStringLiteral("btJPG"), btJPG},
+        {QStringLiteral("btICO"), btICO}, {QStringLiteral("btWMF"), btWMF},
+        {QStringLiteral("btGIF"), btGIF}});
+}
+
+void RegisterShapeConstants()
+{
+    using S = TRMShapeView;
+    RMRegisterConstants({{QStringLiteral("skRectangle"), S::skRectangle},
+        {QStringLiteral("skRoundRectangle"), S::skRoundRectangle}, {QStringLiteral("skEllipse"), S::skEllipse},
+        {QStringLiteral("skTriangle"), S::skTriangle}, {QStringLiteral("skDiagonal1"), S::skDiagonal1},
+        {QStringLiteral("skDiagonal2"), S::skDiagonal2}, {QStringLiteral("skSquare"), S::skSquare},
+        {QStringLiteral("skRoundSquare"), S::skRoundSquare}, {QStringLiteral("skCircle"), S::skCircle},
+        {QStringLiteral("pmBlack"), 0}, {QStringLiteral("pmWhite"), 1}, {QStringLiteral("pmNop"), 2},
+        {QStringLiteral("pmNot"), 3}, {QStringLiteral("pmCopy"), 4}, {QStringLiteral("pmNotCopy"), 5},
+        {QStringLiteral("pmMergePenNot"), 6}, {QStringLiteral("pmMaskPenNot"), 7},
+        {QStringLiteral("pmMergeNotPen"), 8}, {QStringLiteral("pmMaskNotPen"), 9},
+        {QStringLiteral("pmNotMerge"), 11}, {QStringLiteral("pmMask"), 12},
+        {QStringLiteral("pmNotMask"), 13}, {QStringLiteral("pmXor"), 14},
+        {QStringLiteral("pmNotXor"), 15}});
+}
+
+void RegisterCheckBoxConstants()
+{
+    RMRegisterConstants({{QStringLiteral("csCross"), TRMCheckBoxView::csCross},
+        {QStringLiteral("csCheck"), TRMCheckBoxView::csCheck}});
+}
+
+} // namespace
+
+void RMRegisterViewConstants()
+{
+    RegisterPictureConstants();
+    RegisterShapeConstants();
+    RegisterCheckBoxConstants();
+    RMRegisterCalcMemoConstants();
+}
+
+
 // ---- line ----
 
 TRMLineView::TRMLineView()
@@ -53,9 +98,7 @@ TRMPictureView::TRMPictureView()
     Typ = gtPicture;
     MemoVersion = 0;
     Flags = flPictStretched | flPictKeepAspect;
-    RMRegisterConstants({{QStringLiteral("btBMP"), btBMP}, {QStringLiteral("btJPG"), btJPG},
-        {QStringLiteral("btICO"), btICO}, {QStringLiteral("btWMF"), btWMF},
-        {QStringLiteral("btGIF"), btGIF}});
+    RegisterPictureConstants();
 }
 
 const TRMPropTable* TRMPictureView::PropTable() const
@@ -145,18 +188,7 @@ TRMShapeView::TRMShapeView()
     BaseName = QStringLiteral("Shape");
     Typ = gtAddIn;
     MemoVersion = 0;
-    RMRegisterConstants({{QStringLiteral("skRectangle"), skRectangle},
-        {QStringLiteral("skRoundRectangle"), skRoundRectangle}, {QStringLiteral("skEllipse"), skEllipse},
-        {QStringLiteral("skTriangle"), skTriangle}, {QStringLiteral("skDiagonal1"), skDiagonal1},
-        {QStringLiteral("skDiagonal2"), skDiagonal2}, {QStringLiteral("skSquare"), skSquare},
-        {QStringLiteral("skRoundSquare"), skRoundSquare}, {QStringLiteral("skCircle"), skCircle},
-        {QStringLiteral("pmBlack"), 0}, {QStringLiteral("pmWhite"), 1}, {QStringLiteral("pmNop"), 2},
-        {QStringLiteral("pmNot"), 3}, {QStringLiteral("pmCopy"), 4}, {QStringLiteral("pmNotCopy"), 5},
-        {QStringLiteral("pmMergePenNot"), 6}, {QStringLiteral("pmMaskPenNot"), 7},
-        {QStringLiteral("pmMergeNotPen"), 8}, {QStringLiteral("pmMaskNotPen"), 9},
-        {QStringLiteral("pmNotMerge"), 11}, {QStringLiteral("pmMask"), 12},
-        {QStringLiteral("pmNotMask"), 13}, {QStringLiteral("pmXor"), 14},
-        {QStringLiteral("pmNotXor"), 15}});
+    RegisterShapeConstants();
 }
 
 const TRMPropTable* TRMShapeView::PropTable() const
@@ -229,7 +261,7 @@ TRMCheckBoxView::TRMCheckBoxView()
     BaseName = QStringLiteral("Check");
     Typ = gtAddIn;
     MemoVersion = 0;
-    RMRegisterConstants({{QStringLiteral("csCross"), csCross}, {QStringLiteral("csCheck"), csCheck}});
+    RegisterCheckBoxConstants();
 }
 
 const TRMPropTable* TRMCheckBoxView::PropTable() const

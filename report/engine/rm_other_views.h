@@ -12,6 +12,11 @@ class QWidget;
 
 namespace pq {
 
+// Registers the named constants of the picture, shape, check-box and calculated-memo views
+// (their first views do it anyway): after this, making such a view only reads the constants,
+// so an output thread can read pages back while expressions are evaluated.
+void RMRegisterViewConstants();
+
 // ---- line ----
 
 class TRMLineView : public TRMStretcheable {

@@ -6,6 +6,7 @@
 #include "report/engine/files/rm_pdf_export.h"
 #include "report/engine/files/rm_report_file.h"
 #include "report/engine/prepare/rm_prepare.h"
+#include "report/engine/prepare/rm_prepare_output.h"
 #include "report/engine/rm_report.h"
 #include "report/preview/export/rm_xlsx_filter.h"
 #include "report/preview/print/rm_page_list.h"
@@ -68,6 +69,8 @@ const char* const kUsage =
     "  --xlsx-one-sheet    with --xlsx: every page on one worksheet, one below the other\n"
     "  --dpi N             PNG resolution, 10 to 1200 (default 96: one pixel per report pixel)\n"
     "  --pdf-dpi N         PDF drawing resolution, 72 to 2400 (default 600)\n"
+    "  --page-memory MIB   prepared pages kept in memory, 1 to 65536 MiB (default 64); the\n"
+    "                      rest waits in a private temporary file\n"
     "  --preview           open the pages in the preview window (needs a display) instead\n"
     "                      of writing them; the program ends when the window closes\n"
     "  --screenshot F      with --preview: write a PNG of the window once it is shown, then\n"
@@ -106,6 +109,7 @@ struct Options {
     bool xlsxOneSheet = false;
     int dpi = 96;
     int pdfDpi = 600;
+    int pageMemoryMiB = 0; // 0: the engine's budget
     QString sample;
     bool preview = false;
     QString screenshot;
@@ -249,6 +253,16 @@ std::optional<Options> Parse(const QStringList& args)
                 return std::nullopt;
             }
             (png ? o.dpi : o.pdfDpi) = *v;
+        } else if (a == QLatin1String("--page-memory")) {
+            QString text;
+            if (!value(text))
+                return std::nullopt;
+            const auto v = IntArg(text, 1, 65536);
+            if (!v) {
+                Err(QStringLiteral("--page-memory takes a number of MiB from 1 to 65536"));
+                return std::nullopt;
+            }
+            o.pageMemoryMiB = *v;
         } else if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
             std::fputs(kUsage, stdout);
             std::exit(kExitOk);
@@ -414,7 +428,40 @@ bool IsReportFile(const QByteArray& data)
     return data.left(64).contains(pq::kReportFileMagic);
 }
 
-// Loads the report file, binds the data sets and prepares it into the report's pages.
+// Only a PDF is asked of a report file: it is written while the report is prepared.
+bool PdfOnly(const Options& o)
+{
+    return !o.pdf.isEmpty() && o.png.isEmpty() && !o.preview && o.printQueue.isEmpty() && o.printFile.isEmpty();
+}
+
+int PrepareIntoPdf(pq::TRMReport& report, const Options& o)
+{
+    pq::TRMPdfExportOptions options;
+    options.Dpi = o.pdfDpi;
+    options.Creator = QStringLiteral("pq-render");
+    pq::TRMPreparedOutput done;
+    QString error;
+    const bool written = pq::WriteFileWhole(
+        o.pdf,
+        [&](QIODevice& device, QString& reason) {
+            done = pq::RMPrepareToPdf(report, device, options);
+            reason = done.OutputError;
+            return done.Written;
+        },
+        &error);
+    if (!done.Prepared) {
+        Err(QStringLiteral("%1: the report could not be prepared").arg(o.input));
+        return kExitBadInput;
+    }
+    if (!written) {
+        Err(QStringLiteral("cannot write %1: %2").arg(o.pdf, error));
+        return kExitWriteFailed;
+    }
+    return kExitOk;
+}
+
+// Loads the report file, binds the data sets and prepares it into the report's pages (with
+// only a PDF asked for, straight into the PDF).
 int PrepareReportFile(const Options& o, const QByteArray& data, pq::TRMReport& report, pq::TRMReportData& sets)
 {
     const pq::TRMLoadResult result = pq::RMLoadReport(report, data, false);
@@ -435,6 +482,8 @@ int PrepareReportFile(const Options& o, const QByteArray& data, pq::TRMReport& r
     for (const QString& warning : sets.Warnings())
         Err(QStringLiteral("warning: %1").arg(warning));
     report.ShowProgress = false;
+    if (PdfOnly(o))
+        return PrepareIntoPdf(report, o);
     if (!pq::RMPrepareReport(report)) {
         Err(QStringLiteral("%1: the report could not be prepared").arg(o.input));
         return kExitBadInput;
@@ -600,6 +649,8 @@ int main(int argc, char** argv)
     }
     pq::TRMReport report;
     pq::TRMEMFPages& pages = pq::RMPreparedPages(report);
+    if (options->pageMemoryMiB > 0)
+        pages.SetMemoryBudget(qint64(options->pageMemoryMiB) << 20);
     const QByteArray& bytes = *input;
     pq::TRMReportData sets;
     if (!options->grid.isEmpty()) {
@@ -621,7 +672,7 @@ int main(int argc, char** argv)
     if (IsReportFile(bytes)) {
         if (const int rc = PrepareReportFile(*options, bytes, report, sets); rc != kExitOk)
             return rc;
-        return Output(report, *options);
+        return PdfOnly(*options) ? kExitOk : Output(report, *options);
     }
     const pq::TRMLoadResult result = pages.LoadFromStream(bytes, false);
     switch (result.Status) {

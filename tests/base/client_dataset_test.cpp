@@ -71,3 +71,48 @@ TEST(ClientDataSet, AppendCutsTextToTheFieldsGbkSize)
     EXPECT_TRUE(ds.IsEmpty());
     EXPECT_EQ(ds.FieldCount(), 2);
 }
+
+TEST(ClientDataSet, FieldNamesAreLookedUpInTheFieldsOfTheCurrentPacket)
+{
+    auto first = std::make_shared<ResultPacket>();
+    first->fields = {{"f_Zffsbm", Variant::Type::String, 4}, {"F_ZFFSMC", Variant::Type::String, 150},
+        {"Äbc名", Variant::Type::String, 10}, {"f_zffsbm", Variant::Type::String, 4}};
+    first->rows = {{Variant("01"), Variant("现金"), Variant("ä"), Variant("dup")}};
+    auto second = std::make_shared<ResultPacket>();
+    second->fields = {{"f_hsdwmc", Variant::Type::String, 60}, {"f_zffsbm", Variant::Type::String, 4}};
+    second->rows = {{Variant("总部"), Variant("02")}};
+
+    struct Lookup {
+        const char* name;
+        int first;  // index in the first packet
+        int second; // in the second
+    };
+    const Lookup lookups[] = {
+        {"f_zffsbm", 0, 1}, // the first of two equal names
+        {"F_ZFFSBM", 0, 1},
+        {"f_zffsmc", 1, -1},
+        {"äBC名", 2, -1},
+        {"f_hsdwmc", -1, 0},
+        {"f_hsdwm", -1, -1},
+        {"", -1, -1},
+    };
+    ClientDataSet ds;
+    ds.LoadPacket(Variant::FromPacket(first));
+    for (const Lookup& l : lookups)
+        EXPECT_EQ(ds.FieldIndex(QString::fromUtf8(l.name)), l.first) << l.name;
+    const ClientDataSet copy(ds);
+    ClientDataSet assigned;
+    assigned = ds;
+    ds.LoadPacket(Variant::FromPacket(second));
+    for (const Lookup& l : lookups) {
+        EXPECT_EQ(ds.FieldIndex(QString::fromUtf8(l.name)), l.second) << l.name;
+        EXPECT_EQ(copy.FieldIndex(QString::fromUtf8(l.name)), l.first) << "a copy keeps its own fields: " << l.name;
+        EXPECT_EQ(assigned.FieldIndex(QString::fromUtf8(l.name)), l.first) << l.name;
+    }
+    EXPECT_EQ(ds.Text("F_ZFFSBM"), "02");
+    EXPECT_EQ(copy.Text("F_ZFFSBM"), "01");
+
+    ds.CreateTextFields({{"code", 4}, {"Name", 40}});
+    EXPECT_EQ(ds.FieldIndex("NAME"), 1);
+    EXPECT_EQ(ds.FieldIndex("f_zffsbm"), -1);
+}

@@ -124,6 +124,33 @@ TEST_F(GridTest, CellsOutOfRangeReadEmptyAndIgnoreWrites)
     EXPECT_EQ(grid->Cell(0, 0), QStringLiteral("支付方式编码"));
 }
 
+TEST_F(GridTest, RowsSetAtOnceAreTheCellsSetOneByOne)
+{
+    grid->SetRowCount(4);
+    grid->SetRows(1, {{QStringLiteral("001"), QStringLiteral("现金"), QStringLiteral("0001"), QStringLiteral("总部")},
+                         {QStringLiteral("002")},                                       // padded with empty cells
+                         {QStringLiteral("003"), QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"),
+                             QStringLiteral("beyond the last column")},              // cut to the columns
+                         {QStringLiteral("past the last row")}});
+    const QStringList expected[] = {{"001", "现金", "0001", "总部"}, {"002", "", "", ""}, {"003", "a", "b", "c"}};
+    for (int r = 1; r <= 3; ++r)
+        for (int c = 0; c < 4; ++c)
+            EXPECT_EQ(grid->Cell(c, r), expected[r - 1][c]) << r << "," << c;
+    EXPECT_EQ(grid->RowCount(), 4);
+    EXPECT_EQ(grid->Cell(0, 0), QStringLiteral("支付方式编码")) << "the titles stay";
+    EXPECT_EQ(grid->Cell(4, 3), QString());
+    // The editor on the current cell shows the new text, as after SetCell.
+    EXPECT_EQ(grid->Row(), 1);
+    EXPECT_EQ(Editor()->text(), QStringLiteral("001"));
+    grid->SetRows(1, {{QStringLiteral("001"), QStringLiteral("支票")}});
+    EXPECT_EQ(Editor()->text(), QStringLiteral("001"));
+    EXPECT_EQ(grid->Cell(1, 1), QStringLiteral("支票"));
+    grid->SetRows(-1, {{QStringLiteral("x")}, {QStringLiteral("y")}, {QStringLiteral("010")}});
+    EXPECT_EQ(grid->Cell(0, 0), QStringLiteral("y")) << "rows before the grid are left out, not shifted";
+    EXPECT_EQ(Editor()->text(), QStringLiteral("010"));
+    EXPECT_TRUE(moves.empty()) << "filling moves nothing";
+}
+
 TEST_F(GridTest, StartsOnFirstDataRowFirstColumn)
 {
     EXPECT_EQ(grid->Row(), 1);

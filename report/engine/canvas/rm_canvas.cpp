@@ -66,21 +66,46 @@ double TRMQtTextMeasurer::TextWidth(const TRMCanvasFont& font, const QString& te
     return RMTextAdvance(font, text);
 }
 
+std::optional<double> TRMTextMeasurer::TextWidthAfter(const TRMCanvasFont&, double, QStringView, QStringView) const
+{
+    return std::nullopt;
+}
+
+std::optional<double> TRMQtTextMeasurer::TextWidthAfter(const TRMCanvasFont& font, double headWidth, QStringView head,
+    QStringView tail) const
+{
+    return RMTextAdvanceAfter(font, headWidth, head, tail);
+}
+
 int TRMFixedTextMeasurer::ByteWidth(const TRMCanvasFont& font)
 {
     return std::max(1, font.PixelSize(96) / 2);
 }
 
-double TRMFixedTextMeasurer::TextWidth(const TRMCanvasFont& font, const QString& text) const
+namespace {
+
+double FixedWidthFrom(double w, int unit, QStringView text)
 {
-    const int unit = ByteWidth(font);
-    double w = 0;
     for (QChar c : text) {
         if (c.isLowSurrogate())
             continue; // a surrogate pair is one character
         w += IsDoubleByte(c) ? 2 * unit : unit;
     }
     return w;
+}
+
+} // namespace
+
+double TRMFixedTextMeasurer::TextWidth(const TRMCanvasFont& font, const QString& text) const
+{
+    return FixedWidthFrom(0, ByteWidth(font), text);
+}
+
+std::optional<double> TRMFixedTextMeasurer::TextWidthAfter(const TRMCanvasFont& font, double headWidth, QStringView,
+    QStringView tail) const
+{
+    // Every character counts alone.
+    return FixedWidthFrom(headWidth, ByteWidth(font), tail);
 }
 
 TRMTextMeasurer& RMDefaultMeasurer()
@@ -93,10 +118,13 @@ TRMTextMeasurer& RMDefaultMeasurer()
 
 namespace {
 
+// Per thread: an output thread draws on canvases of its own. A plain pointer, so the code
+// can still be unloaded with its plug-in.
+thread_local TRMCanvas* t_topCanvas = nullptr;
+
 TRMCanvas*& TopCanvas()
 {
-    static TRMCanvas* top = nullptr;
-    return top;
+    return t_topCanvas;
 }
 
 int CharCount(const QString& text)

@@ -85,6 +85,11 @@ public:
     virtual ~TRMTextMeasurer() = default;
     // Advance width of the text in pixels, without character spacing.
     virtual double TextWidth(const TRMCanvasFont& font, const QString& text) const = 0;
+    // TextWidth(head + tail) from headWidth, which a TextWidth(head) or an earlier call gave,
+    // without measuring head again: exactly that value, or nullopt when only measuring the
+    // whole gives it. The default always answers nullopt.
+    virtual std::optional<double> TextWidthAfter(const TRMCanvasFont& font, double headWidth, QStringView head,
+        QStringView tail) const;
 };
 
 // Qt font metrics on a 96-dpi measuring image, unhinted so widths scale with the font
@@ -92,6 +97,8 @@ public:
 class TRMQtTextMeasurer : public TRMTextMeasurer {
 public:
     double TextWidth(const TRMCanvasFont& font, const QString& text) const override;
+    std::optional<double> TextWidthAfter(const TRMCanvasFont& font, double headWidth, QStringView head,
+        QStringView tail) const override;
 };
 
 // A fixed-pitch stand-in: each single-byte character is half the font's pixel height wide
@@ -99,6 +106,8 @@ public:
 class TRMFixedTextMeasurer : public TRMTextMeasurer {
 public:
     double TextWidth(const TRMCanvasFont& font, const QString& text) const override;
+    std::optional<double> TextWidthAfter(const TRMCanvasFont& font, double headWidth, QStringView head,
+        QStringView tail) const override;
     static int ByteWidth(const TRMCanvasFont& font);
 };
 

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <thread>
 #include <vector>
 
 namespace pq {
@@ -83,19 +85,24 @@ public:
         for (QChar c : text)
             if (NeedsWholeText(c))
                 return face.Metrics.horizontalAdvance(text);
-        double width = 0.0;
+        return AdvanceFrom(0.0, text);
+    }
+
+    // The pieces of text added to width one after another, in the order Advance adds them.
+    double AdvanceFrom(double width, QStringView text)
+    {
         qsizetype start = 0;
         const qsizetype n = text.size();
         for (qsizetype i = 0; i < n; ++i) {
             if (!StandsAlone(text[i].unicode()))
                 continue;
             if (i > start)
-                width += Word(QStringView(text).mid(start, i - start));
+                width += Word(text.mid(start, i - start));
             width += Char(text[i].unicode());
             start = i + 1;
         }
         if (n > start)
-            width += Word(QStringView(text).mid(start));
+            width += Word(text.mid(start));
         return width;
     }
 
@@ -128,9 +135,18 @@ private:
     QHash<QString, double> m_words;
 };
 
+// Entries are the calling thread's: a QFont and its metrics cache the font engine of the
+// thread that used them, so each thread measures and draws with fonts of its own (an output
+// thread drawing pages while the user-interface thread prepares the next ones). The mutex
+// guards the lists only; an entry is used by its own thread alone, outside the lock.
+struct ThreadEntries {
+    std::thread::id thread;
+    std::vector<std::unique_ptr<Entry>> entries; // most recently used first
+};
+
 struct Cache {
     std::mutex mutex;
-    std::vector<std::unique_ptr<Entry>> entries; // most recently used first
+    std::vector<std::unique_ptr<ThreadEntries>> threads;
 };
 
 Cache& TheCache()
@@ -139,10 +155,24 @@ Cache& TheCache()
     return cache;
 }
 
-// The entry for the font; the caller holds the cache's mutex.
-Entry& Find(Cache& cache, const TRMCanvasFont& font, int dpiX, int dpiY)
+// The calling thread's entry for the font.
+Entry& Find(const TRMCanvasFont& font, int dpiX, int dpiY)
 {
-    auto& entries = cache.entries;
+    Cache& cache = TheCache();
+    const std::lock_guard lock(cache.mutex);
+    const std::thread::id self = std::this_thread::get_id();
+    ThreadEntries* mine = nullptr;
+    for (const auto& t : cache.threads)
+        if (t->thread == self) {
+            mine = t.get();
+            break;
+        }
+    if (!mine) {
+        cache.threads.push_back(std::make_unique<ThreadEntries>());
+        mine = cache.threads.back().get();
+        mine->thread = self;
+    }
+    auto& entries = mine->entries;
     for (std::size_t i = 0; i < entries.size(); ++i) {
         Entry& e = *entries[i];
         if (e.dpiX == dpiX && e.dpiY == dpiY && e.key == font) {
@@ -163,25 +193,43 @@ Entry& Find(Cache& cache, const TRMCanvasFont& font, int dpiX, int dpiY)
 
 TRMFontFace RMFontFace(const TRMCanvasFont& font, int dpiX, int dpiY)
 {
-    Cache& cache = TheCache();
-    const std::lock_guard lock(cache.mutex);
-    return Find(cache, font, dpiX, dpiY).face;
+    return Find(font, dpiX, dpiY).face;
 }
 
 double RMTextAdvance(const TRMCanvasFont& font, const QString& text, int dpiX, int dpiY)
 {
     if (text.isEmpty())
         return 0.0;
-    Cache& cache = TheCache();
-    const std::lock_guard lock(cache.mutex);
-    return Find(cache, font, dpiX, dpiY).Advance(text);
+    return Find(font, dpiX, dpiY).Advance(text);
+}
+
+std::optional<double> RMTextAdvanceAfter(const TRMCanvasFont& font, double headAdvance, QStringView head,
+    QStringView tail, int dpiX, int dpiY)
+{
+    if (tail.isEmpty())
+        return headAdvance;
+    for (QChar c : tail)
+        if (NeedsWholeText(c))
+            return std::nullopt;
+    // A word running on from the head would be measured as one piece with it.
+    if (!head.isEmpty() && !StandsAlone(head.back().unicode()) && !StandsAlone(tail.front().unicode()))
+        return std::nullopt;
+    return Find(font, dpiX, dpiY).AdvanceFrom(headAdvance, tail);
 }
 
 void RMClearFontCache()
 {
     Cache& cache = TheCache();
     const std::lock_guard lock(cache.mutex);
-    cache.entries.clear();
+    cache.threads.clear();
+}
+
+void RMForgetThreadFonts()
+{
+    Cache& cache = TheCache();
+    const std::lock_guard lock(cache.mutex);
+    const std::thread::id self = std::this_thread::get_id();
+    std::erase_if(cache.threads, [self](const auto& t) { return t->thread == self; });
 }
 
 } // namespace pq

@@ -1,6 +1,8 @@
 #include "report/engine/files/rm_emf_pages.h"
 
 #include "report/engine/files/rm_file_messages.h"
+#include "report/engine/files/rm_page_file.h"
+#include "report/engine/files/rm_page_queue.h"
 #include "report/engine/files/rm_stream.h"
 #include "report/engine/files/rm_view_stream.h"
 #include "report/engine/canvas/rm_canvas.h"
@@ -17,10 +19,13 @@
 #include "base/units.h"
 #include "report/preview/printer/printer.h"
 
+#include <QBuffer>
 #include <QPaintDevice>
 #include <QPainter>
 
 #include <algorithm>
+#include <iterator>
+#include <limits>
 #include <optional>
 
 namespace pq {
@@ -82,6 +87,27 @@ QByteArray WritePageViews(const std::vector<std::unique_ptr<TRMView>>& views)
     return w.Data;
 }
 
+// A page record of the prepared-report file up to its stream: the end position (the
+// stream's end in the file being written), the paper and the margins.
+constexpr qint64 kPageRecordHeader = 4 + 2 + 4 + 4 + 1 + 4 + 16;
+
+void WritePageRecordHeader(TRMWriter& w, const TRMEMFPage& p, qint64 end)
+{
+    w.WriteInt(static_cast<std::int32_t>(end));
+    w.WriteWord(static_cast<std::uint16_t>(p.Size));
+    w.WriteInt(p.Width);
+    w.WriteInt(p.Height);
+    w.WriteByte(static_cast<std::uint8_t>(p.Orientation));
+    w.WriteInt(p.Bin);
+    for (int m : p.Margins)
+        w.WriteInt(m);
+}
+
+qint64 DefaultBudget()
+{
+    return TRMEngineServices::Started() ? RMEngineServices().PagesMemoryBudget() : kDefaultPagesMemoryBudget;
+}
+
 bool IsMetafileCanvas(const QPainter* canvas)
 {
     const QPaintDevice* device = canvas->device();
@@ -109,9 +135,16 @@ QRectF VisibleArea(const QPainter* canvas)
 TRMEMFPages::TRMEMFPages(TRMReport* report)
     : QObject(report)
     , m_report(report)
+    , m_budget(DefaultBudget())
 {
     if (report)
         report->EMFPages = this;
+}
+
+TRMEMFPages::TRMEMFPages(TRMReport* report, TDetached)
+    : m_report(report)
+    , m_budget(DefaultBudget())
+{
 }
 
 TRMEMFPages::~TRMEMFPages()
@@ -140,6 +173,202 @@ void TRMEMFPages::ClearAll()
 {
     m_pages.clear();
     m_bkPictures.clear();
+    m_lru.clear();
+    m_bytesInMemory = 0;
+    // The temporary file goes with the pages; the next spill makes a new one.
+    m_file.reset();
+    m_spillError.clear();
+    m_readError.clear();
+}
+
+// ---- streams in memory and in the temporary file ----
+
+TRMEMFPage* TRMEMFPages::Adopt(std::unique_ptr<TRMEMFPage> page, int at)
+{
+    TRMEMFPage* p = page.get();
+    p->m_inMemory = true;
+    p->m_fileOffset = -1;
+    p->m_fileCurrent = false;
+    m_lru.push_back(p);
+    p->m_lru = std::prev(m_lru.end());
+    m_bytesInMemory += p->m_bytes.size();
+    if (at < 0 || at >= Count())
+        m_pages.push_back(std::move(page));
+    else
+        m_pages.insert(m_pages.begin() + at, std::move(page));
+    Spill(p);
+    return p;
+}
+
+void TRMEMFPages::Touch(TRMEMFPage& page) const
+{
+    m_lru.splice(m_lru.end(), m_lru, page.m_lru);
+}
+
+void TRMEMFPages::Forget(TRMEMFPage& page) const
+{
+    if (!page.m_inMemory)
+        return;
+    m_bytesInMemory -= page.m_bytes.size();
+    m_lru.erase(page.m_lru);
+    page.m_inMemory = false;
+}
+
+QByteArray TRMEMFPages::Peek(const TRMEMFPage& page) const
+{
+    if (page.m_inMemory)
+        return page.m_bytes;
+    if (!m_file)
+        throw TRMStreamError("the page is in no temporary file");
+    QString reason;
+    std::optional<QByteArray> record = m_file->Read(page.m_fileOffset, page.m_fileLength, &reason);
+    if (!record)
+        throw TRMStreamError(reason.toStdString());
+    // The record is the page's record of the prepared-report file, its end position the
+    // record's end in the temporary file.
+    if (TRMPageFile::Hash(*record) != page.m_fileHash || record->size() < kPageRecordHeader)
+        throw TRMStreamError(QStringLiteral("临时文件“%1”中的页被改动了").arg(m_file->FileName()).toStdString());
+    TRMReader r(*record);
+    if (r.ReadInt() != page.m_fileOffset + page.m_fileLength)
+        throw TRMStreamError(QStringLiteral("临时文件“%1”中的页被改动了").arg(m_file->FileName()).toStdString());
+    return record->mid(kPageRecordHeader);
+}
+
+void TRMEMFPages::Load(TRMEMFPage& page) const
+{
+    if (page.m_inMemory) {
+        Touch(page);
+        return;
+    }
+    page.m_bytes = Peek(page);
+    page.m_inMemory = true;
+    page.m_fileCurrent = true;
+    m_lru.push_back(&page);
+    page.m_lru = std::prev(m_lru.end());
+    m_bytesInMemory += page.m_bytes.size();
+    Spill(&page);
+}
+
+bool TRMEMFPages::WriteOut(TRMEMFPage& page) const
+{
+    if (page.m_fileCurrent)
+        return true;
+    if (!m_file) {
+        QString reason;
+        m_file = TRMPageFile::Create(QString(), &reason);
+        if (!m_file) {
+            m_spillError = reason;
+            return false;
+        }
+    }
+    TRMWriter w;
+    const qint64 length = kPageRecordHeader + page.m_bytes.size();
+    const qint64 at = m_file->Place(page.m_fileOffset, page.m_fileSlot, length);
+    WritePageRecordHeader(w, page, at + length);
+    w.WriteBytes(page.m_bytes);
+    QString reason;
+    if (!m_file->Write(at, w.Data, &reason)) {
+        m_spillError = reason;
+        return false;
+    }
+    if (at != page.m_fileOffset)
+        page.m_fileSlot = length;
+    page.m_fileOffset = at;
+    page.m_fileLength = length;
+    page.m_fileHash = TRMPageFile::Hash(w.Data);
+    page.m_fileCurrent = true;
+    return true;
+}
+
+void TRMEMFPages::Spill(const TRMEMFPage* keep) const
+{
+    // Once the file failed, pages stay in memory: the report is whole, only larger.
+    while (m_bytesInMemory > m_budget && m_spillError.isEmpty() && !m_lru.empty()) {
+        TRMEMFPage* victim = m_lru.front();
+        if (victim == keep)
+            break;
+        if (!WriteOut(*victim))
+            break;
+        m_bytesInMemory -= victim->m_bytes.size();
+        victim->m_bytes = QByteArray();
+        victim->m_inMemory = false;
+        m_lru.pop_front();
+    }
+}
+
+void TRMEMFPages::NoteReadError(int index, const QString& reason) const
+{
+    if (m_readError.isEmpty())
+        m_readError = QStringLiteral("第%1页无法读回：%2").arg(index + 1).arg(reason);
+}
+
+QByteArray TRMEMFPages::Stream(int index) const
+{
+    TRMEMFPage* p = Page(index);
+    if (!p)
+        throw TRMStreamError("no prepared page of that number");
+    Load(*p);
+    return p->m_bytes;
+}
+
+QByteArray TRMEMFPages::TakeStream(int index)
+{
+    TRMEMFPage* p = Page(index);
+    if (!p)
+        throw TRMStreamError("no prepared page of that number");
+    Load(*p);
+    QByteArray out = std::exchange(p->m_bytes, QByteArray());
+    m_bytesInMemory -= out.size();
+    p->m_fileCurrent = false;
+    return out;
+}
+
+void TRMEMFPages::SetStream(int index, QByteArray stream)
+{
+    TRMEMFPage* p = Page(index);
+    if (!p)
+        return;
+    if (p->m_inMemory) {
+        m_bytesInMemory -= p->m_bytes.size();
+        Touch(*p);
+    } else {
+        p->m_inMemory = true;
+        m_lru.push_back(p);
+        p->m_lru = std::prev(m_lru.end());
+    }
+    p->m_bytes = std::move(stream);
+    m_bytesInMemory += p->m_bytes.size();
+    p->m_fileCurrent = false;
+    Spill(p);
+}
+
+void TRMEMFPages::SetMemoryBudget(qint64 bytes)
+{
+    m_budget = std::max<qint64>(0, bytes);
+    Spill(nullptr);
+}
+
+QString TRMEMFPages::PageFileName() const
+{
+    return m_file ? m_file->FileName() : QString();
+}
+
+int TRMEMFPages::PagesInFile() const
+{
+    return static_cast<int>(std::count_if(m_pages.begin(), m_pages.end(), [](const auto& p) { return !p->m_inMemory; }));
+}
+
+void TRMEMFPages::TakeContents(TRMEMFPages& from)
+{
+    ClearAll();
+    m_pages = std::move(from.m_pages);
+    // Splicing keeps every page's place in the list valid.
+    m_lru.splice(m_lru.end(), from.m_lru);
+    m_bytesInMemory = std::exchange(from.m_bytesInMemory, 0);
+    m_file = std::move(from.m_file);
+    m_spillError = std::exchange(from.m_spillError, QString());
+    from.m_pages.clear();
+    Spill(nullptr);
 }
 
 void TRMEMFPages::Clear()
@@ -166,46 +395,42 @@ TRMEMFPage* TRMEMFPages::AddPage(const TRMPage& dp)
     rec->BackPicture = dp.ShowBackPicture && designIndex < kNoBackPicture
         ? static_cast<std::uint8_t>(designIndex) : kNoBackPicture;
     rec->DesignPage = static_cast<std::uint8_t>(std::min(designIndex + 1, 255));
-    rec->Stream = EmptyPageStream();
-    m_pages.push_back(std::move(rec));
-    return m_pages.back().get();
+    rec->m_bytes = EmptyPageStream();
+    return Adopt(std::move(rec));
 }
 
 TRMEMFPage* TRMEMFPages::InsertPage(int index, const TRMEMFPage& from)
 {
     auto rec = std::make_unique<TRMEMFPage>();
-    rec->Size = from.Size;
-    rec->Width = from.Width;
-    rec->Height = from.Height;
-    rec->Orientation = from.Orientation;
-    rec->Bin = from.Bin;
-    rec->Margins = from.Margins;
-    rec->PageInfo = from.PageInfo;
-    rec->Visible = from.Visible;
-    rec->BackPicture = from.BackPicture;
-    rec->DesignPage = from.DesignPage;
-    rec->Stream = EmptyPageStream();
-    index = std::clamp(index, 0, Count());
-    m_pages.insert(m_pages.begin() + index, std::move(rec));
-    return m_pages[static_cast<size_t>(index)].get();
+    static_cast<TRMPageSettings&>(*rec) = from;
+    rec->m_bytes = EmptyPageStream();
+    return Adopt(std::move(rec), std::clamp(index, 0, Count()));
 }
 
 void TRMEMFPages::DeletePage(int index)
 {
-    if (!Page(index))
+    TRMEMFPage* p = Page(index);
+    if (!p)
         return;
+    Forget(*p);
     m_pages.erase(m_pages.begin() + index);
 }
 
 void TRMEMFPages::AppendView(int index, TRMView& view)
 {
-    TRMEMFPage* p = Page(index);
-    if (!p)
+    if (!Page(index))
         return;
     TRMWriter w;
-    w.Data = p->Stream.isEmpty() ? EmptyPageStream() : p->Stream;
-    RMWritePreparedView(w, view);
-    p->Stream = std::move(w.Data);
+    w.Data = TakeStream(index);
+    if (w.Data.isEmpty())
+        w.Data = EmptyPageStream();
+    try {
+        RMWritePreparedView(w, view);
+    } catch (...) {
+        SetStream(index, std::move(w.Data));
+        throw;
+    }
+    SetStream(index, std::move(w.Data));
 }
 
 TRMPage* TRMEMFPages::BuildPage(int index)
@@ -223,22 +448,34 @@ TRMPage* TRMEMFPages::BuildPage(int index)
     page->PrinterInfo = p->PageInfo;
 
     std::vector<std::unique_ptr<TRMView>> views;
+    QByteArray stream;
+    try {
+        stream = Stream(index);
+    } catch (const TRMStreamError& e) {
+        // The page shows nothing; output asks ReadError and fails.
+        NoteReadError(index, QString::fromUtf8(e.what()));
+    }
     try {
         QString missing;
-        views = ReadPageViews(p->Stream, &missing);
+        views = ReadPageViews(stream, &missing);
         if (!missing.isEmpty())
             m_missing.append(missing);
     } catch (const std::exception&) {
         // Loading checked every stream; one damaged since (by a handler) shows what it can.
         views.clear();
     }
+    // A measuring image of the page's own, so an output thread never draws on the one the
+    // user-interface thread measures with.
+    std::optional<QImage> measureImage;
     QPainter measure;
     for (auto& view : views) {
         view->ParentPage = page.get();
         // An auto-width memo finds its width when drawn once.
         if (view->HasFlag(flMemoAutoWidth) && dynamic_cast<TRMMemoView*>(view.get())) {
-            if (!measure.isActive())
-                measure.begin(&RMGlobals().MeasureBitmap());
+            if (!measure.isActive()) {
+                measureImage.emplace(8, 8, QImage::Format_RGB32); // as the globals' measuring image
+                measure.begin(&*measureImage);
+            }
             view->Draw(&measure);
         }
         page->Objects.push_back(std::move(view));
@@ -251,8 +488,45 @@ TRMPage* TRMEMFPages::BuildPage(int index)
 
 void TRMEMFPages::FreePage(int index)
 {
-    if (TRMEMFPage* p = Page(index))
-        p->Page.reset();
+    TRMEMFPage* p = Page(index);
+    if (!p)
+        return;
+    p->Page.reset();
+    // Fed pages are handed out once: what was drawn is not kept.
+    if (m_feed)
+        SetStream(index, QByteArray());
+}
+
+void TRMEMFPages::FeedFrom(TRMPageQueue* queue)
+{
+    m_feed = queue;
+    m_feedEndedEarly = false;
+}
+
+bool TRMEMFPages::WaitForPage(int index)
+{
+    if (index < 0)
+        return false;
+    while (m_feed && index >= Count()) {
+        std::vector<TRMBkPicture> pictures;
+        std::optional<TRMHandedPage> handed = m_feed->Pop(&pictures);
+        if (!handed) {
+            m_feedEndedEarly = !m_feed->Complete();
+            return false;
+        }
+        if (!pictures.empty())
+            m_bkPictures = std::move(pictures);
+        auto page = std::make_unique<TRMEMFPage>();
+        static_cast<TRMPageSettings&>(*page) = handed->Settings;
+        page->m_bytes = std::move(handed->Stream);
+        Adopt(std::move(page));
+    }
+    return index < Count();
+}
+
+bool TRMEMFPages::FeedEndedEarly() const
+{
+    return m_feed && m_feedEndedEarly;
 }
 
 void TRMEMFPages::StorePage(int index)
@@ -260,7 +534,7 @@ void TRMEMFPages::StorePage(int index)
     TRMEMFPage* p = Page(index);
     if (!p || !p->Page)
         return;
-    p->Stream = WritePageViews(p->Page->Objects);
+    SetStream(index, WritePageViews(p->Page->Objects));
 }
 
 void TRMEMFPages::ExportPage(int index, const std::function<void(TRMView&)>& exporter)
@@ -268,8 +542,15 @@ void TRMEMFPages::ExportPage(int index, const std::function<void(TRMView&)>& exp
     TRMEMFPage* p = Page(index);
     if (!p || !exporter)
         return;
+    QByteArray stream;
     try {
-        TRMReader r(p->Stream);
+        stream = Stream(index);
+    } catch (const TRMStreamError& e) {
+        NoteReadError(index, QString::fromUtf8(e.what()));
+        return;
+    }
+    try {
+        TRMReader r(stream);
         const TRMStreamVersion v = PageStreamVersion(r);
         while (!r.AtEnd()) {
             std::unique_ptr<TRMView> view = RMReadPreparedView(r, v);
@@ -430,11 +711,22 @@ void TRMEMFPages::AppendPages(TRMEMFPages& from)
     if (&from == this)
         return;
     const int pictureBase = BkPictureCount();
-    for (auto& page : from.m_pages) {
+    for (int i = 0; i < from.Count(); ++i) {
+        std::unique_ptr<TRMEMFPage>& page = from.m_pages[static_cast<size_t>(i)];
         if (page->BackPicture != kNoBackPicture)
             page->BackPicture = pictureBase + page->BackPicture < kNoBackPicture
                 ? static_cast<std::uint8_t>(pictureBase + page->BackPicture) : kNoBackPicture;
-        m_pages.push_back(std::move(page));
+        // One page at a time out of the other store's file and into this one's.
+        QByteArray bytes;
+        try {
+            bytes = from.Peek(*page);
+        } catch (const TRMStreamError& e) {
+            NoteReadError(Count(), QString::fromUtf8(e.what()));
+            bytes = EmptyPageStream();
+        }
+        from.Forget(*page);
+        page->m_bytes = std::move(bytes);
+        Adopt(std::move(page));
     }
     for (TRMBkPicture& picture : from.m_bkPictures)
         m_bkPictures.push_back(std::move(picture));
@@ -490,8 +782,13 @@ TRMPageMetrics TRMEMFPages::PageInfoFor(const TRMEMFPage& page)
 
 // ---- prepared-report file ----
 
-QByteArray TRMEMFPages::SaveToStream() const
+bool TRMEMFPages::SaveToDevice(QIODevice& device, QString* error) const
 {
+    const auto fail = [&](const QString& why) {
+        if (error)
+            *error = why;
+        return false;
+    };
     TRMWriter w;
     w.WriteByte(kRMFormatVersion);
     w.WriteByte(kRMPreparedSubVersion);
@@ -509,25 +806,47 @@ QByteArray TRMEMFPages::SaveToStream() const
     TRMPrinter& printer = GetReportPrinter();
     w.WriteString(GetPrinterList().Name(printer.SelectedPrinter()));
     w.WriteInt(Count());
-    for (const auto& p : m_pages) {
-        const qint64 at = w.Placeholder();
-        w.WriteWord(static_cast<std::uint16_t>(p->Size));
-        w.WriteInt(p->Width);
-        w.WriteInt(p->Height);
-        w.WriteByte(static_cast<std::uint8_t>(p->Orientation));
-        w.WriteInt(p->Bin);
-        for (int m : p->Margins)
-            w.WriteInt(m);
-        w.WriteBytes(p->Stream);
-        w.PatchInt(at, static_cast<std::int32_t>(w.Position()));
+    qint64 position = w.Position();
+    if (device.write(w.Data) != w.Data.size())
+        return fail(device.errorString());
+    // Page by page: a report in the temporary file is never gathered in memory.
+    for (int i = 0; i < Count(); ++i) {
+        const TRMEMFPage& p = *m_pages[static_cast<size_t>(i)];
+        QByteArray stream;
+        try {
+            stream = Peek(p);
+        } catch (const TRMStreamError& e) {
+            NoteReadError(i, QString::fromUtf8(e.what()));
+            return fail(m_readError);
+        }
+        const qint64 end = position + kPageRecordHeader + stream.size();
+        if (end > std::numeric_limits<std::int32_t>::max())
+            return fail(QStringLiteral("报表超过了预览文件格式的2 GB上限"));
+        TRMWriter header;
+        WritePageRecordHeader(header, p, end);
+        if (device.write(header.Data) != header.Data.size() || device.write(stream) != stream.size())
+            return fail(device.errorString());
+        position = end;
     }
-    return w.Data;
+    return true;
+}
+
+QByteArray TRMEMFPages::SaveToStream() const
+{
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    QString error;
+    if (!SaveToDevice(buffer, &error))
+        throw TRMStreamError(error.toStdString());
+    return data;
 }
 
 bool TRMEMFPages::SaveToFile(const QString& fileName, QWidget* owner) const
 {
     QString error;
-    if (!WriteFileWhole(fileName, SaveToStream(), &error)) {
+    const FileWriter write = [this](QIODevice& device, QString& reason) { return SaveToDevice(device, &reason); };
+    if (!WriteFileWhole(fileName, write, &error)) {
         ShowErrorBox(owner, QStringLiteral("%1: %2").arg(fileName, error));
         return false;
     }
@@ -538,7 +857,8 @@ TRMLoadResult TRMEMFPages::LoadFromStream(const QByteArray& data, bool showMessa
 {
     RMRegisterStandardAddIns();
     TRMLoadResult result;
-    std::vector<std::unique_ptr<TRMEMFPage>> pages;
+    TRMEMFPages pages(nullptr);
+    pages.m_budget = m_budget;
     std::vector<TRMBkPicture> pictures;
     QString printerName;
     int taoda = -1;
@@ -618,20 +938,21 @@ TRMLoadResult TRMEMFPages::LoadFromStream(const QByteArray& data, bool showMessa
                     }
                 if (r.Position() > end)
                     throw TRMStreamError("page record runs past its end position");
-                p->Stream = r.ReadBytes(end - r.Position());
+                p->m_bytes = r.ReadBytes(end - r.Position());
                 // Every view must read now, so a damaged page is found at loading and not
                 // while it is drawn.
                 QString missing;
-                std::vector<std::unique_ptr<TRMView>> views = ReadPageViews(p->Stream, &missing);
+                std::vector<std::unique_ptr<TRMView>> views = ReadPageViews(p->m_bytes, &missing);
                 if (!missing.isEmpty() && !result.Skipped.contains(missing))
                     result.Skipped.append(missing);
                 if (version < 39 && missing.isEmpty()) {
                     for (auto& view : views)
                         RMConvertOldBounds(*view);
-                    p->Stream = WritePageViews(views);
+                    p->m_bytes = WritePageViews(views);
                 }
                 p->PageInfo = PageInfoFor(*p);
-                pages.push_back(std::move(p));
+                // The scratch store keeps to the budget too: a large file is not held twice.
+                pages.Adopt(std::move(p));
             }
         }
     } catch (const TRMStreamError& e) {
@@ -644,8 +965,7 @@ TRMLoadResult TRMEMFPages::LoadFromStream(const QByteArray& data, bool showMessa
     RMResetMissingClasses();
 
     if (result.Status == TRMLoadStatus::Loaded) {
-        ClearAll();
-        m_pages = std::move(pages);
+        TakeContents(pages);
         m_bkPictures = std::move(pictures);
         if (taoda >= 0 && Report())
             Report()->taoda = taoda != 0;

@@ -3,6 +3,14 @@
 // views; its objects are rebuilt from the stream on demand and released when the page is
 // hidden. The store also reads and writes the prepared-report file
 // ("Pagequill Prepared Report File", ".rmp").
+//
+// The streams a store keeps in memory stay within its memory budget: beyond it the pages
+// used longest ago go to the store's private temporary file (rm_page_file.h), in the
+// layout of the page records of the prepared-report file, and are read back when they are
+// asked for; those read back stay in memory as a cache within the same budget. Everything
+// else (the paper, the page information, the marks) stays in memory, so a report of any size
+// takes a bounded amount of memory. A page that cannot be read back (the temporary file
+// damaged) is an error of the operation that asked for it (ReadError).
 #pragma once
 
 #include "report/engine/files/rm_report_file.h"
@@ -17,14 +25,18 @@
 
 #include <array>
 #include <functional>
+#include <list>
 #include <memory>
 #include <vector>
 
+class QIODevice;
 class QPainter;
 class QWidget;
 
 namespace pq {
 
+class TRMPageFile;
+class TRMPageQueue;
 class TRMReport;
 class TRMView;
 
@@ -37,8 +49,8 @@ struct TRMBkPicture {
     QImage Picture;
 };
 
-// One prepared page.
-struct TRMEMFPage {
+// What a prepared page records besides its views.
+struct TRMPageSettings {
     int Size = 0;                 // printer paper code
     int Width = 0, Height = 0;    // paper size, tenths of a millimetre
     int Orientation = poPortrait;
@@ -46,10 +58,25 @@ struct TRMEMFPage {
     std::array<int, 4> Margins{}; // left, top, right, bottom in screen pixels
     TRMPageMetrics PageInfo;      // PageWidth/PageHeight are screen pixels
     bool Visible = true;
-    QByteArray Stream;            // version byte, then the printed views
-    std::unique_ptr<TRMPage> Page; // built from Stream on demand
     std::uint8_t BackPicture = kNoBackPicture;
     std::uint8_t DesignPage = 0;  // ordinal (from 1) of the design page that produced it
+};
+
+// One prepared page. Its stream (version byte, then the printed views) is the store's:
+// TRMEMFPages::Stream and SetStream.
+struct TRMEMFPage : TRMPageSettings {
+    std::unique_ptr<TRMPage> Page; // built from the stream on demand
+
+private:
+    friend class TRMEMFPages;
+    QByteArray m_bytes;           // the stream, while in memory
+    bool m_inMemory = true;
+    qint64 m_fileOffset = -1;     // the last copy written to the temporary file
+    qint64 m_fileSlot = 0;        // room there (a page written again may reuse it)
+    qint64 m_fileLength = 0;
+    size_t m_fileHash = 0;
+    bool m_fileCurrent = false;   // that copy is the stream
+    std::list<TRMEMFPage*>::iterator m_lru; // valid while in memory
 };
 
 // Visible is the preview's mark (a page off the screen is not drawn there, and the mark is
@@ -81,6 +108,10 @@ public:
     // With a report, the store attaches itself as the report's prepared pages and the report
     // owns it.
     explicit TRMEMFPages(TRMReport* report = nullptr);
+    // A store of the report's pages that is not the report's own (the pages an output thread
+    // draws): it reads the report, the report neither owns nor knows it.
+    struct TDetached {};
+    TRMEMFPages(TRMReport* report, TDetached);
     ~TRMEMFPages() override;
 
     TRMReport* Report() const { return m_report.data(); }
@@ -89,6 +120,17 @@ public:
     // nullptr outside 0..Count()-1.
     TRMEMFPage* Page(int index) const;
     TRMEMFPage* operator[](int index) const { return Page(index); }
+
+    // Output walks the pages with WaitForPage: true when page index is there to be drawn.
+    // A store fed from a queue (FeedFrom, on an output thread while preparation hands it the
+    // finished pages) waits for the page; false once the pages ended before it, and then
+    // FeedEndedEarly tells whether they ended because preparation stopped (cancelled or
+    // failed), so output must not finish its document. Such a store hands each page out once:
+    // FreePage releases its stream too, and it takes no more than a few pages of memory.
+    void FeedFrom(TRMPageQueue* queue);
+    bool WaitForPage(int index);
+    bool FeedEndedEarly() const;
+    bool Fed() const { return m_feed != nullptr; }
 
     // Frees every page and background picture, unless OnClear replaces that.
     void Clear();
@@ -113,6 +155,32 @@ public:
 
     // Appends a printed view to a page's stream (preparation streams each printed view so).
     void AppendView(int index, TRMView& view);
+
+    // A page's stream, read back from the temporary file when it is there; throws
+    // TRMStreamError when it cannot be (the file damaged) and for a bad index.
+    QByteArray Stream(int index) const;
+    // Replaces a page's stream; the page is then the one used last.
+    void SetStream(int index, QByteArray stream);
+    // The stream moved out, for an edit that gives it back with SetStream (appending to a
+    // page costs no copy of what it holds). Throws as Stream.
+    QByteArray TakeStream(int index);
+
+    // Bytes of page streams kept in memory; beyond them pages go to the temporary file. The
+    // default is the engine's (64 MiB unless it was started with another).
+    qint64 MemoryBudget() const { return m_budget; }
+    void SetMemoryBudget(qint64 bytes);
+    // Bytes of page streams in memory now, and the temporary file (empty before the first
+    // page went there).
+    qint64 BytesInMemory() const { return m_bytesInMemory; }
+    QString PageFileName() const;
+    int PagesInFile() const;
+    // Why pages stay in memory beyond the budget (the temporary file could not be made or
+    // written); empty while spilling works. The report is still whole: only its memory grows.
+    const QString& SpillError() const { return m_spillError; }
+    // The first page that could not be read back since the store was cleared or loaded, with
+    // the reason; empty when every page could. Drawing, building and exporting such a page
+    // give nothing for it; output checks this and fails.
+    const QString& ReadError() const { return m_readError; }
 
     // Rebuilds a page's objects from its stream; reading stops at a view it cannot read
     // (whose class is missing). nullptr for a bad index.
@@ -142,9 +210,12 @@ public:
 
     // The prepared-report file. Loading parses into scratch pages and replaces the store's
     // content only when the whole file was read; a file that fails keeps what the store had.
-    // Saving shows an error box when the file cannot be written whole and leaves a file that
-    // was there as it was.
+    // Saving shows an error box when the file cannot be written whole (or a page cannot be
+    // read back) and leaves a file that was there as it was. Saving writes the pages one at a
+    // time, so a report in the temporary file is not gathered in memory to be saved;
+    // SaveToStream throws TRMStreamError for a page that cannot be read back.
     QByteArray SaveToStream() const;
+    bool SaveToDevice(QIODevice& device, QString* error) const;
     bool SaveToFile(const QString& fileName, QWidget* owner = nullptr) const;
     TRMLoadResult LoadFromStream(const QByteArray& data, bool showMessages = true, QWidget* owner = nullptr);
     TRMLoadResult LoadFromFile(const QString& fileName, bool showMessages = true, QWidget* owner = nullptr);
@@ -160,11 +231,35 @@ public:
 
 private:
     void ClearAll();
+    // Takes a page in (in memory, at at or at the end), then keeps to the budget.
+    TRMEMFPage* Adopt(std::unique_ptr<TRMEMFPage> page, int at = -1);
+    // The page's stream in memory again (and the page the one used last), reading it back
+    // when needed; throws TRMStreamError when it cannot be read.
+    void Load(TRMEMFPage& page) const;
+    // The stream of a page, read back without keeping it (saving walks every page once).
+    QByteArray Peek(const TRMEMFPage& page) const;
+    void Touch(TRMEMFPage& page) const;
+    void Forget(TRMEMFPage& page) const;
+    // Writes pages used longest ago to the temporary file until the budget holds, keeping
+    // keep in memory.
+    void Spill(const TRMEMFPage* keep) const;
+    bool WriteOut(TRMEMFPage& page) const;
+    void NoteReadError(int index, const QString& reason) const;
+    void TakeContents(TRMEMFPages& from);
 
     QPointer<TRMReport> m_report;
     std::vector<std::unique_ptr<TRMEMFPage>> m_pages;
     std::vector<TRMBkPicture> m_bkPictures;
     QStringList m_missing;
+
+    qint64 m_budget;
+    mutable qint64 m_bytesInMemory = 0;
+    mutable std::list<TRMEMFPage*> m_lru; // in memory, used longest ago first
+    mutable std::unique_ptr<TRMPageFile> m_file;
+    mutable QString m_spillError;
+    mutable QString m_readError;
+    TRMPageQueue* m_feed = nullptr;
+    bool m_feedEndedEarly = false;
 };
 
 // The report's prepared pages, created on first use and owned by the report.

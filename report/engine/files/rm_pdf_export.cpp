@@ -27,18 +27,22 @@ QPageLayout LayoutOf(const TRMEMFPage& p)
 
 bool RMExportPdf(TRMEMFPages& pages, QIODevice& device, const TRMPdfExportOptions& options, QString* error)
 {
+    const auto fail = [error](const QString& why) {
+        if (error)
+            *error = why;
+        return false;
+    };
     QPdfWriter writer(&device);
     writer.setResolution(options.Dpi);
     writer.setCreator(options.Creator);
-    if (pages.Count() > 0)
+    // Pages fed by a preparation still running arrive one by one.
+    const bool any = pages.WaitForPage(0);
+    if (any)
         writer.setPageLayout(LayoutOf(*pages[0]));
     QPainter painter;
-    if (!painter.begin(&writer)) {
-        if (error)
-            *error = QStringLiteral("the PDF document could not be started");
-        return false;
-    }
-    for (int i = 0; i < pages.Count(); ++i) {
+    if (!painter.begin(&writer))
+        return fail(QStringLiteral("the PDF document could not be started"));
+    for (int i = 0; i == 0 ? any : pages.WaitForPage(i); ++i) {
         if (i > 0) {
             writer.setPageLayout(LayoutOf(*pages[i]));
             writer.newPage();
@@ -48,10 +52,17 @@ bool RMExportPdf(TRMEMFPages& pages, QIODevice& device, const TRMPdfExportOption
             const TRMPageShownScope shown(pages[i]);
             pages.Draw(i, &painter, QRect(0, 0, writer.width(), writer.height()));
         }
-        if (options.FreeDrawnPages)
+        if (options.FreeDrawnPages || pages.Fed())
             pages.FreePage(i);
+        // A page the temporary file could not give back would be a blank page in the file.
+        if (!pages.ReadError().isEmpty()) {
+            painter.end();
+            return fail(pages.ReadError());
+        }
     }
     painter.end();
+    if (pages.FeedEndedEarly())
+        return fail(QStringLiteral("the report was not prepared to its end"));
     return true;
 }
 

@@ -98,6 +98,20 @@ void WrapParagraph(const QString& paragraph, const TRMWrapOptions& o, QStringLis
     const QStringList tokens = RMWrapTokens(paragraph);
     const std::function<bool(const QString&)> fits = [&](const QString& s) { return o.Width(s) <= o.MaxWidth; };
     QString cur;
+    // The advance of cur, while it is known without measuring cur again (an empty line: 0).
+    const bool incremental = o.AdvanceAfter && o.Pixels;
+    std::optional<double> curAdvance = 0.0;
+    std::optional<double> withRest;
+    // Whether cur and the rest of a short token fit on one line, measured on from cur's
+    // advance when it can be.
+    const auto fitsWith = [&](QStringView rest) {
+        withRest.reset();
+        if (incremental && curAdvance)
+            withRest = o.AdvanceAfter(*curAdvance, cur, rest);
+        if (withRest)
+            return o.Pixels(*withRest, cur.size() + rest.size()) <= o.MaxWidth;
+        return fits(Joined(cur, rest));
+    };
     for (int i = 0; i < tokens.size(); ++i) {
         const QString& tok = tokens[i];
         if (o.WordBreak && !cur.isEmpty() && i + 1 < tokens.size()) {
@@ -105,20 +119,23 @@ void WrapParagraph(const QString& paragraph, const TRMWrapOptions& o, QStringLis
             if (next.size() == 1 && RMNoLineStartChars().contains(next[0]) && !fits(cur + tok + next)) {
                 out << cur;
                 cur.clear();
+                curAdvance = 0.0;
             }
         }
         // What is left of the token; cut off the front line by line, never copied whole.
         QStringView rest(tok);
         while (!rest.isEmpty()) {
-            const qsizetype fit = rest.size() <= kShortToken ? (fits(Joined(cur, rest)) ? rest.size() : 0)
-                                                              : FittingPrefix(cur, rest, fits);
+            const bool shortToken = rest.size() <= kShortToken;
+            const qsizetype fit = shortToken ? (fitsWith(rest) ? rest.size() : 0) : FittingPrefix(cur, rest, fits);
             if (fit == rest.size()) {
                 cur += rest;
+                curAdvance = shortToken ? withRest : std::nullopt;
                 break;
             }
             if (!cur.isEmpty()) {
                 out << cur;
                 cur.clear();
+                curAdvance = 0.0;
                 continue;
             }
             // The token alone is too wide: as many of its characters as fit, at least one.

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 namespace pq {
 
@@ -27,6 +28,13 @@ struct TRMWrapOptions {
     bool MangeTag = false;   // "`" splits paragraphs too
     // Width of a text in pixels.
     std::function<int(const QString&)> Width;
+    // Optional, so a line is not measured again for every token it takes: the advance of
+    // head + tail from head's advance (0 for an empty head), exactly what Width's measuring
+    // gives for the whole before it becomes pixels, or nullopt when the whole must be
+    // measured; and Pixels, the width Width gives for an advance of a text of that many
+    // characters.
+    std::function<std::optional<double>(double headAdvance, QStringView head, QStringView tail)> AdvanceAfter;
+    std::function<int(double advance, qsizetype chars)> Pixels;
 };
 
 // Wraps one line of memo text into display lines (without line marks). Line feeds are

@@ -246,6 +246,18 @@ TRMMemoLayout RMWrapMemo(TRMMemoView& m, bool previewMode, bool designMode)
         o.WordBreak = m.HasFlag(flMemoWordBreak);
         o.MangeTag = tags;
         o.Width = width;
+        if (!tags && m.RotationType != rt360) {
+            // As MeasureWidth measures, a line at a time rather than again for every token.
+            const TRMTextMeasurer& me = RMEngineServices().Measurer();
+            const TRMCanvasFont full = SizedFont(m, m.Font.Size, 1.0, false);
+            const int spacing = m.CharSpacing;
+            o.AdvanceAfter = [&me, full](double head, QStringView headText, QStringView tail) {
+                return me.TextWidthAfter(full, head, headText, tail);
+            };
+            o.Pixels = [spacing](double advance, qsizetype chars) {
+                return static_cast<int>(std::ceil(advance - 1e-6)) + spacing * static_cast<int>(chars);
+            };
+        }
         for (const QString& l : m.Memo1)
             lines << RMWrapLine(l, o);
     } else {

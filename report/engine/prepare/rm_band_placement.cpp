@@ -21,6 +21,7 @@
 #include "base/scope_guard.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace pq {
 
@@ -108,7 +109,9 @@ int TRMPrepareEngine::BandHeight(TRMBand* band)
 
 int TRMPrepareEngine::FitHeight(TRMBand* band)
 {
-    int h = BandHeight(band);
+    // Measured once per print: placing the band takes this height.
+    band->MeasuredHeight = BandHeight(band);
+    int h = band->MeasuredHeight;
     // A child that follows keeps its parent company when it can.
     if (band->ChildBand && band->ChildBand->View && band->ChildBand->View->Visible && !band->Breaked)
         h += band->ChildBand->View->Height;
@@ -150,7 +153,11 @@ void TRMPrepareEngine::PrintBand(TRMBand* band)
         || static_cast<int>(P.printing.size()) >= kMaxPrintDepth)
         return;
     P.printing.push_back(band);
-    const ScopeExit pop([&P] { P.printing.pop_back(); });
+    const ScopeExit pop([&P, band] {
+        P.printing.pop_back();
+        band->MeasuredHeight = -1;
+    });
+    band->MeasuredHeight = -1;
     const TRMCurrentBandScope current(band, nullptr);
     TRMPage& page = *Page();
 
@@ -244,7 +251,8 @@ void TRMPrepareEngine::PlaceBand(TRMBand* band)
         top = page.CurY;
     band->CurTop = top;
     const int design = band->View ? band->View->Height : 0;
-    const int height = band->Stretched ? BandHeight(band) : design;
+    const int measured = std::exchange(band->MeasuredHeight, -1);
+    const int height = band->Stretched ? (measured >= 0 ? measured : BandHeight(band)) : design;
     band->CalculatedHeight = height;
 
     // Stretched views take the height they need; those touching the bottom follow the band.

@@ -66,6 +66,9 @@ void TRMPrepareEngine::StartPreparedPage(TRMPage& page)
     m_pages[index]->DesignPage = static_cast<std::uint8_t>(std::clamp(P.designOrdinal, 1, 255));
     m_writer->SetPage(index);
     RMCurrent().CurPageNo = index;
+    // Pages before the first whose footer is still to come, and before this one, are never
+    // written again (footers go on from that page, a following page continues this one).
+    HandOver(std::min(P.pageIndex, index));
     P.pageHasContent = false;
     P.pageLines.clear();
     P.groupCount.clear();

@@ -24,12 +24,12 @@ void TRMPreparedPageWriter::Reset()
 
 qint64 TRMPreparedPageWriter::WriteView(TRMView& view)
 {
-    TRMEMFPage* page = m_pages.Page(m_page);
-    if (!page)
+    if (!m_pages.Page(m_page))
         return 0;
     // Append in place: moving the bytes out and back keeps each write from copying the page.
+    // A page back from the temporary file that cannot be read is an error of this view.
     TRMWriter w;
-    w.Data = std::move(page->Stream);
+    w.Data = m_pages.TakeStream(m_page);
     if (w.Data.isEmpty())
         w.WriteByte(kRMFormatVersion);
     const qint64 start = w.Position();
@@ -37,7 +37,7 @@ qint64 TRMPreparedPageWriter::WriteView(TRMView& view)
         RMWritePreparedView(w, view);
     } catch (...) {
         w.Data.truncate(start);
-        page->Stream = std::move(w.Data);
+        m_pages.SetStream(m_page, std::move(w.Data));
         throw;
     }
     Record rec;
@@ -45,7 +45,7 @@ qint64 TRMPreparedPageWriter::WriteView(TRMView& view)
     rec.start = start;
     rec.length = w.Position() - start;
     rec.view = &view;
-    page->Stream = std::move(w.Data);
+    m_pages.SetStream(m_page, std::move(w.Data));
     m_byHandle.emplace(rec.handle, m_records.size());
     m_records.push_back(rec);
     return rec.handle;
@@ -54,13 +54,14 @@ qint64 TRMPreparedPageWriter::WriteView(TRMView& view)
 void TRMPreparedPageWriter::RewriteView(qint64 handle, TRMView& view)
 {
     auto it = m_byHandle.find(handle);
-    TRMEMFPage* page = m_pages.Page(m_page);
-    if (it == m_byHandle.end() || !page)
+    if (it == m_byHandle.end() || !m_pages.Page(m_page))
         return;
     Record& rec = m_records[it->second];
     TRMWriter w;
     RMWritePreparedView(w, view);
-    page->Stream.replace(rec.start, rec.length, w.Data);
+    QByteArray stream = m_pages.TakeStream(m_page);
+    stream.replace(rec.start, rec.length, w.Data);
+    m_pages.SetStream(m_page, std::move(stream));
     const qint64 delta = w.Position() - rec.length;
     rec.length = w.Position();
     if (delta != 0)

@@ -9,6 +9,7 @@
 
 #include "report/engine/expr/variables.h"
 #include "report/engine/files/rm_emf_pages.h"
+#include "report/engine/files/rm_page_queue.h"
 #include "report/engine/rm_band.h"
 #include "report/engine/rm_dataset.h"
 #include "report/engine/rm_engine_services.h"
@@ -60,6 +61,16 @@ const QString& TRMPrepare::ErrorText() const
 bool TRMPrepare::Cancelled() const
 {
     return m_engine->Cancelled();
+}
+
+void TRMPrepare::SetOutput(TRMPageQueue* queue)
+{
+    m_engine->SetOutput(queue);
+}
+
+bool TRMPrepare::OutputStopped() const
+{
+    return m_engine->OutputStopped();
 }
 
 bool RMPrepareReport(TRMReport& report)
@@ -243,12 +254,58 @@ bool TRMPrepareEngine::PrepareComposite(TRMCompositeReport& composite)
     return true;
 }
 
+void TRMPrepareEngine::HandOver(int upTo)
+{
+    if (!m_output || m_firstPass || m_holdOutput || m_outputStopped)
+        return;
+    if (m_handedOver == 0 && upTo > 0) {
+        std::vector<TRMBkPicture> pictures;
+        for (int i = 0; i < m_pages.BkPictureCount(); ++i)
+            pictures.push_back(*m_pages.BkPicture(i));
+        m_output->SetPictures(std::move(pictures));
+    }
+    for (; m_handedOver < upTo && m_handedOver < m_pages.Count(); ++m_handedOver) {
+        TRMHandedPage page;
+        page.Index = m_handedOver;
+        page.Settings = *m_pages[m_handedOver];
+        page.Stream = m_pages.Stream(m_handedOver);
+        if (!m_output->Push(std::move(page))) {
+            // Output gave up (it failed): the rest would go nowhere.
+            m_outputStopped = true;
+            m_cancelled = true;
+            m_report.Terminated = true;
+            return;
+        }
+    }
+}
+
+void TRMPrepareEngine::CloseOutput(bool complete)
+{
+    if (m_output)
+        m_output->Close(complete && !m_outputStopped);
+}
+
 bool TRMPrepareEngine::PrepareReport()
 {
     // Nothing is prepared by an engine that was not started: it would lay out differently.
     (void)RMEngineServices();
-    if (auto* composite = qobject_cast<TRMCompositeReport*>(&m_report))
-        return PrepareComposite(*composite);
+    m_handedOver = 0;
+    m_outputStopped = false;
+    // Whatever happens, output hears that the pages ended, and whether all of them came.
+    bool complete = false;
+    const ScopeExit close([this, &complete] { CloseOutput(complete); });
+    if (auto* composite = qobject_cast<TRMCompositeReport*>(&m_report)) {
+        // The reports' pages are known together only at the end.
+        m_holdOutput = true;
+        if (!PrepareComposite(*composite))
+            return false;
+        m_holdOutput = false;
+        HandOver(m_pages.Count());
+        complete = !m_outputStopped;
+        return complete;
+    }
+    // Pages that interleave afterwards go to output only in their final order.
+    m_holdOutput = m_report.PrintPagePerPage;
     const TRMCurrentScope scope(&m_report);
     Prepare();
     if (m_dialogCancelled || m_cancelled) {
@@ -257,6 +314,8 @@ bool TRMPrepareEngine::PrepareReport()
         return false;
     }
     if (m_error) {
+        // Output abandons its document before the message waits for the user.
+        CloseOutput(false);
         m_pages.Clear();
         m_writer->Reset();
         ShowMessageBox(nullptr, m_errorText, RMLoadStr(47206), MsgIcon::Error, MsgOk);
@@ -271,6 +330,24 @@ bool TRMPrepareEngine::PrepareReport()
         if (designPages >= 2)
             m_pages.InterleaveByDesignPage();
     }
+    m_holdOutput = false;
+    try {
+        HandOver(m_pages.Count());
+    } catch (const std::exception& e) {
+        // A page that cannot be read back from the temporary file.
+        CloseOutput(false);
+        RecordError(e);
+        m_pages.Clear();
+        m_writer->Reset();
+        ShowMessageBox(nullptr, m_errorText, RMLoadStr(47206), MsgIcon::Error, MsgOk);
+        return false;
+    }
+    if (m_outputStopped) {
+        m_pages.Clear();
+        m_writer->Reset();
+        return false;
+    }
+    complete = true;
     return true;
 }
 
@@ -325,6 +402,7 @@ bool TRMPrepareEngine::RunPasses()
 void TRMPrepareEngine::RunPass(bool firstPass)
 {
     m_firstPass = firstPass;
+    m_handedOver = 0;
     m_resolver.State.PrintingBlankRows = false;
     m_pass = std::make_unique<TRMPass>(*this);
     const ScopeExit endPass([this] {

@@ -17,6 +17,7 @@ namespace pq {
 
 class TRMBand;
 class TRMPage;
+class TRMPageQueue;
 class TRMPrepareEngine;
 class TRMReport;
 
@@ -41,6 +42,13 @@ public:
     // A dialog page is shown here; false means it was cancelled and the report stops. The
     // default lets every dialog page pass.
     std::function<bool(TRMPage& page)> OnDialogPage;
+
+    // Finished pages of the final pass go to output through this queue while the next ones
+    // are prepared (rm_prepare_output.h runs both); it is closed when preparation ends.
+    void SetOutput(TRMPageQueue* queue);
+    // Output stopped taking pages before the preparation ended; the preparation then stopped
+    // too and returned false.
+    bool OutputStopped() const;
 
     // The message of the evaluation error of the last preparation; empty when none.
     const QString& ErrorText() const;

@@ -28,6 +28,7 @@ class TRMCheckBoxView;
 class TRMCompositeReport;
 class TRMEMFPages;
 class TRMPage;
+class TRMPageQueue;
 class TRMPreparedPageWriter;
 class TRMProgress;
 class TRMReport;
@@ -50,6 +51,11 @@ public:
     void SetOuterReport(TRMReport* outer, int pageOffset);
     const QString& ErrorText() const { return m_errorText; }
     bool Cancelled() const { return m_cancelled; }
+    // Finished pages of the final pass go to output through the queue while the next ones
+    // are prepared; the queue is closed when preparation ends (complete only when it
+    // succeeded). Output that stops early stops the preparation (OutputStopped).
+    void SetOutput(TRMPageQueue* queue) { m_output = queue; }
+    bool OutputStopped() const { return m_outputStopped; }
 
     // ---- what the parts ask of the placement ----
 
@@ -120,6 +126,10 @@ private:
     bool GroupChanged(TRMBand* group, bool atEnd);
     void ResetGroupCounters(TRMBand* data);
     void StartPreparedPage(TRMPage& page);
+    // Hands the pages before upTo to output, once each, in order; nothing in the first pass
+    // or while the order of the pages may still change.
+    void HandOver(int upTo);
+    void CloseOutput(bool complete);
     // OnBeginPage and OnEndPage of the report, and of the composite it is part of.
     void BeginPageEvent(int index);
     void EndPageEvent(int index);
@@ -142,6 +152,10 @@ private:
     std::unique_ptr<TRMPass> m_pass;
     TRMReport* m_outer = nullptr;
     int m_outerOffset = 0;
+    TRMPageQueue* m_output = nullptr;
+    int m_handedOver = 0;
+    bool m_holdOutput = false;
+    bool m_outputStopped = false;
 
     bool m_firstPass = false;
     bool m_dialogCancelled = false;

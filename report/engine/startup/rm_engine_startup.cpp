@@ -1,6 +1,7 @@
 #include "report/engine/startup/rm_engine_startup.h"
 
 #include "report/engine/canvas/rm_canvas.h"
+#include "report/engine/files/rm_page_file.h"
 #include "report/engine/prepare/rm_progress_dialog.h"
 #include "report/engine/resolver/rm_resolver.h"
 #include "report/engine/rm_engine_services.h"
@@ -10,6 +11,8 @@
 #include "base/font_substitutions.h"
 
 #include <QApplication>
+
+#include <algorithm>
 
 namespace pq {
 
@@ -48,7 +51,11 @@ TRMEngineStartup::TRMEngineStartup(TRMEngineOptions options)
     else if (options.ProgressWindows)
         s.m_progress = &ProgressDialog;
     s.m_pagesFromPaper = options.PagesFromPaper;
+    s.m_pagesMemoryBudget = std::max<qint64>(0, options.PagesMemoryBudget);
+    s.m_pagesFolder = options.PagesFolder;
     TRMEngineServices::Slot() = std::move(s);
+    // What a process that died left of its prepared pages.
+    RMRemoveStalePageFiles();
 }
 
 TRMEngineStartup::~TRMEngineStartup()

@@ -4,6 +4,7 @@
 // (TRMEngineNotStarted) rather than give a different report.
 #pragma once
 
+#include "report/engine/rm_engine_services.h"
 #include "report/engine/rm_progress.h"
 #include "report/preview/printer/printer_backend.h"
 
@@ -29,6 +30,11 @@ struct TRMEngineOptions {
     // What memos measured or drawn outside a preparation's own calls evaluate through;
     // nullptr for the resolver of the current report.
     TRMMemoServices* MemoServices = nullptr;
+    // Bytes of page streams a prepared-pages store keeps in memory; beyond them pages go to
+    // a private temporary file in PagesFolder (empty: "prepared-pages" in the user's private
+    // folder). Page files left by a process that died are removed at the start-up.
+    qint64 PagesMemoryBudget = kDefaultPagesMemoryBudget;
+    QString PagesFolder;
 
     // What a program with no screen and nobody at the keyboard needs: no progress
     // windows, a printer backend without printers, pages from their paper.

@@ -3,6 +3,7 @@
 #include "base/rounding.h"
 #include "base/scope_guard.h"
 #include "report/engine/files/rm_emf_pages.h"
+#include "report/engine/prepare/rm_prepare_output.h"
 #include "report/engine/rm_engine_services.h"
 #include "report/engine/rm_progress.h"
 #include "report/engine/rm_report.h"
@@ -59,7 +60,9 @@ private:
         double bkScaleY, const QPoint& bkOrigin);
     QPoint OffsetShift(int width, int height, int pageWidth, int pageHeight) const;
     void Progress(int n);
-    bool Stopped() const { return m_report.Terminated; }
+    // A cancel: the report's flag, or, for pages fed by a preparation (on the output
+    // thread, which leaves the report's flag to the thread preparing), pages that stopped short.
+    bool Stopped() const { return m_pages.Fed() ? m_pages.FeedEndedEarly() : m_report.Terminated; }
     // The print scale as a factor; the page drawing applies the same to the views.
     double PrintScale() const { return m_report.ScalePercent > 0 ? m_report.ScalePercent / 100.0 : 1.0; }
 
@@ -78,7 +81,6 @@ private:
 
 TRMPrintOutcome PrintLoop::Run()
 {
-    const int count = m_pages.Count();
     const int copies = std::max(1, m_request.Copies);
     m_printer.SetTitle(RMPrintJobTitle(m_report));
     if (m_report.OnPrintReport)
@@ -95,9 +97,10 @@ TRMPrintOutcome PrintLoop::Run()
             EndJob();
             m_report.OnEndPrintPage(index);
         };
+        // Pages fed by a preparation still running come as they are finished.
         if (m_request.Collate) {
             for (int copy = 0; copy < copies && !Stopped(); ++copy) {
-                for (int i = 0; i < count && !Stopped(); ++i) {
+                for (int i = 0; !Stopped() && m_pages.WaitForPage(i); ++i) {
                     if (!m_list.Contains(i + 1))
                         continue;
                     PrintPage(i);
@@ -105,7 +108,7 @@ TRMPrintOutcome PrintLoop::Run()
                 }
             }
         } else {
-            for (int i = 0; i < count && !Stopped(); ++i) {
+            for (int i = 0; !Stopped() && m_pages.WaitForPage(i); ++i) {
                 if (m_list.Contains(i + 1))
                     for (int copy = 0; copy < copies && !Stopped(); ++copy)
                         PrintPage(i);
@@ -239,6 +242,9 @@ void PrintLoop::DrawPage(int index, QPainter* painter, const QRect& target, doub
         }
     }
     m_pages.Draw(index, painter, target);
+    // A page the temporary file cannot give back is not printed blank.
+    if (!m_pages.ReadError().isEmpty())
+        throw TRMPrinterError(m_pages.ReadError());
 }
 
 // A scaled page goes onto the scale paper's whole sheet, fitted with its proportions kept and
@@ -273,6 +279,9 @@ void PrintLoop::Flush()
 
 void PrintLoop::Progress(int n)
 {
+    // The preparation feeding the pages shows the progress (and takes the cancel).
+    if (m_pages.Fed())
+        return;
     if (m_report.OnProgress) {
         m_report.OnProgress(n);
     } else if (m_progress) {
@@ -288,9 +297,46 @@ void PrintLoop::Progress(int n)
 
 TRMPrintOutcome RMDoPrintReport(TRMReport& report, const TRMPrintRequest& request)
 {
-    TRMEMFPages& pages = RMPreparedPages(report);
-    const TRMPageList list = TRMPageList::Parse(request.Pages, pages.Count());
+    return RMDoPrintPages(report, RMPreparedPages(report), request);
+}
+
+TRMPrintOutcome RMDoPrintPages(TRMReport& report, TRMEMFPages& pages, const TRMPrintRequest& request)
+{
+    // Fed pages are all printed (the count is not known ahead).
+    const TRMPageList list = TRMPageList::Parse(pages.Fed() ? QString() : request.Pages, pages.Count());
     return PrintLoop(report, pages, request, list, nullptr).Run();
+}
+
+bool RMCanPrintAsPrepared(const TRMReport& report, const TRMPrintRequest& request)
+{
+    return RMCanPipeline(report) && request.Pages.trimmed().isEmpty() && request.Kind == 0
+        && (request.Copies <= 1 || !request.Collate) && !report.OnPrintReport && !report.OnEndPrintPage
+        && !report.OnProgress;
+}
+
+TRMPrintOutcome RMPrepareAndPrint(TRMReport& report, const TRMPrintRequest& request, TRMOutputMode mode, bool* prepared)
+{
+    if (!RMCanPrintAsPrepared(report, request))
+        mode = TRMOutputMode::Serial;
+    TRMPrintOutcome outcome;
+    // The print loop's handlers (the mouse over a page) stay quiet while it runs.
+    auto mouseOver = std::exchange(report.OnMouseOverObject, nullptr);
+    const ScopeExit restore([&] { report.OnMouseOverObject = std::move(mouseOver); });
+    const TRMPreparedOutput done = RMPrepareWithOutput(
+        report,
+        [&](TRMEMFPages& pages, QString&) {
+            // Prepared first (serial), the report's flag starts the print afresh.
+            if (!pages.Fed())
+                report.Terminated = false;
+            outcome = RMDoPrintPages(report, pages, request);
+            return !outcome.Cancelled;
+        },
+        mode);
+    if (prepared)
+        *prepared = done.Prepared;
+    if (!done.Prepared)
+        outcome.Cancelled = true;
+    return outcome;
 }
 
 TRMPrintOutcome RMPrintPreparedReport(TRMReport& report, const TRMPrintRequest& request)

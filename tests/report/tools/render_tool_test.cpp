@@ -27,6 +27,7 @@
 
 #include <cmath>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include <csignal>
@@ -490,6 +491,90 @@ TEST(RenderTool, PrintFileRunsThePrintLoopIntoAPdf)
     EXPECT_EQ(f.readAll(), before);
     EXPECT_EQ(QDir(dir.path()).entryList({QStringLiteral("printed.pdf.*")}, QDir::Files), QStringList())
         << "no part of a file is left beside it";
+}
+
+// A report file whose pages pass the memory they may take: written while prepared, or
+// prepared first and then written, with its pages in the temporary file or in memory, the
+// PDF holds the same pages; the temporary file is gone when the program ends.
+TEST(RenderTool, AReportLargerThanItsPageMemoryGivesTheSamePdf)
+{
+    QTemporaryDir dir;
+    const QString cache = dir.filePath(QStringLiteral("cache"));
+    qputenv("XDG_CACHE_HOME", cache.toLocal8Bit()); // the temporary file goes there
+    const QString rpf = dir.filePath(QStringLiteral("long.rpf"));
+    const QString csv = dir.filePath(QStringLiteral("rows.csv"));
+    {
+        QFile f(csv);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        QByteArray rows = "code,name\n";
+        for (int i = 1; i <= 7000; ++i)
+            rows += QByteArray::number(i) + (i % 7 == 0 ? ",信用卡和储蓄卡以及其他各种电子支付方式\n" : ",现金\n");
+        f.write(rows);
+    }
+    {
+        const pq::TRMEngineStartup engine(pq::TRMEngineOptions::Headless());
+        pq::TRMReport report;
+        report.DoublePass = true;
+        pq::TRMPage* page = report.Pages.Add(9, 2100, 2970, pq::poPortrait, -1);
+        auto* data = static_cast<pq::TRMBandView*>(report.CreateObject(page, pq::gtBand));
+        data->SetBandType(pq::btMasterData);
+        data->SetBounds(0, 40, 700, 24);
+        data->SetDataSource(QStringLiteral("rows"));
+        data->SetBandFlag(pq::flBandStretched, true);
+        for (const auto& [left, field] : {std::pair{40, "code"}, std::pair{160, "name"}}) {
+            auto* cell = static_cast<pq::TRMMemoView*>(report.CreateObject(page, pq::gtMemo));
+            cell->SetBounds(left, 40, 120, 24);
+            cell->Memo = {QStringLiteral("[RMDialogForm.rows.\"%1\"]").arg(QLatin1String(field))};
+            cell->SetFlag(pq::flMemoWordwrap, true);
+            cell->SetStretched(true);
+            for (pq::TRMFrameLine* frame : cell->Frames())
+                frame->Visible = true;
+        }
+        auto* footer = static_cast<pq::TRMBandView*>(report.CreateObject(page, pq::gtBand));
+        footer->SetBandType(pq::btPageFooter);
+        footer->SetBounds(0, 1040, 700, 30);
+        auto* number = static_cast<pq::TRMMemoView*>(report.CreateObject(page, pq::gtMemo));
+        number->SetBounds(40, 1040, 300, 30);
+        number->Memo = {QStringLiteral("第[Page#]页 共[TotalPages#]页")};
+        QFile f(rpf);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(pq::RMSaveReport(report));
+    }
+    const QStringList data{rpf, QStringLiteral("--data"), QStringLiteral("rows=") + csv, QStringLiteral("--pdf-dpi"),
+        QStringLiteral("150")};
+    struct Run {
+        const char* name;
+        QStringList args;
+    };
+    // A PDF alone is written while the report is prepared; with PNGs too, the pages are
+    // prepared first.
+    const Run runs[] = {
+        {"pipelined", {QStringLiteral("--pdf"), dir.filePath(QStringLiteral("a.pdf"))}},
+        {"pipelined, 1 MiB", {QStringLiteral("--pdf"), dir.filePath(QStringLiteral("b.pdf")), QStringLiteral("--page-memory"), QStringLiteral("1")}},
+        {"serial, 1 MiB",
+            {QStringLiteral("--pdf"), dir.filePath(QStringLiteral("c.pdf")), QStringLiteral("--png"),
+                dir.filePath(QStringLiteral("c-%d.png")), QStringLiteral("--dpi"), QStringLiteral("10"),
+                QStringLiteral("--page-memory"), QStringLiteral("1")}},
+    };
+    QList<QStringList> texts;
+    for (const Run& run : runs) {
+        const RenderRun r = Render(data + run.args);
+        ASSERT_EQ(r.code, 0) << run.name << ": " << r.err.toStdString();
+        bool ok = false;
+        texts << pq::test::PdfPageTexts(run.args[1], &ok);
+        if (!ok) {
+            qunsetenv("XDG_CACHE_HOME");
+            GTEST_SKIP() << "pdftotext (poppler-utils, in the setup script) is not available";
+        }
+    }
+    qunsetenv("XDG_CACHE_HOME");
+    ASSERT_GE(texts[0].size(), 150) << "more pages than one MiB holds";
+    EXPECT_TRUE(texts[0].last().contains(QStringLiteral("第%1页 共%1页").arg(texts[0].size())));
+    EXPECT_EQ(texts[1], texts[0]);
+    EXPECT_EQ(texts[2], texts[0]);
+    const QDir pages(cache + QStringLiteral("/Pagequill/prepared-pages"));
+    EXPECT_TRUE(pages.exists()) << "the pages went to the temporary file";
+    EXPECT_TRUE(pages.entryList(QDir::Files | QDir::Hidden | QDir::System).isEmpty()) << "and it went with the program";
 }
 
 // A CSV table straight to a paged report: spanning titles and page numbers on every page, the

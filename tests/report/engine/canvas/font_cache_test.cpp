@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 namespace pq {
 namespace {
 
@@ -71,6 +73,64 @@ TEST(FontCache, EntriesFollowFontAndResolution)
     }
     // The measurer layout uses answers from the same metrics.
     EXPECT_DOUBLE_EQ(RMDefaultMeasurer().TextWidth(points, "width"), at96);
+}
+
+TEST(FontCache, AdvanceAfterAHeadIsExactlyTheAdvanceOfTheWhole)
+{
+    struct Split {
+        const char* head;
+        const char* tail;
+        bool measuredOn; // false: only the whole can be measured
+    };
+    const Split splits[] = {
+        {"信用卡和", "储蓄卡", true},        // CJK characters stand alone
+        {"word ", "next", true},              // after a space
+        {"中", "ab", true},
+        {"ab", "中", true},
+        {"", "office waffle", true},          // nothing before
+        {"affl", "uent", false},              // one word: one piece, shaped whole
+        {"e-", "wrap", false},                // a hyphen ends a token but not a piece
+        {"cafe", "\xCC\x81", false},        // a mark combines with what is before it
+        {"abc ", "\xD8\xB3\xD9\x84", false}, // right to left
+        {"x", "\xF0\xA0\x80\x80", false}, // a surrogate pair
+        {"信用卡", "", true},
+    };
+    for (const TRMCanvasFont& font : {Face("DejaVu Sans", -13), Face("宋体", -16)}) {
+        for (const Split& sp : splits) {
+            const QString head = QString::fromUtf8(sp.head), tail = QString::fromUtf8(sp.tail);
+            const std::optional<double> after = RMTextAdvanceAfter(font, RMTextAdvance(font, head), head, tail);
+            ASSERT_EQ(after.has_value(), sp.measuredOn) << sp.head << "|" << sp.tail;
+            if (after) {
+                EXPECT_EQ(*after, RMTextAdvance(font, head + tail)) << "bit for bit: " << sp.head << "|" << sp.tail;
+            }
+        }
+        // A line grown character by character ends where the whole line does.
+        const QString line = QStringLiteral("信用卡和储蓄卡 以及 其他各种电子支付方式");
+        double advance = 0;
+        for (qsizetype i = 0; i < line.size(); ++i) {
+            const std::optional<double> next = RMTextAdvanceAfter(font, advance, QStringView(line).left(i), QStringView(line).mid(i, 1));
+            ASSERT_TRUE(next.has_value());
+            advance = *next;
+        }
+        EXPECT_EQ(advance, RMTextAdvance(font, line));
+    }
+}
+
+TEST(FontCache, EveryThreadMeasuresWithFontsOfItsOwn)
+{
+    const TRMCanvasFont font = Face("宋体", -13);
+    const QString text = QStringLiteral("支付方式档案 payment 1234");
+    const double here = RMTextAdvance(font, text);
+    double there = 0;
+    std::thread other([&] {
+        for (int i = 0; i < 200; ++i)
+            there = RMTextAdvance(font, text);
+        RMForgetThreadFonts();
+    });
+    for (int i = 0; i < 200; ++i)
+        EXPECT_EQ(RMTextAdvance(font, text), here);
+    other.join();
+    EXPECT_EQ(there, here);
 }
 
 using test::DarkPixels;

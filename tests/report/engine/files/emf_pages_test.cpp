@@ -45,7 +45,7 @@ TEST_F(FilesTest, AddPageTakesTheDesignPagesPaper)
     EXPECT_EQ(p->PageInfo, design->PrinterInfo);
     EXPECT_EQ(p->BackPicture, 1) << "the background of the second design page";
     EXPECT_EQ(p->DesignPage, 2);
-    EXPECT_EQ(p->Stream, QByteArray(1, 43));
+    EXPECT_EQ(pages.Stream(pages.Count() - 1), QByteArray(1, 43));
     design->ShowBackPicture = 0;
     EXPECT_EQ(pages.AddPage(*design)->BackPicture, kNoBackPicture);
 }
@@ -64,15 +64,15 @@ TEST_F(FilesTest, InsertDeleteAndClear)
     EXPECT_EQ(pages.Count(), 2);
     EXPECT_EQ(pages[0], inserted);
     EXPECT_EQ(inserted->Bin, 5);
-    EXPECT_EQ(inserted->Stream, QByteArray(1, 43)) << "an inserted page starts empty";
-    EXPECT_GT(pages[1]->Stream.size(), 1);
+    EXPECT_EQ(pages.Stream(0), QByteArray(1, 43)) << "an inserted page starts empty";
+    EXPECT_GT(pages.Stream(1).size(), 1);
     pages.InsertPage(99, *pages[1]);
     EXPECT_EQ(pages.Count(), 3);
     pages.DeletePage(0);
     pages.DeletePage(-1);
     pages.DeletePage(7);
     EXPECT_EQ(pages.Count(), 2);
-    EXPECT_GT(pages[0]->Stream.size(), 1);
+    EXPECT_GT(pages.Stream(0).size(), 1);
 
     int handled = 0;
     pages.OnClear = [&](TRMEMFPages&) { ++handled; };
@@ -172,14 +172,14 @@ TEST_F(FilesTest, PageOfAMissingAddInStopsAtThatViewAndReportsIt)
     auto first = MakeMemo(QStringLiteral("First"), QRect(0, 0, 10, 10), QString());
     pages.AppendView(0, *first);
     TRMWriter w;
-    w.Data = pages[0]->Stream;
+    w.Data = pages.Stream(0);
     TRMShapeView gone;
     gone.Name = QStringLiteral("G");
     w.WriteByte(gtAddIn);
     w.WriteString(QStringLiteral("TRMGoneView"));
     gone.PreparedMode = 1;
     RMSaveView(w, gone);
-    pages[0]->Stream = w.Data;
+    pages.SetStream(0, w.Data);
     const QByteArray file = pages.SaveToStream();
     RMUnRegisterObject(QStringLiteral("TRMGoneView"));
 

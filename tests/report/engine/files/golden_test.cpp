@@ -144,7 +144,7 @@ TEST_F(FilesTest, PreparedReportFileIsWrittenFieldByField)
     ASSERT_EQ(again.LoadFromStream(saved, false).Status, TRMLoadStatus::Loaded);
     EXPECT_EQ(again.SaveToStream(), saved);
     ASSERT_EQ(again.Count(), 1);
-    EXPECT_EQ(again[0]->Stream, stream.b);
+    EXPECT_EQ(again.Stream(0), stream.b);
 }
 
 TEST_F(FilesTest, BackgroundPicturesAreStoredWithTheirBounds)

@@ -2,7 +2,11 @@
 // Chinese punctuation from starting a line.
 #include "report/engine/memo/memo_wrap.h"
 
+#include "report/engine/canvas/rm_canvas.h"
+
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 namespace pq {
 namespace {
@@ -152,6 +156,51 @@ TEST(MemoWrap, ZeroWidthStillTerminates)
     EXPECT_EQ(RMWrapLine("abc", o), U({"a", "b", "c"}));
     o.MaxWidth = -5;
     EXPECT_EQ(RMWrapLine(QString::fromUtf8("中文"), o), U({"中", "文"}));
+}
+
+// Lines measured on from the line so far break where lines measured whole do, for the Qt
+// metrics and the fixed pitch, with and without character spacing.
+TEST(MemoWrap, LinesMeasuredOnBreakWhereLinesMeasuredWholeDo)
+{
+    const char* texts[] = {
+        "信用卡和储蓄卡以及其他各种电子支付方式，还有一些别的。",
+        "office fifty flow, the affluent waffle with well-known hyphen-ated words",
+        "mixed 中文 text-wrap 1234.56 -78 支付方式 payment types",
+        "e\xCC\x81t\xC3\xA9 cafe\xCC\x81 \xD8\xB3\xD9\x84\xD8\xA7\xD9\x85 abc \xF0\xA0\x80\x80\xE4\xB8\xAD",
+        "aVeryLongTokenWithoutAnyBlankThatRunsOnAndOnPastEveryLineOfTheMemoBoxAndBeyondItAgain x",
+        "  two  spaces  and 全角（括号）、标点。",
+    };
+    TRMCanvasFont font;
+    font.Name = QStringLiteral("宋体");
+    font.Height = -13;
+    const TRMQtTextMeasurer qt;
+    const TRMFixedTextMeasurer fixed;
+    for (const TRMTextMeasurer* me : {static_cast<const TRMTextMeasurer*>(&qt), static_cast<const TRMTextMeasurer*>(&fixed)}) {
+        for (int spacing : {0, 1}) {
+            for (int width : {30, 97, 200, 333}) {
+                for (bool wordBreak : {false, true}) {
+                    TRMWrapOptions whole;
+                    whole.MaxWidth = width;
+                    whole.WordBreak = wordBreak;
+                    whole.Width = [&](const QString& s) {
+                        return static_cast<int>(std::ceil(me->TextWidth(font, s) - 1e-6)) + spacing * static_cast<int>(s.size());
+                    };
+                    TRMWrapOptions on = whole;
+                    on.AdvanceAfter = [&](double head, QStringView headText, QStringView tail) {
+                        return me->TextWidthAfter(font, head, headText, tail);
+                    };
+                    on.Pixels = [spacing](double advance, qsizetype chars) {
+                        return static_cast<int>(std::ceil(advance - 1e-6)) + spacing * static_cast<int>(chars);
+                    };
+                    for (const char* t : texts) {
+                        const QString text = QString::fromUtf8(t);
+                        EXPECT_EQ(RMWrapLine(text, on), RMWrapLine(text, whole))
+                            << t << " width " << width << " spacing " << spacing << " wordbreak " << wordBreak;
+                    }
+                }
+            }
+        }
+    }
 }
 
 } // namespace

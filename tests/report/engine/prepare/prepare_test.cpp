@@ -876,7 +876,7 @@ TEST(Prepare, PaymentTypeListRoundTripsThroughThePreparedFile)
     loaded.ShowProgress = false;
     ASSERT_TRUE(RMPrepareReport(loaded));
     ASSERT_EQ(RMPreparedPages(loaded).Count(), pages);
-    EXPECT_EQ(RMPreparedPages(loaded)[pages - 1]->Stream, RMPreparedPages(r.report)[pages - 1]->Stream);
+    EXPECT_EQ(RMPreparedPages(loaded).Stream(pages - 1), RMPreparedPages(r.report).Stream(pages - 1));
 }
 
 } // namespace
