@@ -59,9 +59,11 @@ void BuildPages(pq::TRMReport& report, int pages)
             left += widths[col];
         }
     }
-    const QByteArray stream = store->Page(0)->Stream;
-    for (int k = 1; k < pages; ++k)
-        store->InsertPage(k, *store->Page(0))->Stream = stream;
+    const QByteArray stream = store->Stream(0);
+    for (int k = 1; k < pages; ++k) {
+        store->InsertPage(k, *store->Page(0));
+        store->SetStream(k, stream);
+    }
 }
 
 double ExportMs(pq::TRMEMFPages& pages, bool perPage, qint64* bytes)
