@@ -228,8 +228,9 @@ QByteArray TRMEMFPages::Peek(const TRMEMFPage& page) const
     // record's end in the temporary file.
     if (TRMPageFile::Hash(*record) != page.m_fileHash || record->size() < kPageRecordHeader)
         throw TRMStreamError(QStringLiteral("临时文件“%1”中的页被改动了").arg(m_file->FileName()).toStdString());
+    // (32-bit, as in the prepared-report file: a temporary file past 2 GiB wraps it, alike.)
     TRMReader r(*record);
-    if (r.ReadInt() != page.m_fileOffset + page.m_fileLength)
+    if (r.ReadInt() != static_cast<std::int32_t>(page.m_fileOffset + page.m_fileLength))
         throw TRMStreamError(QStringLiteral("临时文件“%1”中的页被改动了").arg(m_file->FileName()).toStdString());
     return record->mid(kPageRecordHeader);
 }

@@ -460,7 +460,8 @@ private:
                 break;
             const QString s = StripMark(raw);
             if (c) {
-                const int w = Width(s);
+                // A line's width places it only when it is right-aligned or centred.
+                const int w = m.HAlign() == 1 || m.HAlign() == 2 ? Width(s) : 0;
                 int x;
                 if (m.HAlign() == 2 && tags)
                     x = m.Left + Div(m.Width - w, 2);
