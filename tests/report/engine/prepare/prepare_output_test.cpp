@@ -17,6 +17,7 @@
 
 #include <functional>
 #include <stdexcept>
+#include <thread>
 
 namespace pq::test {
 namespace {
@@ -293,6 +294,55 @@ TEST(Pipeline, ReportsWhosePagesAreReorderedArePreparedFirst)
     ASSERT_EQ(order.size(), r.PageCount());
     ASSERT_GE(order.size(), 4);
     EXPECT_EQ(order.mid(0, 4), (QList<int>{1, 2, 1, 2}));
+}
+
+TEST(PageQueue, HandsEveryPageOverInOrderAndStaysBounded)
+{
+    TRMPageQueue queue(3);
+    std::vector<TRMBkPicture> pictures(2);
+    pictures[1].Left = 7;
+    queue.SetPictures(pictures);
+    QList<int> got;
+    int largest = 0;
+    std::vector<TRMBkPicture> received;
+    std::thread consumer([&] {
+        while (std::optional<TRMHandedPage> page = queue.Pop(&received)) {
+            got << page->Index;
+            largest = std::max(largest, static_cast<int>(page->Stream.size()));
+        }
+    });
+    for (int i = 0; i < 200; ++i)
+        ASSERT_TRUE(queue.Push(TRMHandedPage{i, TRMPageSettings{}, QByteArray(i + 1, 'x')}));
+    queue.Close(true);
+    consumer.join();
+    EXPECT_TRUE(queue.Complete());
+    ASSERT_EQ(got.size(), 200);
+    for (int i = 0; i < 200; ++i)
+        EXPECT_EQ(got[i], i);
+    EXPECT_EQ(largest, 200);
+    ASSERT_EQ(received.size(), 2u) << "the pictures come with the first page";
+    EXPECT_EQ(received[1].Left, 7);
+}
+
+TEST(PageQueue, AStoppedOutputTurnsThePushesAway)
+{
+    TRMPageQueue queue(2);
+    std::thread consumer([&] {
+        queue.Pop();
+        queue.Stop();
+    });
+    bool refused = false;
+    for (int i = 0; i < 50 && !refused; ++i)
+        refused = !queue.Push(TRMHandedPage{i, TRMPageSettings{}, QByteArray()});
+    consumer.join();
+    EXPECT_TRUE(refused) << "a push waiting on a full queue returns";
+    EXPECT_TRUE(queue.Stopped());
+    // An incomplete close drops what waits.
+    TRMPageQueue other(4);
+    other.Push(TRMHandedPage{0, TRMPageSettings{}, QByteArray()});
+    other.Close(false);
+    EXPECT_FALSE(other.Pop().has_value());
+    EXPECT_FALSE(other.Complete());
 }
 
 TEST(Pipeline, AutoPipelinesOnSeveralCores)

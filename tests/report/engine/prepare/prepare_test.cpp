@@ -557,6 +557,25 @@ private:
     bool m_cancelled = false;
 };
 
+TEST(Prepare, AStretchedBandIsMeasuredOncePerPrint)
+{
+    // Each row's memo is built once to measure the band and once to print it, also on the
+    // row that moves to the next page: the fit test's height is the height it is placed at.
+    ListReport r(40);
+    r.data->SetBandFlag(flBandStretched, true);
+    r.row->SetStretched(true);
+    r.row->SetFlag(flMemoWordwrap, true);
+    int built = 0;
+    r.report.OnBeforePrint = [&](TRMView* v) {
+        if (v == r.row)
+            ++built;
+    };
+    ASSERT_TRUE(r.Prepare()) << r.error.toStdString();
+    ASSERT_EQ(r.PageCount(), 2);
+    EXPECT_EQ(built, 2 * 40);
+    EXPECT_EQ(r.Texts(1, r.row->Name).first(), QStringLiteral("28"));
+}
+
 TEST(Prepare, ProgressLabelsCountPagesInBothPasses)
 {
     CancellingProgress::labels.clear();
