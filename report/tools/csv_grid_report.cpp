@@ -127,9 +127,19 @@ TRMReport& TRMCsvGridReport::Prepare(const QByteArray& csv, const QString& fileN
         header << QStringLiteral("\\pard\\qc\\f0\\fs32 %1\\par").arg(RMRtfText(options.Title));
     header << QStringLiteral("\\pard\\f1\\fs8\\par") << QStringLiteral("}");
     r.PageHeader().SetCaption(header);
-    r.PageFooter().SetCaption({head,
-        QStringLiteral("\\viewkind4\\uc1\\pard\\qc\\f1\\fs18 %1\\par").arg(RMRtfText(QStringLiteral("第[Page#]页/共[TotalPages#]页"))),
+    RMSetPageNumberFooter(r);
+    return RMBuildAndPrepare(r);
+}
+
+void RMSetPageNumberFooter(TRMFormReport& r)
+{
+    r.PageFooter().SetCaption({QStringLiteral("{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl{\\f0\\fnil\\fcharset134 SimSun;}}"),
+        QStringLiteral("\\viewkind4\\uc1\\pard\\qc\\f0\\fs18 %1\\par").arg(RMRtfText(QStringLiteral("第[Page#]页/共[TotalPages#]页"))),
         QStringLiteral("}")});
+}
+
+TRMReport& RMBuildAndPrepare(TRMFormReport& r)
+{
     if (!r.BuildReport())
         throw std::runtime_error("the grid report could not be built");
     TRMReport& report = *r.Report();

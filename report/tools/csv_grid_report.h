@@ -44,6 +44,11 @@ private:
     TRMFormReport* m_report = nullptr;
 };
 
+// The page footer "第n页/共N页", centred, as the tool's grid reports print it.
+void RMSetPageNumberFooter(TRMFormReport& report);
+// Builds the grid report and prepares its report; throws std::runtime_error when either fails.
+TRMReport& RMBuildAndPrepare(TRMFormReport& report);
+
 // Text as it stands in an RTF document: the RTF specials escaped, anything outside ASCII as
 // \uN with "?" for readers that cannot.
 QString RMRtfText(const QString& text);

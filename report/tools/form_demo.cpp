@@ -6,6 +6,7 @@
 #include "report/engine/prepare/rm_prepare.h"
 #include "report/engine/rm_report.h"
 #include "report/gridreport/rm_grid_report.h"
+#include "report/tools/csv_grid_report.h"
 #include "widgets/db_grid.h"
 #include "widgets/string_grid.h"
 
@@ -155,15 +156,8 @@ TRMReport& TRMFormDemo::Prepare(const QString& controlName)
     // below the grid after its last row, the page number at the foot of each page.
     r.PageHeaderOnly1 = true;
     r.PageLayout().DoublePass = true;
-    r.PageFooter().SetCaption({QStringLiteral("{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl{\\f0\\fnil\\fcharset134 SimSun;}}"),
-        QStringLiteral("\\viewkind4\\uc1\\pard\\qc\\f0\\fs18 \\u31532?[Page#]\\u39029?/\\u20849?[TotalPages#]\\u39029?\\par"),
-        QStringLiteral("}")});
-    if (!r.BuildReport())
-        throw std::runtime_error("the grid report could not be built");
-    TRMReport& report = *r.Report();
-    if (!RMPrepareReport(report))
-        throw std::runtime_error("the report could not be prepared");
-    return report;
+    RMSetPageNumberFooter(r);
+    return RMBuildAndPrepare(r);
 }
 
 } // namespace pq
