@@ -1,13 +1,11 @@
 #include "appserver/sql_app_server.h"
 
+#include "appserver/qt_sql_reader.h"
 #include "appserver/schema.h"
 #include "base/result_packet.h"
 
-#include <QDateTime>
 #include <QSqlError>
-#include <QSqlField>
 #include <QSqlQuery>
-#include <QSqlRecord>
 #include <QStringList>
 
 #include <atomic>
@@ -19,58 +17,6 @@ namespace pq {
 namespace {
 
 std::atomic<int> g_connectionCounter{0};
-
-Variant::Type TypeOf(const QMetaType& t)
-{
-    switch (t.id()) {
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-    case QMetaType::UInt:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-        return Variant::Type::Integer;
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return Variant::Type::Float;
-    case QMetaType::Bool:
-        return Variant::Type::Boolean;
-    case QMetaType::QDate:
-    case QMetaType::QDateTime:
-        return Variant::Type::DateTime;
-    default:
-        return Variant::Type::String;
-    }
-}
-
-Variant ToVariant(const QVariant& v)
-{
-    if (v.isNull())
-        return Variant::Null();
-    switch (v.metaType().id()) {
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-    case QMetaType::UInt:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-        return Variant::FromInt(v.toLongLong());
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return Variant::FromFloat(v.toDouble());
-    case QMetaType::Bool:
-        return Variant::FromBool(v.toBool());
-    case QMetaType::QDate:
-        return Variant::FromDateTime(static_cast<double>(QDate(1899, 12, 30).daysTo(v.toDate())));
-    case QMetaType::QDateTime: {
-        const QDateTime dt = v.toDateTime();
-        const double days = static_cast<double>(QDate(1899, 12, 30).daysTo(dt.date()))
-            + dt.time().msecsSinceStartOfDay() / 86400000.0;
-        return Variant::FromDateTime(days);
-    }
-    default:
-        return Variant(v.toString());
-    }
-}
 
 // A lone half of a surrogate pair has no encoding; SQLite reads past it and can take the
 // closing quote of a value with it, so such a text never reaches a database.
@@ -123,14 +69,11 @@ QString SqlAppServer::InvalidTextMessage()
     return QStringLiteral("语句含有无效的字符（不成对的 UTF-16 代理项），未发送到数据库");
 }
 
-QString SqlAppServer::ErrorText(const QSqlError& e)
+QString SqlAppServer::ErrorText(const QSqlError& e) { return SqlErrorText(e); }
+
+bool SqlAppServer::ReadPacket(const QString& statement, ResultPacket& packet, QString& failure)
 {
-    QString t = e.databaseText().trimmed();
-    if (t.isEmpty())
-        t = e.text().trimmed();
-    if (t.isEmpty())
-        t = QStringLiteral("Unknown database error");
-    return t;
+    return QtSqlReadPacket(Database(), statement, packet, failure);
 }
 
 Variant SqlAppServer::ErrorArray(const QString& message)
@@ -195,27 +138,9 @@ bool SqlAppServer::DoQueryData(const QString& statement, Variant& data)
     }
     auto packet = std::make_shared<ResultPacket>();
     QString failure;
-    {
-        QSqlQuery q(Database());
-        q.setForwardOnly(true);
-        if (q.exec(statement)) {
-            const QSqlRecord rec = q.record();
-            for (int i = 0; i < rec.count(); ++i) {
-                const QSqlField f = rec.field(i);
-                packet->fields.append(PacketField{f.name(), TypeOf(f.metaType()), f.length() > 0 ? f.length() : 0});
-            }
-            while (q.next()) {
-                QList<Variant> row;
-                row.reserve(rec.count());
-                for (int i = 0; i < rec.count(); ++i)
-                    row.append(ToVariant(q.value(i)));
-                packet->rows.append(std::move(row));
-            }
-        }
-        if (q.lastError().isValid())
-            failure = ErrorText(q.lastError());
-    }
-    if (!failure.isNull()) {
+    if (!ReadPacket(statement, *packet, failure)) {
+        if (failure.isEmpty())
+            failure = QStringLiteral("Unknown database error");
         AfterRejected();
         data = ErrorArray(failure);
         return false;

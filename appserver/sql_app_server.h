@@ -12,6 +12,8 @@
 
 namespace pq {
 
+struct ResultPacket;
+
 // What opening a server does to the database it finds.
 enum class ServerSetup {
     TablesAndDemoData, // creates what is missing: the database, its tables, in a new one the demo data
@@ -62,6 +64,9 @@ protected:
     virtual bool AfterOpen(QString& error);
     // After a statement was rejected: no transaction may stay open on this connection.
     virtual void AfterRejected();
+    // Runs a query on the open connection into packet; false with the database's message.
+    // Through a Qt SQL query unless a server reads its database more directly.
+    virtual bool ReadPacket(const QString& statement, ResultPacket& packet, QString& failure);
     // Whether the open connection answers a trivial query.
     bool Answers();
 

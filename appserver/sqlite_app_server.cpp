@@ -1,13 +1,18 @@
 #include "appserver/sqlite_app_server.h"
 
+#include "appserver/sqlite_reader.h"
+
 #include <QDir>
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QStandardPaths>
 #include <QUrl>
 
 #include <memory>
 #include <stdexcept>
+
+#include <sqlite3.h>
 
 namespace pq {
 
@@ -44,6 +49,18 @@ SqliteAppServer* SqliteAppServer::Open(const QString& path, ServerSetup setup)
     if (setup != ServerSetup::AsFound)
         server->EnsureSchema(setup == ServerSetup::TablesAndDemoData);
     return server.release();
+}
+
+bool SqliteAppServer::ReadPacket(const QString& statement, ResultPacket& packet, QString& failure)
+{
+    // The driver hands out its connection's handle (documented as "sqlite3*"); the same
+    // connection, so transactions and the busy timeout hold for both.
+    const QVariant handle = Database().driver()->handle();
+    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0) {
+        if (sqlite3* db = *static_cast<sqlite3* const*>(handle.constData()))
+            return SqliteReadPacket(db, statement, packet, failure);
+    }
+    return SqlAppServer::ReadPacket(statement, packet, failure);
 }
 
 QString SqliteAppServer::ClockStatement() const

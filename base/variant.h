@@ -32,6 +32,7 @@ public:
 
     Variant() = default; // empty
     Variant(const QString& text) : m_type(Type::String), m_value(text) {}
+    Variant(QString&& text) : m_type(Type::String), m_value(std::move(text)) {}
     Variant(const char* text) : Variant(QString::fromUtf8(text)) {}
 
     static Variant Null();

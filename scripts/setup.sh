@@ -8,7 +8,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql libqt6svg6 qt6-svg-dev
   qt6-qpa-plugins libgl-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  sqlite3 postgresql postgresql-client
+  sqlite3 libsqlite3-dev postgresql postgresql-client
   cups cups-client cups-bsd printer-driver-cups-pdf libcups2-dev
   fonts-wqy-zenhei fonts-dejavu-core
   poppler-utils xvfb xauth
