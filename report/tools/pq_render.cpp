@@ -434,6 +434,13 @@ bool PdfOnly(const Options& o)
     return !o.pdf.isEmpty() && o.png.isEmpty() && !o.preview && o.printQueue.isEmpty() && o.printFile.isEmpty();
 }
 
+// Only a print is asked of a report file: the pages are printed while it is prepared.
+bool PrintOnly(const Options& o)
+{
+    return (!o.printQueue.isEmpty() || !o.printFile.isEmpty()) && o.pdf.isEmpty() && o.png.isEmpty()
+        && o.xlsx.isEmpty() && !o.preview;
+}
+
 int PrepareIntoPdf(pq::TRMReport& report, const Options& o)
 {
     pq::TRMPdfExportOptions options;
@@ -484,6 +491,8 @@ int PrepareReportFile(const Options& o, const QByteArray& data, pq::TRMReport& r
     report.ShowProgress = false;
     if (PdfOnly(o))
         return PrepareIntoPdf(report, o);
+    if (PrintOnly(o))
+        return kExitOk; // prepared by the print
     if (!pq::RMPrepareReport(report)) {
         Err(QStringLiteral("%1: the report could not be prepared").arg(o.input));
         return kExitBadInput;
@@ -493,8 +502,10 @@ int PrepareReportFile(const Options& o, const QByteArray& data, pq::TRMReport& r
 
 // Prints the pages on the queue, or into the PDF file, through the print loop; what it did
 // goes to standard output. The file is printed beside its place and renamed into it only
-// when the job has ended well, so a failure keeps the file that was there.
-int Print(pq::TRMReport& report, const Options& o)
+// when the job has ended well, so a failure keeps the file that was there. With prepare,
+// the report is prepared by the print (its pages printed as they are made, where the
+// request allows).
+int Print(pq::TRMReport& report, const Options& o, bool prepare = false)
 {
     pq::TRMPrinter& printer = pq::GetReportPrinter();
     const QString target = o.printFile.isEmpty() ? o.printQueue : o.printFile;
@@ -526,7 +537,14 @@ int Print(pq::TRMReport& report, const Options& o)
     request.Copies = o.copies > 0 ? o.copies : report.DefaultCopies;
     request.Collate = !o.uncollated && report.DefaultCollate;
     try {
-        const pq::TRMPrintOutcome outcome = pq::RMPrintPreparedReport(report, request);
+        bool prepared = true;
+        const pq::TRMPrintOutcome outcome = prepare
+            ? pq::RMPrepareAndPrint(report, request, pq::TRMOutputMode::Auto, &prepared)
+            : pq::RMPrintPreparedReport(report, request);
+        if (!prepared) {
+            Err(QStringLiteral("%1: the report could not be prepared").arg(o.input));
+            return kExitBadInput;
+        }
         if (outcome.PagesPrinted == 0) {
             Err(QStringLiteral("no page of %1 is in the list \"%2\"").arg(o.input, o.printPages));
             return kExitBadInput;
@@ -672,7 +690,9 @@ int main(int argc, char** argv)
     if (IsReportFile(bytes)) {
         if (const int rc = PrepareReportFile(*options, bytes, report, sets); rc != kExitOk)
             return rc;
-        return PdfOnly(*options) ? kExitOk : Output(report, *options);
+        if (PdfOnly(*options))
+            return kExitOk;
+        return PrintOnly(*options) ? Print(report, *options, true) : Output(report, *options);
     }
     const pq::TRMLoadResult result = pages.LoadFromStream(bytes, false);
     switch (result.Status) {

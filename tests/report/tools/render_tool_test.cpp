@@ -493,9 +493,10 @@ TEST(RenderTool, PrintFileRunsThePrintLoopIntoAPdf)
         << "no part of a file is left beside it";
 }
 
-// A report file whose pages pass the memory they may take: written while prepared, or
-// prepared first and then written, with its pages in the temporary file or in memory, the
-// PDF holds the same pages; the temporary file is gone when the program ends.
+// A report file whose pages pass the memory they may take: written or printed while
+// prepared, or prepared first and then written or printed, with its pages in the temporary
+// file or in memory, the PDF holds the same pages; the temporary file is gone when the
+// program ends.
 TEST(RenderTool, AReportLargerThanItsPageMemoryGivesTheSamePdf)
 {
     QTemporaryDir dir;
@@ -555,6 +556,12 @@ TEST(RenderTool, AReportLargerThanItsPageMemoryGivesTheSamePdf)
             {QStringLiteral("--pdf"), dir.filePath(QStringLiteral("c.pdf")), QStringLiteral("--png"),
                 dir.filePath(QStringLiteral("c-%d.png")), QStringLiteral("--dpi"), QStringLiteral("10"),
                 QStringLiteral("--page-memory"), QStringLiteral("1")}},
+        // The print loop into a file: printed while prepared, and (a page list needs the
+        // pages known ahead) prepared first.
+        {"printed while prepared, 1 MiB",
+            {QStringLiteral("--print-file"), dir.filePath(QStringLiteral("d.pdf")), QStringLiteral("--page-memory"), QStringLiteral("1")}},
+        {"printed after preparing",
+            {QStringLiteral("--print-file"), dir.filePath(QStringLiteral("e.pdf")), QStringLiteral("--pages"), QStringLiteral("1-")}},
     };
     QList<QStringList> texts;
     for (const Run& run : runs) {
@@ -572,6 +579,17 @@ TEST(RenderTool, AReportLargerThanItsPageMemoryGivesTheSamePdf)
     EXPECT_TRUE(texts[0].last().contains(QStringLiteral("第%1页 共%1页").arg(texts[0].size())));
     EXPECT_EQ(texts[1], texts[0]);
     EXPECT_EQ(texts[2], texts[0]);
+    // The print loop's PDF sets its text at the printer's resolution: the same words on the
+    // same pages, the blanks between them aside.
+    const auto words = [](const QStringList& pages) {
+        QStringList w;
+        for (const QString& page : pages)
+            w << page.simplified();
+        return w;
+    };
+    EXPECT_EQ(texts[3], texts[4]);
+    EXPECT_TRUE(words(texts[3]) == words(texts[0])) << "printed: " << texts[3].size() << " pages, written: "
+                                                    << texts[0].size();
     const QDir pages(cache + QStringLiteral("/Pagequill/prepared-pages"));
     EXPECT_TRUE(pages.exists()) << "the pages went to the temporary file";
     EXPECT_TRUE(pages.entryList(QDir::Files | QDir::Hidden | QDir::System).isEmpty()) << "and it went with the program";
