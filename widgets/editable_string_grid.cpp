@@ -220,8 +220,11 @@ void EditableStringGrid::SetRowCount(int count)
     if (count == old)
         return;
     if (count > old) {
+        // New rows share one empty row until a cell of theirs is written (copy on write):
+        // a list of a hundred thousand rows filled at once allocates each row once, not twice.
+        const QStringList empty = QList<QString>(m_colCount);
         while (m_cells.size() < count)
-            m_cells.append(QStringList(QList<QString>(m_colCount)));
+            m_cells.append(empty);
     } else {
         m_cells.resize(count);
     }

@@ -174,6 +174,19 @@ TEST_F(GridTest, GrowingKeepsCellsAndAddsEmptyRows)
     EXPECT_EQ(grid->Cell(0, 2), QStringLiteral("002"));
     EXPECT_EQ(grid->Cell(0, 4), QString());
     EXPECT_TRUE(moves.empty());
+    // Each new row is a row of its own: text typed into one, or set into another, shows in
+    // no other row.
+    grid->SetRowCount(8);
+    grid->SetRow(5);
+    grid->SetCol(1);
+    TypeText(Editor(), QStringLiteral("现金"));
+    grid->SetCell(2, 6, QStringLiteral("0001"));
+    for (int r = 3; r <= 7; ++r)
+        for (int c = 0; c < grid->ColCount(); ++c) {
+            const bool typed = (r == 5 && c == 1) || (r == 6 && c == 2);
+            EXPECT_EQ(grid->Cell(c, r).isEmpty(), !typed) << r << "," << c;
+        }
+    EXPECT_EQ(grid->Cell(1, 5), QStringLiteral("现金"));
 }
 
 TEST_F(GridTest, ShrinkingBelowCurrentRowMovesThroughSelectionEvent)
