@@ -20,7 +20,7 @@ protected:
     QString ClockStatement() const override;
     QString TableCountStatement(const QString& lowerName) const override;
     QStringList BeginSchemaStatements() const override;
-    // Straight from SQLite: the list of a large master file loads several times faster.
+    // Straight from SQLite: the list of a large master file loads about twice as fast.
     bool ReadPacket(const QString& statement, ResultPacket& packet, QString& failure) override;
 };
 

@@ -1,6 +1,6 @@
 // A query's result read straight from SQLite into a packet, without a Qt SQL query and its
 // per-value conversions in between: the list of a hundred thousand payment types comes
-// back several times faster. The packet is the one the Qt driver's query gives — the same
+// back about twice as fast. The packet is the one the Qt driver's query gives — the same
 // column names and types, the same values — so either reader can serve the window.
 #pragma once
 
