@@ -1,5 +1,7 @@
 #include "appserver/postgresql_app_server.h"
 
+#include "appserver/qt_sql_reader.h"
+
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -282,7 +284,7 @@ PostgresAppServer* PostgresAppServer::Open(const QString& connectionString, Serv
         // the grid accepts would be refused, or characters outside its set lost.
         QSqlQuery q(db);
         if (!q.exec(QStringLiteral("show server_encoding")) || !q.next())
-            throw std::runtime_error(ErrorText(q.lastError()).toStdString());
+            throw std::runtime_error(SqlErrorText(q.lastError()).toStdString());
         const QString encoding = q.value(0).toString();
         if (encoding.compare(QLatin1String("UTF8"), Qt::CaseInsensitive) != 0)
             throw std::runtime_error(
@@ -301,7 +303,7 @@ bool PostgresAppServer::AfterOpen(QString& error)
     QSqlQuery q(Database());
     for (const char* sql : {"set standard_conforming_strings = on", "set client_min_messages = warning"}) {
         if (!q.exec(QLatin1String(sql))) {
-            error = ErrorText(q.lastError());
+            error = SqlErrorText(q.lastError());
             return false;
         }
     }

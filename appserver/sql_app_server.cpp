@@ -69,8 +69,6 @@ QString SqlAppServer::InvalidTextMessage()
     return QStringLiteral("语句含有无效的字符（不成对的 UTF-16 代理项），未发送到数据库");
 }
 
-QString SqlAppServer::ErrorText(const QSqlError& e) { return SqlErrorText(e); }
-
 bool SqlAppServer::ReadPacket(const QString& statement, ResultPacket& packet, QString& failure)
 {
     return QtSqlReadPacket(Database(), statement, packet, failure);
@@ -106,7 +104,7 @@ bool SqlAppServer::Connect(QString& error)
     if (db.isOpen())
         return true;
     if (!db.open()) {
-        error = ErrorText(db.lastError());
+        error = SqlErrorText(db.lastError());
         db.close();
         return false;
     }
@@ -166,7 +164,7 @@ bool SqlAppServer::DoExecuteSql(Variant& statement)
     {
         QSqlQuery q(Database());
         if (!q.exec(text))
-            failure = ErrorText(q.lastError());
+            failure = SqlErrorText(q.lastError());
         else
             nothingUpdated = IsUpdate(text) && q.numRowsAffected() == 0;
     }
@@ -209,7 +207,7 @@ void SqlAppServer::EnsureSchema(bool seedDemoData)
     auto run = [&](const QString& sql) {
         QSqlQuery q(db);
         if (!q.exec(sql))
-            throw std::runtime_error(ErrorText(q.lastError()).toStdString());
+            throw std::runtime_error(SqlErrorText(q.lastError()).toStdString());
         return q.next() ? q.value(0) : QVariant();
     };
     try {

@@ -71,7 +71,6 @@ protected:
     bool Answers();
 
     static Variant ErrorArray(const QString& message);
-    static QString ErrorText(const QSqlError& e);
 
 private:
     QString m_connectionName;

@@ -4,6 +4,7 @@
 
 #include "base/client_dataset.h"
 #include "base/result_packet.h"
+#include "report/engine/rm_band.h"
 #include "report/engine/rm_dataset.h"
 #include "base/rounding.h"
 #include "report/engine/expr/display_format.h"
@@ -12,6 +13,7 @@
 #include "report/engine/rm_page.h"
 
 #include <QFont>
+#include <QPointer>
 #include <QFontMetrics>
 
 namespace pq {
@@ -21,6 +23,19 @@ std::uint32_t RMColorValue(const QColor& c)
     const QColor rgb = c.toRgb();
     return static_cast<std::uint32_t>(rgb.red()) | static_cast<std::uint32_t>(rgb.green()) << 8
         | static_cast<std::uint32_t>(rgb.blue()) << 16;
+}
+
+void RMPrintSelectedRecordsOnly(TRMFormReport& report, QObject* grid, std::function<bool()> currentSelected)
+{
+    const QPointer<QObject> watched = grid;
+    const QPointer<TRMDBDataSet> data = report.ReportDataSet();
+    report.Report()->OnBeforePrintBand = [watched, data, currentSelected = std::move(currentSelected)](
+                                             TRMBand* band, bool& print) {
+        if (!watched || !band || band->Typ != btMasterData || band->DataSet != data.data())
+            return;
+        if (!currentSelected())
+            print = false;
+    };
 }
 
 void RMFontFromGrid(TRMFont& into, const QFont& font, const QColor& color, bool keepColor)

@@ -11,6 +11,7 @@
 #include <functional>
 
 class QFont;
+class QObject;
 class QWidget;
 
 namespace pq {
@@ -22,6 +23,13 @@ class TRMFormReport;
 class TRMPage;
 class TRMReport;
 class TRMView;
+
+// The grid report's master data band prints only the records a grid has selected:
+// currentSelected tells whether the record its data set stands on is one (asked only while
+// grid lives). The other bands print whatever record the data set stands on when they come.
+// The grid report clears the filter when it frees the grid's printer, so that printer must
+// not free itself before (AutoFree off).
+void RMPrintSelectedRecordsOnly(TRMFormReport& report, QObject* grid, std::function<bool()> currentSelected);
 
 // The view's font takes face, size (points; a pixel size at 96 dpi), style and colour of the
 // grid's font; with keepColor the view's colour stays as it was.

@@ -123,16 +123,7 @@ void TRMFormPrintDBGrid::GeneratePrintObject(TRMFormReport& r, TRMPage* page, QW
 
     if (r.ReportOptions.Has(rmgoSelectedRecordsOnly) && !g.SelectedRows().isEmpty()) {
         AutoFree = false;
-        // Only the data rows are filtered; the grid report clears the filter when it frees
-        // this printer.
-        const QPointer<TDBGrid> watched = m_grid;
-        const QPointer<TRMDBDataSet> data = r.ReportDataSet();
-        r.Report()->OnBeforePrintBand = [watched, data](TRMBand* band, bool& print) {
-            if (!watched || !band || band->Typ != btMasterData || band->DataSet != data.data())
-                return;
-            if (!watched->CurrentRowSelected())
-                print = false;
-        };
+        RMPrintSelectedRecordsOnly(r, grid, [grid] { return grid->CurrentRowSelected(); });
     }
     m_rowHeight = r.MasterDataBandOptions().Height > 0 ? r.MasterDataBandOptions().Height : g.DefaultRowHeight() + 4;
     m_titleHeight = g.TitleRowHeight() + 4;

@@ -50,17 +50,8 @@ void TRMPrintMTGrid::GeneratePrintObject(TRMFormReport& report, TRMPage* page, Q
 
     if (report.ReportOptions.Has(rmgoSelectedRecordsOnly) && g.SelectedRows().Count() >= 1) {
         AutoFree = false;
-        // Only the data rows are filtered: the other bands print whatever record the data set
-        // stands on when they come. The grid report clears the filter when it frees this
-        // printer.
-        const QPointer<TDBGridMT> grid = m_grid;
-        const QPointer<TRMDBDataSet> data = report.ReportDataSet();
-        report.Report()->OnBeforePrintBand = [grid, data](TRMBand* band, bool& print) {
-            if (!grid || !band || band->Typ != btMasterData || band->DataSet != data.data())
-                return;
-            if (!grid->CurrentRowSelected())
-                print = false;
-        };
+        TDBGridMT* grid = m_grid;
+        RMPrintSelectedRecordsOnly(report, grid, [grid] { return grid->CurrentRowSelected(); });
     }
 
     m_page = report.Report()->Pages[0];
