@@ -8,36 +8,20 @@
 #include "report/engine/rm_report.h"
 #include "report/engine/rm_rich_view.h"
 #include "report/engine/rich/rtf_reader.h"
-#include "report/engine/startup/rm_engine_startup.h"
 #include "report/gridreport/rm_grid_report.h"
+#include "tests/report/tools/tool_engine_test.h"
 #include "widgets/db_grid_mt.h"
 
-#include <QTemporaryDir>
 #include <QTextDocument>
 
 #include <gtest/gtest.h>
 
-#include <optional>
 
 namespace pq {
 namespace {
 
-class CsvGridReport : public ::testing::Test {
+class CsvGridReport : public test::ToolEngineTest {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(home.isValid());
-        qputenv("XDG_CACHE_HOME", home.path().toLocal8Bit());
-        TRMEngineOptions options;
-        options.ProgressWindows = false;
-        options.PagesFromPaper = true;
-        engine.emplace(std::move(options));
-    }
-    void TearDown() override
-    {
-        engine.reset();
-        qunsetenv("XDG_CACHE_HOME");
-    }
     static QStringList Printed(TRMEMFPages& pages, int page)
     {
         QStringList out;
@@ -52,8 +36,6 @@ protected:
         });
         return out;
     }
-    QTemporaryDir home;
-    std::optional<TRMEngineStartup> engine;
 };
 
 TEST_F(CsvGridReport, ATablePrintsWithSpanningTitlesOnEveryPage)

@@ -7,37 +7,21 @@
 #include "report/engine/rm_other_views.h"
 #include "report/engine/rm_page.h"
 #include "report/engine/rm_report.h"
-#include "report/engine/startup/rm_engine_startup.h"
+#include "tests/report/tools/tool_engine_test.h"
 #include "widgets/db_grid.h"
 
 #include <QImage>
 #include <QPainter>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <optional>
 
 namespace pq {
 namespace {
 
-class FormDemo : public ::testing::Test {
+class FormDemo : public test::ToolEngineTest {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(home.isValid());
-        qputenv("XDG_CACHE_HOME", home.path().toLocal8Bit());
-        TRMEngineOptions options;
-        options.ProgressWindows = false;
-        options.PagesFromPaper = true;
-        engine.emplace(std::move(options));
-    }
-    void TearDown() override
-    {
-        engine.reset();
-        qunsetenv("XDG_CACHE_HOME");
-    }
     struct Printed {
         QString Text;
         QRect Bounds;
@@ -71,8 +55,6 @@ protected:
         return line;
     }
 
-    QTemporaryDir home;
-    std::optional<TRMEngineStartup> engine;
 };
 
 TEST_F(FormDemo, TheFormPrintsItsControlsAndTheDataGridsRowsLaidOutAsOnScreen)

@@ -5,10 +5,10 @@
 #include "report/engine/files/rm_emf_pages.h"
 #include "report/engine/rm_report.h"
 #include "report/engine/rm_view.h"
-#include "report/engine/startup/rm_engine_startup.h"
 #include "report/preview/export/rm_sheet_layout.h"
 #include "report/preview/export/rm_xlsx_filter.h"
 #include "report/tools/csv_grid_report.h"
+#include "tests/report/tools/tool_engine_test.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -103,16 +103,13 @@ std::map<std::pair<int, int>, QString> PageCells(TRMEMFPages& pages, int page, i
     return cells;
 }
 
-class XlsxReadBack : public ::testing::Test {
+class XlsxReadBack : public test::ToolEngineTest {
 protected:
     void SetUp() override
     {
+        test::ToolEngineTest::SetUp();
+        ASSERT_FALSE(HasFatalFailure());
         ASSERT_TRUE(dir.isValid());
-        qputenv("XDG_CACHE_HOME", dir.filePath("cache").toLocal8Bit());
-        TRMEngineOptions options;
-        options.ProgressWindows = false;
-        options.PagesFromPaper = true;
-        engine.emplace(std::move(options));
         csv = "编码,名称,金额|收入,金额|支出\n";
         for (int i = 1; i <= 120; ++i)
             csv += QStringLiteral("%1,支付方式%2号,%3.25,%4\n")
@@ -124,11 +121,6 @@ protected:
         QFile f(dir.filePath("list.csv"));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(csv);
-    }
-    void TearDown() override
-    {
-        engine.reset();
-        qunsetenv("XDG_CACHE_HOME");
     }
 
     int Render(const QStringList& args)
@@ -202,7 +194,6 @@ protected:
         EXPECT_GT(numbers, 20) << sheet.toStdString();
     }
 
-    std::optional<TRMEngineStartup> engine;
     QTemporaryDir dir;
     QByteArray csv;
     QString err;

@@ -52,6 +52,16 @@ protected:
     }
 
     // Pages of different lengths, each with memos of its own texts.
+    // A budget no test's pages reach: every page stays in memory.
+    static constexpr qint64 kAllInMemory = qint64(1) << 40;
+
+    // The store given the budget first, then the pages.
+    void FillWithin(TRMEMFPages& pages, qint64 budget)
+    {
+        pages.SetMemoryBudget(budget);
+        Fill(pages);
+    }
+
     void Fill(TRMEMFPages& pages, int count = kPages)
     {
         for (int i = 0; i < count; ++i) {
@@ -112,13 +122,11 @@ class SpillBudgetTest : public SpillTest, public ::testing::WithParamInterface<B
 TEST_P(SpillBudgetTest, PagesInTheFileAreThePagesInMemory)
 {
     TRMEMFPages reference(nullptr);
-    reference.SetMemoryBudget(qint64(1) << 40);
-    Fill(reference);
+    FillWithin(reference, kAllInMemory);
 
     TRMEMFPages spilled(nullptr);
     const qint64 budget = GetParam().budget >= 0 ? GetParam().budget : 3 * LargestPage(reference);
-    spilled.SetMemoryBudget(budget);
-    Fill(spilled);
+    FillWithin(spilled, budget);
 
     EXPECT_EQ(reference.PagesInFile(), 0);
     EXPECT_GT(spilled.PagesInFile(), kPages / 2) << "the budget keeps few pages in memory";
@@ -152,11 +160,9 @@ class SpillEditTest : public SpillTest, public ::testing::WithParamInterface<Edi
 TEST_P(SpillEditTest, EditsOfPagesInTheFileAreKept)
 {
     TRMEMFPages reference(nullptr);
-    reference.SetMemoryBudget(qint64(1) << 40);
-    Fill(reference);
+    FillWithin(reference, kAllInMemory);
     TRMEMFPages spilled(nullptr);
-    spilled.SetMemoryBudget(1);
-    Fill(spilled);
+    FillWithin(spilled, 1);
     ASSERT_GT(spilled.PagesInFile(), 0);
 
     GetParam().edit(reference, *m_design);
@@ -237,8 +243,7 @@ INSTANTIATE_TEST_SUITE_P(Edits, SpillEditTest, ::testing::ValuesIn(kEdits),
 TEST_F(SpillTest, LoadingALargeFileKeepsToTheBudget)
 {
     TRMEMFPages reference(nullptr);
-    reference.SetMemoryBudget(qint64(1) << 40);
-    Fill(reference);
+    FillWithin(reference, kAllInMemory);
     const QByteArray file = reference.SaveToStream();
 
     TRMEMFPages loaded(nullptr);
@@ -324,11 +329,9 @@ class SpillDamageTest : public SpillTest, public ::testing::WithParamInterface<D
 TEST_P(SpillDamageTest, ADamagedFileIsAnErrorNotACrash)
 {
     TRMEMFPages reference(nullptr);
-    reference.SetMemoryBudget(qint64(1) << 40);
-    Fill(reference);
+    FillWithin(reference, kAllInMemory);
     TRMEMFPages spilled(nullptr);
-    spilled.SetMemoryBudget(1);
-    Fill(spilled);
+    FillWithin(spilled, 1);
     ASSERT_GT(spilled.PagesInFile(), kPages / 2);
     GetParam().damage(spilled.PageFileName());
 

@@ -1,6 +1,7 @@
 // A report prepared and written out in one go: the pipelined path (output on a thread of its
 // own beside the final pass) hands output exactly the pages of the serial path, in the same
 // order, and both honour a cancel, an error and an output that fails.
+#include "cancelling_progress.h"
 #include "prepare_test_support.h"
 
 #include "report/engine/files/rm_page_queue.h"
@@ -21,31 +22,6 @@
 
 namespace pq::test {
 namespace {
-
-// A progress window that cancels when the final pass reaches a given page.
-class CancellingProgress : public TRMProgress {
-public:
-    explicit CancellingProgress(int page) : m_at(QStringLiteral("正在处理页:  %1").arg(page)) {}
-    bool Run(const QString&, const QString& label, const std::function<void()>& work) override
-    {
-        m_label = label;
-        work();
-        return !m_cancelled;
-    }
-    void SetLabel(const QString& label) override { m_label = label; }
-    void ProcessEvents() override
-    {
-        if (!m_cancelled && m_label == m_at && OnCancel) {
-            m_cancelled = true;
-            OnCancel();
-        }
-    }
-
-private:
-    QString m_at;
-    QString m_label;
-    bool m_cancelled = false;
-};
 
 // What the output was handed, page by page.
 struct Handed {

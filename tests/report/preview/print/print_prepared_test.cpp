@@ -5,9 +5,9 @@
 #include "report/engine/files/rm_emf_pages.h"
 #include "report/engine/rm_band_views.h"
 #include "report/engine/rm_memo_views.h"
-#include "report/engine/rm_progress.h"
 #include "report/preview/print/rm_print_job.h"
 #include "report/preview/printer/printer.h"
+#include "tests/report/engine/prepare/cancelling_progress.h"
 
 #include <gtest/gtest.h>
 
@@ -18,34 +18,13 @@ namespace {
 
 using test::PrintFixture;
 
-// Cancels once the final pass reaches a page.
-class CancellingProgress : public TRMProgress {
-public:
-    bool Run(const QString&, const QString& label, const std::function<void()>& work) override
-    {
-        m_label = label;
-        work();
-        return !m_cancelled;
-    }
-    void SetLabel(const QString& label) override { m_label = label; }
-    void ProcessEvents() override
-    {
-        if (!m_cancelled && m_label == QStringLiteral("正在处理页:  4") && OnCancel) {
-            m_cancelled = true;
-            OnCancel();
-        }
-    }
-
-private:
-    QString m_label;
-    bool m_cancelled = false;
-};
+using test::CancellingProgress;
 
 class PrintAsPrepared : public PrintFixture {
 protected:
     void Configure(TRMEngineOptions& options) override
     {
-        options.Progress = [](TRMReport&) { return std::make_unique<CancellingProgress>(); };
+        options.Progress = [](TRMReport&) { return std::make_unique<CancellingProgress>(4); };
     }
 
     // A list of framed rows with their numbers, and the page numbers: no two sheets alike.
