@@ -186,12 +186,9 @@ void TRMEMFPages::ClearAll()
 TRMEMFPage* TRMEMFPages::Adopt(std::unique_ptr<TRMEMFPage> page, int at)
 {
     TRMEMFPage* p = page.get();
-    p->m_inMemory = true;
     p->m_fileOffset = -1;
     p->m_fileCurrent = false;
-    m_lru.push_back(p);
-    p->m_lru = std::prev(m_lru.end());
-    m_bytesInMemory += p->m_bytes.size();
+    Remember(*p);
     if (at < 0 || at >= Count())
         m_pages.push_back(std::move(page));
     else
@@ -203,6 +200,14 @@ TRMEMFPage* TRMEMFPages::Adopt(std::unique_ptr<TRMEMFPage> page, int at)
 void TRMEMFPages::Touch(TRMEMFPage& page) const
 {
     m_lru.splice(m_lru.end(), m_lru, page.m_lru);
+}
+
+void TRMEMFPages::Remember(TRMEMFPage& page) const
+{
+    page.m_inMemory = true;
+    m_lru.push_back(&page);
+    page.m_lru = std::prev(m_lru.end());
+    m_bytesInMemory += page.m_bytes.size();
 }
 
 void TRMEMFPages::Forget(TRMEMFPage& page) const
@@ -226,11 +231,11 @@ QByteArray TRMEMFPages::Peek(const TRMEMFPage& page) const
         throw TRMStreamError(reason.toStdString());
     // The record is the page's record of the prepared-report file, its end position the
     // record's end in the temporary file.
-    if (TRMPageFile::Hash(*record) != page.m_fileHash || record->size() < kPageRecordHeader)
-        throw TRMStreamError(QStringLiteral("临时文件“%1”中的页被改动了").arg(m_file->FileName()).toStdString());
-    // (32-bit, as in the prepared-report file: a temporary file past 2 GiB wraps it, alike.)
-    TRMReader r(*record);
-    if (r.ReadInt() != static_cast<std::int32_t>(page.m_fileOffset + page.m_fileLength))
+    // (The end is 32-bit, as in the prepared-report file: a temporary file past 2 GiB wraps
+    // it, alike.)
+    const bool intact = TRMPageFile::Hash(*record) == page.m_fileHash && record->size() >= kPageRecordHeader
+        && TRMReader(*record).ReadInt() == static_cast<std::int32_t>(page.m_fileOffset + page.m_fileLength);
+    if (!intact)
         throw TRMStreamError(QStringLiteral("临时文件“%1”中的页被改动了").arg(m_file->FileName()).toStdString());
     return record->mid(kPageRecordHeader);
 }
@@ -242,11 +247,8 @@ void TRMEMFPages::Load(TRMEMFPage& page) const
         return;
     }
     page.m_bytes = Peek(page);
-    page.m_inMemory = true;
     page.m_fileCurrent = true;
-    m_lru.push_back(&page);
-    page.m_lru = std::prev(m_lru.end());
-    m_bytesInMemory += page.m_bytes.size();
+    Remember(page);
     Spill(&page);
 }
 
@@ -329,17 +331,10 @@ void TRMEMFPages::SetStream(int index, QByteArray stream)
     TRMEMFPage* p = Page(index);
     if (!p)
         return;
-    if (p->m_inMemory) {
-        m_bytesInMemory -= p->m_bytes.size();
-        Touch(*p);
-    } else {
-        p->m_inMemory = true;
-        m_lru.push_back(p);
-        p->m_lru = std::prev(m_lru.end());
-    }
+    Forget(*p);
     p->m_bytes = std::move(stream);
-    m_bytesInMemory += p->m_bytes.size();
     p->m_fileCurrent = false;
+    Remember(*p);
     Spill(p);
 }
 

@@ -239,6 +239,8 @@ private:
     // The stream of a page, read back without keeping it (saving walks every page once).
     QByteArray Peek(const TRMEMFPage& page) const;
     void Touch(TRMEMFPage& page) const;
+    // The page's stream counted in memory, as the one used last; Forget undoes it.
+    void Remember(TRMEMFPage& page) const;
     void Forget(TRMEMFPage& page) const;
     // Writes pages used longest ago to the temporary file until the budget holds, keeping
     // keep in memory.
