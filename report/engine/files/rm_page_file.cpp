@@ -28,13 +28,18 @@ QString SystemError()
     return QString::fromLocal8Bit(std::strerror(errno));
 }
 
+// The folder the start-up gave, or empty.
+QString ConfiguredFolder()
+{
+    return TRMEngineServices::Started() ? RMEngineServices().PagesFolder() : QString();
+}
+
 } // namespace
 
 QString RMPageFileFolder()
 {
-    if (TRMEngineServices::Started() && !RMEngineServices().PagesFolder().isEmpty())
-        return RMEngineServices().PagesFolder();
-    return RMPrivateFolderPath() + QStringLiteral("/prepared-pages");
+    const QString configured = ConfiguredFolder();
+    return configured.isEmpty() ? RMPrivateFolderPath() + QStringLiteral("/prepared-pages") : configured;
 }
 
 void RMRemoveStalePageFiles(const QString& folderName)
@@ -64,7 +69,7 @@ void RMRemoveStalePageFiles(const QString& folderName)
 std::unique_ptr<TRMPageFile> TRMPageFile::Create(const QString& folderName, QString* error)
 {
     const QString folder = folderName.isEmpty() ? RMPageFileFolder() : folderName;
-    if (folderName.isEmpty() && !(TRMEngineServices::Started() && !RMEngineServices().PagesFolder().isEmpty())) {
+    if (folderName.isEmpty() && ConfiguredFolder().isEmpty()) {
         // The default folder lies in the private folder, made first.
         if (!RMPrivateFolder(error))
             return nullptr;
